@@ -1,0 +1,43 @@
+# `make` builds, `make test` runs every test, `make demo` runs the demo. Each installs what it
+# needs first. BUILD names the build folder (default: build).
+BUILD  ?= build
+JOBS   ?= $(shell nproc)
+WERROR ?= $(if $(CI),ON,OFF)
+
+WIN    := $(BUILD)/win
+NATIVE := $(BUILD)/native
+
+.PHONY: all deps build test demo fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(WIN)/CMakeCache.txt: | deps
+	@cmake -S . -B $(WIN) -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=$(WERROR) >/dev/null
+
+$(NATIVE)/CMakeCache.txt: | deps
+	@CC=gcc CXX=g++ cmake -S . -B $(NATIVE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Debug \
+	  -DCORVANE_WERROR=$(WERROR) >/dev/null
+
+build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
+	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s
+	@cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s
+
+test: build
+	@BUILD=$(BUILD) scripts/run-tests.sh
+
+demo: build
+	@BUILD=$(BUILD) scripts/demo.sh
+
+fuzz: deps
+	@BUILD=$(BUILD) scripts/fuzz.sh $(FUZZ_SECONDS)
+
+bench: build
+	@BUILD=$(BUILD) scripts/bench.sh
+
+clean:
+	@[ ! -d $(BUILD)/wineprefix ] || WINEPREFIX=$(abspath $(BUILD))/wineprefix wineserver -k 2>/dev/null || true
+	rm -rf $(BUILD)

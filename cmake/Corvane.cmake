@@ -1,0 +1,88 @@
+# Build settings and helper functions shared by every folder.
+
+if(WIN32)
+  set(CORVANE_WINDOWS ON)
+  # Wine maps the Unix root to drive Z:, so absolute paths baked into tests get that prefix.
+  set(CORVANE_PATH_PREFIX "Z:")
+else()
+  set(CORVANE_WINDOWS OFF)
+  set(CORVANE_PATH_PREFIX "")
+endif()
+
+get_filename_component(CORVANE_SHARED_DIR ${CMAKE_SOURCE_DIR}/../shared ABSOLUTE)
+
+if(NOT CORVANE_WINDOWS AND CORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(CORVANE_WINDOWS)
+  # No MinGW runtime DLL beside ours: libgcc, libstdc++ and winpthread are linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# GoogleTest from Debian's sources, built with the same compiler and flags as our code.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Our own code: warnings on (errors in CI), and Windows headers without the wide defaults.
+add_compile_options(-Wall -Wextra)
+if(CORVANE_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(CORVANE_WINDOWS)
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+endif()
+
+# corvane_test(NAME name SOURCES ... [LIBS ...] [ENV VAR=VALUE ...])
+# One test program; CTest runs it natively or, in the Windows tree, under Wine.
+function(corvane_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    CORVANE_SHARED_DIR="${CORVANE_PATH_PREFIX}${CORVANE_SHARED_DIR}"
+    CORVANE_SOURCE_DIR="${CORVANE_PATH_PREFIX}${CMAKE_SOURCE_DIR}"
+    CORVANE_BINARY_DIR="${CORVANE_PATH_PREFIX}${CMAKE_BINARY_DIR}")
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
+           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
+endfunction()
+
+# corvane_typelib(OUTPUT file.tlb IDL file.idl [HEADER file.h] [INCLUDES dir ...])
+# Compiles a type library with widl against the IDL files that Wine ships.
+function(corvane_typelib)
+  cmake_parse_arguments(L "" "OUTPUT;IDL;HEADER" "INCLUDES" ${ARGN})
+  set(incs -I/usr/include/wine/wine/windows -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  foreach(dir ${L_INCLUDES})
+    list(APPEND incs -I${dir} -L${dir})
+  endforeach()
+  set(outputs ${L_OUTPUT})
+  set(header_cmd)
+  if(L_HEADER)
+    list(APPEND outputs ${L_HEADER})
+    set(header_cmd COMMAND ${CORVANE_WIDL} ${incs} -h -H ${L_HEADER} ${L_IDL})
+  endif()
+  add_custom_command(
+    OUTPUT ${outputs}
+    COMMAND ${CORVANE_WIDL} ${incs} -t -o ${L_OUTPUT} ${L_IDL}
+    ${header_cmd}
+    DEPENDS ${L_IDL}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    VERBATIM)
+endfunction()
+
+# corvane_message_table(OUTPUT_DIR dir MC file.mc): runs windmc, giving dir/<name>.rc and .h.
+function(corvane_message_table)
+  cmake_parse_arguments(M "" "OUTPUT_DIR;MC" "" ${ARGN})
+  get_filename_component(base ${M_MC} NAME_WE)
+  file(MAKE_DIRECTORY ${M_OUTPUT_DIR})
+  add_custom_command(
+    OUTPUT ${M_OUTPUT_DIR}/${base}.rc ${M_OUTPUT_DIR}/${base}.h
+    COMMAND ${CORVANE_WINDMC} -r ${M_OUTPUT_DIR} -h ${M_OUTPUT_DIR} ${M_MC}
+    DEPENDS ${M_MC}
+    VERBATIM)
+endfunction()
