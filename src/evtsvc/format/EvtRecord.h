@@ -1,0 +1,44 @@
+// One event record as the log file stores it (EVENTLOGRECORD with UTF-16LE texts).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "EvtErrors.h"
+
+namespace corvane::evt {
+
+constexpr uint32_t kRecordSignature = 0x654c664c;  // "LfLe"
+constexpr uint32_t kRecordFixedSize = 56;           // fields before the source name
+constexpr uint32_t kMinRecordSize = kRecordFixedSize + 2 + 2 + 4;  // empty names, trailing length
+
+// One event as stored on disk.
+struct Record {
+  uint32_t recordNumber = 0;
+  uint32_t timeGenerated = 0;  // seconds since 1970-01-01 UTC
+  uint32_t timeWritten = 0;
+  uint32_t eventId = 0;
+  uint16_t eventType = 0;
+  uint16_t eventCategory = 0;
+  uint16_t reservedFlags = 0;
+  uint32_t closingRecordNumber = 0;
+  std::u16string sourceName;
+  std::u16string computerName;
+  std::vector<std::u16string> strings;
+  std::vector<uint8_t> sid;
+  std::vector<uint8_t> data;
+
+  bool operator==(const Record&) const = default;
+};
+
+// On-disk bytes of a record: fixed part, names, padding so the SID is DWORD-aligned, SID,
+// strings, data, padding to a DWORD, trailing length. Throws std::length_error when the record
+// cannot be represented (more than 65535 strings, over 4 GB).
+std::vector<uint8_t> EncodeRecord(const Record& record);
+// Decodes one record's on-disk bytes, `size` being exactly its Length. Every offset and length
+// is checked against the record; a record that contradicts itself throws CorruptLog.
+Record DecodeRecord(const uint8_t* bytes, size_t size);
+
+}  // namespace corvane::evt
