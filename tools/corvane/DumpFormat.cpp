@@ -1,0 +1,178 @@
+#include "DumpFormat.h"
+
+#include <cstdio>
+
+namespace corvane::cli {
+
+std::string SidToText(const std::vector<uint8_t>& sid) {
+  if (sid.size() < 8 || sid[0] != 1) return {};
+  const size_t count = sid[1];
+  if (sid.size() != 8 + 4 * count) return {};
+  uint64_t authority = 0;
+  for (int i = 2; i < 8; ++i) authority = (authority << 8) | sid[i];
+  std::string text = "S-1-";
+  if (authority >> 32) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "0x%012llX", static_cast<unsigned long long>(authority));
+    text += buffer;
+  } else {
+    text += std::to_string(authority);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* p = &sid[8 + 4 * i];
+    const uint32_t sub = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    text += "-" + std::to_string(sub);
+  }
+  return text;
+}
+
+std::string IsoTime(uint32_t seconds) {
+  // Days to a civil date (proleptic Gregorian), without the C library's time zone machinery.
+  const int64_t days = seconds / 86400;
+  const uint32_t rest = seconds % 86400;
+  const int64_t z = days + 719468;
+  const int64_t era = z / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lldT%02u:%02u:%02uZ",
+                static_cast<long long>(year), static_cast<long long>(month),
+                static_cast<long long>(day), rest / 3600, rest / 60 % 60, rest % 60);
+  return buffer;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    text += digits[b >> 4];
+    text += digits[b & 15];
+  }
+  return text;
+}
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      default:
+        if (c < 0x20) {
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+          out += buffer;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string CsvHeader(bool withMessage) {
+  std::string header =
+      "number,record,generated,written,event_id,type,category,source,computer,sid,strings,data";
+  if (withMessage) header += ",message";
+  return header;
+}
+
+namespace {
+
+std::string Jsonl(const DumpRecord& r) {
+  const std::string sid = SidToText(r.sid);
+  std::string line = "{\"number\": " + std::to_string(r.number) +
+                     ", \"record\": " + std::to_string(r.record) +
+                     ", \"generated\": " + JsonString(IsoTime(r.generated)) +
+                     ", \"written\": " + JsonString(IsoTime(r.written)) +
+                     ", \"event_id\": " + std::to_string(r.eventId) +
+                     ", \"type\": " + std::to_string(r.type) +
+                     ", \"category\": " + std::to_string(r.category) +
+                     ", \"source\": " + JsonString(r.source) +
+                     ", \"computer\": " + JsonString(r.computer) +
+                     ", \"sid\": " + (sid.empty() ? std::string("null") : JsonString(sid)) +
+                     ", \"strings\": [";
+  for (size_t i = 0; i < r.strings.size(); ++i) {
+    if (i) line += ", ";
+    line += JsonString(r.strings[i]);
+  }
+  line += "], \"data\": " + JsonString(Hex(r.data));
+  if (r.message) line += ", \"message\": " + JsonString(*r.message);
+  return line + "}";
+}
+
+std::string Csv(const DumpRecord& r) {
+  // Insertion strings share one field, one per line, so the column count stays fixed.
+  std::string strings;
+  for (size_t i = 0; i < r.strings.size(); ++i) {
+    if (i) strings += "\n";
+    strings += r.strings[i];
+  }
+  std::string row = std::to_string(r.number) + "," + std::to_string(r.record) + "," +
+                    IsoTime(r.generated) + "," + IsoTime(r.written) + "," +
+                    std::to_string(r.eventId) + "," + std::to_string(r.type) + "," +
+                    std::to_string(r.category) + "," + CsvField(r.source) + "," +
+                    CsvField(r.computer) + "," + SidToText(r.sid) + "," + CsvField(strings) + "," +
+                    Hex(r.data);
+  if (r.message) row += "," + CsvField(*r.message);
+  return row;
+}
+
+const char* TypeName(uint16_t type) {
+  switch (type) {
+    case 0: return "success";
+    case 1: return "error";
+    case 2: return "warning";
+    case 4: return "information";
+    case 8: return "audit-success";
+    case 16: return "audit-failure";
+    default: return "unknown";
+  }
+}
+
+std::string Text(const DumpRecord& r) {
+  const std::string sid = SidToText(r.sid);
+  std::string text = "#" + std::to_string(r.number) + "  record " + std::to_string(r.record) +
+                     "  " + IsoTime(r.generated) + "  " + TypeName(r.type) + "  " + r.source +
+                     "  id " + std::to_string(r.eventId & 0xFFFF) + " (" +
+                     std::to_string(r.eventId) + ")  category " + std::to_string(r.category) +
+                     "  " + r.computer + (sid.empty() ? "" : "  " + sid) + "\n";
+  for (const auto& s : r.strings) text += "    string: " + s + "\n";
+  if (!r.data.empty()) text += "    data: " + Hex(r.data) + "\n";
+  if (r.message) text += "    message: " + *r.message + "\n";
+  return text;
+}
+
+}  // namespace
+
+std::string FormatRecord(const DumpRecord& r, DumpFormat format) {
+  switch (format) {
+    case DumpFormat::Jsonl: return Jsonl(r);
+    case DumpFormat::Csv: return Csv(r);
+    case DumpFormat::Text: break;
+  }
+  return Text(r);
+}
+
+}  // namespace corvane::cli
