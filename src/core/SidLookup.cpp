@@ -1,0 +1,62 @@
+#include "core/SidLookup.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "core/SidStore.h"
+#include "system/NTCommon.h"
+#include "system/NT_vs_95.h"
+#include "system/Security.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr DWORD kNameBufferSize = 128;
+
+// S-1-5-18: revision 1, one sub-authority, authority 5 (NT, big-endian), sub-authority 18.
+BYTE kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+
+std::string FromBuffer(const char* buffer) {
+  return std::string(buffer, strnlen(buffer, kNameBufferSize));
+}
+
+}  // namespace
+
+bool LookupAccountBySid(const std::string& machineName, const void* sid, std::string& accountName,
+                        std::string& domainName) {
+  accountName.clear();
+  domainName.clear();
+  if (!sid) return false;
+  PSID psid = const_cast<void*>(sid);
+  const DWORD length = SecurityApi.GetLengthSid(psid);
+  if (length == 0 || length > SECURITY_MAX_SID_SIZE) return false;
+
+  TSidStore& store = GlobalSidStore();
+  const int index = store.IndexOf(sid, static_cast<int32_t>(length));
+  if (index >= 0) {
+    store.GetNames(index, accountName, domainName);
+    return true;
+  }
+
+  char account[kNameBufferSize] = {};
+  char domain[kNameBufferSize] = {};
+  DWORD accountSize = kNameBufferSize;
+  DWORD domainSize = kNameBufferSize;
+  SID_NAME_USE use = SidTypeUnknown;
+  if (!EventLogApi.LookupAccountSidA(StringOrNull(machineName), psid, account, &accountSize,
+                                     domain, &domainSize, &use)) {
+    return false;
+  }
+  std::string foundAccount = FromBuffer(account);
+  std::string foundDomain = FromBuffer(domain);
+  if (EventLogApi.EqualSid(psid, kLocalSystemSid)) foundDomain.clear();
+
+  store.Add(sid, static_cast<int32_t>(length), foundAccount, foundDomain);
+  accountName = std::move(foundAccount);
+  domainName = std::move(foundDomain);
+  return true;
+}
+
+}  // namespace corvane

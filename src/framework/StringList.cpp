@@ -1,0 +1,177 @@
+#include "framework/StringList.h"
+
+#include <algorithm>
+
+#include "framework/ClassError.h"
+#include "framework/PropertyInfo.h"
+
+namespace corvane {
+
+namespace {
+
+unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+}  // namespace
+
+TStringList::TStringList(std::initializer_list<std::string> strings) : items_(strings) {}
+
+const TClassInfo& TStringList::StaticClassInfo() {
+  static const TClassInfo info("TStringList", &TPersistent::StaticClassInfo(), {});
+  return info;
+}
+
+const TClassInfo& TStringList::ClassInfo() const { return StaticClassInfo(); }
+
+void TStringList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) RaiseListIndexError(index);
+}
+
+const std::string& TStringList::Get(int index) const {
+  CheckIndex(index);
+  return items_[static_cast<size_t>(index)];
+}
+
+void TStringList::Put(int index, const std::string& value) {
+  if (sorted_) RaiseClassError("Operation not allowed on sorted string list");
+  CheckIndex(index);
+  items_[static_cast<size_t>(index)] = value;
+}
+
+int TStringList::Add(const std::string& value) {
+  if (!sorted_) {
+    items_.push_back(value);
+    return Count() - 1;
+  }
+  int index = 0;
+  if (Find(value, index)) {
+    if (duplicates_ == TDuplicates::Ignore) return index;
+    if (duplicates_ == TDuplicates::Error) RaiseClassError("String list does not allow duplicates");
+  }
+  items_.insert(items_.begin() + index, value);
+  return index;
+}
+
+void TStringList::Insert(int index, const std::string& value) {
+  if (sorted_) RaiseClassError("Operation not allowed on sorted string list");
+  if (index < 0 || index > Count()) RaiseListIndexError(index);
+  items_.insert(items_.begin() + index, value);
+}
+
+void TStringList::Delete(int index) {
+  CheckIndex(index);
+  items_.erase(items_.begin() + index);
+}
+
+void TStringList::AddStrings(const TStringList& strings) {
+  if (&strings == this) {
+    // Appending a list to itself: copy first, the source grows while it is read.
+    const std::vector<std::string> copy = items_;
+    for (const std::string& s : copy) Add(s);
+    return;
+  }
+  for (const std::string& s : strings.items_) Add(s);
+}
+
+int TStringList::CompareStrings(std::string_view a, std::string_view b) const {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (!caseSensitive_) {
+      ca = FoldAscii(ca);
+      cb = FoldAscii(cb);
+    }
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+int TStringList::IndexOf(std::string_view value) const {
+  if (sorted_) {
+    int index = 0;
+    return Find(value, index) ? index : -1;
+  }
+  for (int i = 0; i < Count(); ++i) {
+    if (CompareStrings(items_[static_cast<size_t>(i)], value) == 0) return i;
+  }
+  return -1;
+}
+
+bool TStringList::Find(std::string_view value, int& index) const {
+  int low = 0;
+  int high = Count() - 1;
+  bool found = false;
+  while (low <= high) {
+    const int middle = low + (high - low) / 2;
+    const int r = CompareStrings(items_[static_cast<size_t>(middle)], value);
+    if (r < 0) {
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+      if (r == 0) {
+        found = true;
+        if (duplicates_ != TDuplicates::Accept) low = middle;
+      }
+    }
+  }
+  index = low;
+  return found;
+}
+
+void TStringList::Sort() {
+  std::stable_sort(items_.begin(), items_.end(), [this](const std::string& a, const std::string& b) {
+    return CompareStrings(a, b) < 0;
+  });
+}
+
+void TStringList::SetSorted(bool sorted) {
+  if (sorted && !sorted_) Sort();
+  sorted_ = sorted;
+}
+
+void TStringList::SetCaseSensitive(bool caseSensitive) {
+  caseSensitive_ = caseSensitive;
+  if (sorted_) Sort();
+}
+
+std::string TStringList::Text() const {
+  std::string text;
+  for (const std::string& s : items_) {
+    text += s;
+    text += "\r\n";
+  }
+  return text;
+}
+
+void TStringList::SetText(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  Clear();
+  for (const std::string& line : lines) Add(line);
+}
+
+void TStringList::Assign(const TPersistent& source) {
+  const auto* list = dynamic_cast<const TStringList*>(&source);
+  if (!list) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (list == this) return;
+  Clear();
+  AddStrings(*list);
+}
+
+}  // namespace corvane

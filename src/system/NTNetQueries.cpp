@@ -1,0 +1,267 @@
+// The network queries of the component base: domain controllers, the primary domain, and the
+// listings of servers, groups, users and well-known accounts.
+#include <windows.h>
+#include <lm.h>
+#include <ntsecapi.h>
+
+#include <array>
+#include <cctype>
+
+#include "core/SidLookup.h"
+#include "system/ErrorText.h"
+#include "system/NTCommon.h"
+#include "system/NT_vs_95.h"
+#include "system/NetApi32.h"
+#include "system/Security.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr DWORD kPreferredMaxLength = 0x10000;
+constexpr size_t kNetNameSize = 512;
+constexpr DWORD kAllServerTypes = 0xFFFFFFFF;
+
+// A buffer returned by a network-management function; freed with NetApiBufferFree.
+class TNetBuffer {
+ public:
+  TNetBuffer() = default;
+  ~TNetBuffer() {
+    if (buffer_ && NetApi.NetApiBufferFree) NetApi.NetApiBufferFree(buffer_);
+  }
+  TNetBuffer(const TNetBuffer&) = delete;
+  TNetBuffer& operator=(const TNetBuffer&) = delete;
+
+  LPBYTE* Put() { return &buffer_; }
+  template <class T>
+  const T* As() const { return reinterpret_cast<const T*>(buffer_); }
+
+ private:
+  LPBYTE buffer_ = nullptr;
+};
+
+// A policy handle of the local security authority; closed with LsaClose.
+class TLsaPolicy {
+ public:
+  TLsaPolicy() = default;
+  ~TLsaPolicy() {
+    if (handle_ && SecurityApi.LsaClose) SecurityApi.LsaClose(handle_);
+  }
+  TLsaPolicy(const TLsaPolicy&) = delete;
+  TLsaPolicy& operator=(const TLsaPolicy&) = delete;
+
+  LSA_HANDLE Get() const { return handle_; }
+  LSA_HANDLE* Put() { return &handle_; }
+
+ private:
+  LSA_HANDLE handle_ = nullptr;
+};
+
+// Memory returned by the local security authority; freed with LsaFreeMemory.
+class TLsaMemory {
+ public:
+  TLsaMemory() = default;
+  ~TLsaMemory() {
+    if (memory_ && SecurityApi.LsaFreeMemory) SecurityApi.LsaFreeMemory(memory_);
+  }
+  TLsaMemory(const TLsaMemory&) = delete;
+  TLsaMemory& operator=(const TLsaMemory&) = delete;
+
+  PVOID* Put() { return &memory_; }
+  template <class T>
+  const T* As() const { return static_cast<const T*>(memory_); }
+
+ private:
+  PVOID memory_ = nullptr;
+};
+
+// A machine or domain name as the network functions take it.
+struct TNetName {
+  explicit TNetName(const std::string& text) { ToNetString(text, buffer.data(), buffer.size()); }
+  LPCWSTR Get() const { return reinterpret_cast<LPCWSTR>(buffer.data()); }
+  alignas(WCHAR) std::array<BYTE, kNetNameSize> buffer{};
+};
+
+// Revision 1, one sub-authority: S-1-<authority>-<subAuthority>.
+using TWellKnownSid = std::array<BYTE, 12>;
+constexpr TWellKnownSid WellKnownSid(BYTE authority, BYTE subAuthority) {
+  return {1, 1, 0, 0, 0, 0, 0, authority, subAuthority, 0, 0, 0};
+}
+
+constexpr std::array<TWellKnownSid, 11> kWellKnownSids = {
+    WellKnownSid(5, 1),  WellKnownSid(5, 2),  WellKnownSid(5, 3),  WellKnownSid(5, 4),
+    WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  WellKnownSid(5, 18),
+    WellKnownSid(5, 32), WellKnownSid(1, 0),  WellKnownSid(3, 0)};
+
+bool IsNoneGroup(const std::string& name) {
+  if (name.size() != 4) return false;
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper == "NONE";
+}
+
+// The paging loop of the group and user enumerations. `call` makes one system call with the
+// resume handle and returns its result, the batch, and the counts. Calls go on while the list
+// holds fewer names than the first call's total, the system reported more data, and the last
+// call delivered names: a total that was only an estimate must not restart the enumeration
+// from the beginning, nor may an empty page repeat forever.
+template <class Resume, class Info, class Call>
+void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call call,
+                       LPWSTR Info::*name) {
+  Resume resume = 0;
+  DWORD firstTotal = 0;
+  bool first = true;
+  for (;;) {
+    TNetBuffer batch;
+    DWORD read = 0;
+    DWORD total = 0;
+    const NET_API_STATUS result = call(batch.Put(), &read, &total, &resume);
+    if (result == ERROR_HANDLE_EOF) return;
+    if (result != NERR_Success && result != ERROR_MORE_DATA) {
+      if (component.IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
+      return;
+    }
+    if (first) {
+      firstTotal = total;
+      first = false;
+    }
+    const Info* entries = batch.As<Info>();
+    if (!entries) read = 0;
+    for (DWORD i = 0; i < read; ++i) list.Add(FromNetString(entries[i].*name));
+    if (result != ERROR_MORE_DATA || read == 0) return;
+    if (static_cast<DWORD>(list.Count()) >= firstTotal) return;
+  }
+}
+
+}  // namespace
+
+std::string TNTPersistent::PrimaryDomainController() const {
+  TNetBuffer name;
+  const NET_API_STATUS result = NetApi.NetGetDCName(nullptr, nullptr, name.Put());
+  RaiseNetError(static_cast<int32_t>(result));
+  return FromNetString(name.As<void>());
+}
+
+std::string TNTPersistent::GetAnyDomainController(const std::string& domain) const {
+  const TNetName domainName(domain);
+  TNetBuffer name;
+  const NET_API_STATUS result = NetApi.NetGetAnyDCName(nullptr, domainName.Get(), name.Put());
+  RaiseNetError(static_cast<int32_t>(result));
+  return FromNetString(name.As<void>());
+}
+
+std::string TNTPersistent::PrimaryDomainName() const {
+  const std::string controller = PrimaryDomainController();
+  TLsaString systemName;
+  MakeLsaString(controller, systemName);
+  LSA_OBJECT_ATTRIBUTES attributes = {};
+  TLsaPolicy policy;
+  RaiseLsaStatus(SecurityApi.LsaOpenPolicy(systemName.Get(), &attributes,
+                                           POLICY_VIEW_LOCAL_INFORMATION, policy.Put()));
+  TLsaMemory info;
+  RaiseLsaStatus(SecurityApi.LsaQueryInformationPolicy(
+      policy.Get(), PolicyPrimaryDomainInformation, info.Put()));
+  const auto* domain = info.As<POLICY_PRIMARY_DOMAIN_INFO>();
+  // The name is counted, not necessarily terminated: read exactly its length.
+  if (!domain || !domain->Name.Buffer || domain->Name.Length == 0) return std::string();
+  return WideToAnsi(domain->Name.Buffer, domain->Name.Length / sizeof(WCHAR));
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetServerList(const std::string& server,
+                                                          uint32_t serverType) const {
+  auto list = std::make_unique<TStringList>();
+  const TNetName serverName(server);
+  DWORD resume = 0;
+  for (;;) {
+    TNetBuffer batch;
+    DWORD read = 0;
+    DWORD total = 0;
+    const NET_API_STATUS result =
+        NetApi.NetServerEnum(serverName.Get(), 100, batch.Put(), kPreferredMaxLength, &read,
+                             &total, serverType, nullptr, &resume);
+    if (result != NERR_Success && result != ERROR_MORE_DATA) {
+      if (IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
+      break;
+    }
+    const auto* entries = batch.As<SERVER_INFO_100>();
+    if (!entries) read = 0;
+    for (DWORD i = 0; i < read; ++i) list->Add(FromNetString(entries[i].sv100_name));
+    if (read == 0 || resume == 0) break;
+  }
+  return list;
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetServers(const std::string& server) const {
+  auto servers = GetServerList(server, kAllServerTypes);
+  auto list = std::make_unique<TStringList>();
+  for (const std::string& name : *servers) list->Add("\\\\" + name);
+  return list;
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetLocalGroups(const std::string& server) const {
+  auto list = std::make_unique<TStringList>();
+  // The Windows 95 family has no local groups.
+  if (!IsWindowsNT()) return list;
+  const TNetName serverName(server);
+  EnumerateAccounts<DWORD_PTR>(
+      *this, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
+        return NetApi.NetLocalGroupEnum(serverName.Get(), 0, buffer, kPreferredMaxLength, read,
+                                        total, resume);
+      },
+      &LOCALGROUP_INFO_0::lgrpi0_name);
+  return list;
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetGlobalGroups(const std::string& server) const {
+  auto list = std::make_unique<TStringList>();
+  const TNetName serverName(server);
+  EnumerateAccounts<DWORD_PTR>(
+      *this, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
+        return NetApi.NetGroupEnum(serverName.Get(), 0, buffer, kPreferredMaxLength, read, total,
+                                   resume);
+      },
+      &GROUP_INFO_0::grpi0_name);
+  return list;
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetUsers(const std::string& server,
+                                                     TAccountKinds kinds) const {
+  auto list = std::make_unique<TStringList>();
+  const TNetName serverName(server);
+  const DWORD filter = AccountKindsToFilter(kinds);
+  EnumerateAccounts<DWORD>(
+      *this, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, LPDWORD resume) {
+        return NetApi.NetUserEnum(serverName.Get(), 0, filter, buffer, kPreferredMaxLength, read,
+                                  total, resume);
+      },
+      &USER_INFO_0::usri0_name);
+  return list;
+}
+
+std::unique_ptr<TStringList> TNTPersistent::GetAccounts(const std::string& server,
+                                                        uint32_t kinds) const {
+  auto list = std::make_unique<TStringList>();
+  if (kinds & AccountList::LocalGroups) list->AddStrings(*GetLocalGroups(server));
+  if (kinds & AccountList::GlobalGroups) {
+    auto groups = GetGlobalGroups(server);
+    if (!(groups->Count() == 1 && IsNoneGroup((*groups)[0]))) list->AddStrings(*groups);
+  }
+  if (kinds & AccountList::Users) {
+    list->AddStrings(*GetUsers(server, AccountKind::Normal | AccountKind::InterdomainTrust));
+  }
+  if (kinds & AccountList::WellKnown) {
+    for (const TWellKnownSid& sid : kWellKnownSids) {
+      std::string account;
+      std::string domain;
+      if (LookupAccountBySid(std::string(), sid.data(), account, domain) && !account.empty()) {
+        list->Add(account);
+      }
+    }
+  }
+  return list;
+}
+
+}  // namespace corvane
