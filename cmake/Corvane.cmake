@@ -75,14 +75,21 @@ function(corvane_typelib)
     VERBATIM)
 endfunction()
 
-# corvane_message_table(OUTPUT_DIR dir MC file.mc): runs windmc, giving dir/<name>.rc and .h.
-function(corvane_message_table)
-  cmake_parse_arguments(M "" "OUTPUT_DIR;MC" "" ${ARGN})
-  get_filename_component(base ${M_MC} NAME_WE)
-  file(MAKE_DIRECTORY ${M_OUTPUT_DIR})
+# corvane_message_module(NAME name MC file.mc): a resource-only DLL holding the message table of
+# an .mc file, as event sources register them ("EventMessageFile").
+function(corvane_message_module)
+  cmake_parse_arguments(M "" "NAME;MC" "" ${ARGN})
+  get_filename_component(mc ${M_MC} ABSOLUTE)
+  get_filename_component(base ${mc} NAME_WE)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${M_NAME}_mc)
+  file(MAKE_DIRECTORY ${dir})
   add_custom_command(
-    OUTPUT ${M_OUTPUT_DIR}/${base}.rc ${M_OUTPUT_DIR}/${base}.h
-    COMMAND ${CORVANE_WINDMC} -r ${M_OUTPUT_DIR} -h ${M_OUTPUT_DIR} ${M_MC}
-    DEPENDS ${M_MC}
+    OUTPUT ${dir}/${base}.rc ${dir}/${base}.h
+    COMMAND ${CORVANE_WINDMC} -b -r ${dir} -h ${dir} ${mc}
+    DEPENDS ${mc}
+    WORKING_DIRECTORY ${dir}
     VERBATIM)
+  add_library(${M_NAME} SHARED ${dir}/${base}.rc ${PROJECT_SOURCE_DIR}/cmake/resource_only.c)
+  set_target_properties(${M_NAME} PROPERTIES PREFIX "")
+  set_property(SOURCE ${dir}/${base}.rc APPEND PROPERTY COMPILE_OPTIONS "--include-dir=${dir}")
 endfunction()
