@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake make git python3 locales
+  build-essential cmake make git python3 locales time
   mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix
   wine wine64 libwine-dev
   googletest
