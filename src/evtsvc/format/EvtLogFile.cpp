@@ -1,0 +1,324 @@
+// LogFile: reading, appending, clearing and copying one log file.
+//
+// Crash safety. Open accepts the header's own extent as well as the one the end-of-file record
+// gives, whichever is newer and whose records walk cleanly (EvtRecovery.h). Writes are ordered so
+// that after each one of them at least one of those is intact:
+//   Append: 1. grow the file (free bytes only);
+//           2. when the oldest records must go, the header with the new start, marked dirty,
+//              before any of their bytes is overwritten;
+//           3. the new end-of-file record, after the space the new record will take;
+//           4. the record, over the old end-of-file record (its first bytes last);
+//           5. the header, clean, describing the new extent.
+//   Clear:  header (empty, dirty), end-of-file record after the header, shrink, header (clean).
+// A crash before step 5 leaves either the old log, or the old log without the records that were
+// being overwritten; after it, the new one.
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "EvtBytes.h"
+#include "EvtFile.h"
+#include "EvtLayout.h"
+#include "EvtRecovery.h"
+
+namespace corvane::evt {
+namespace {
+
+using layout::Extent;
+using layout::Ring;
+using recovery::View;
+
+// The largest maximum size that is a whole number of 64 KiB steps and fits the 32-bit offsets.
+constexpr uint32_t kLargestMaxSize = 0xFFFF0000;
+
+uint32_t RoundMaxSize(uint32_t maxSize) {
+  if (maxSize > kLargestMaxSize) return kLargestMaxSize;
+  return std::max(kSizeStep, (maxSize + kSizeStep - 1) / kSizeStep * kSizeStep);
+}
+
+// Whether the oldest record, written at `oldTime`, may make room for one written at `newTime`.
+bool MayOverwrite(uint32_t retention, uint32_t oldTime, uint32_t newTime) {
+  if (retention == 0) return true;
+  if (retention == kRetainForever) return false;
+  return int64_t{newTime} - int64_t{oldTime} > int64_t{retention};
+}
+
+class LogFileImpl final : public LogFile {
+ public:
+  LogFileImpl(Storage& storage, bool readOnly) : storage_(storage), readOnly_(readOnly) {
+    Load(false);
+  }
+
+  void Refresh() override {
+    if (Unchanged()) {
+      ring_->Invalidate();
+      return;
+    }
+    Load(true);
+  }
+
+  const Header& header() const override { return header_; }
+  uint32_t Count() const override { return static_cast<uint32_t>(view_.offsets.size()); }
+  uint32_t OldestRecordNumber() const override { return view_.extent.oldest; }
+
+  std::vector<uint8_t> RecordBytes(uint32_t number) const override {
+    const auto [offset, length] = Locate(number);
+    std::vector<uint8_t> bytes(length);
+    if (length != 0) ring_->Read(offset, bytes.data(), length);
+    return bytes;
+  }
+
+  uint32_t Append(Record record) override;
+  void Clear() override;
+  void SetLimits(uint32_t maxSize, uint32_t retention) override;
+  void CopyTo(Storage& target) const override;
+
+ private:
+  struct Place {
+    uint32_t offset = 0;
+    uint32_t length = 0;  // 0: no such record
+  };
+
+  // Reads the file afresh; with `reuse` the records already checked are not walked again.
+  void Load(bool reuse) const;
+  bool Unchanged() const;
+  // Where record `number` is and its frame's length (0 when the frame does not match), or nothing
+  // when there is no such record.
+  std::optional<Place> Find(uint32_t number) const;
+  // Where record `number` is, its frame checked. Another process may have cleared and refilled
+  // the log in a way Refresh could not tell from appends; a frame that no longer matches then
+  // makes the view be rebuilt from the file before the record counts as damaged.
+  Place Locate(uint32_t number) const;
+  void RequireWritable() const {
+    if (readOnly_) throw std::logic_error("the event log was opened read-only");
+  }
+  void WriteHeader(const Header& header);
+  void WriteEof(const Extent& extent);
+  // Header and end-of-file record both describing the current view, header clean.
+  void Commit();
+
+  Storage& storage_;
+  const bool readOnly_;
+  // The view is a cache of the file: Locate() may rebuild it.
+  mutable std::optional<Ring> ring_;
+  mutable Header header_;
+  mutable View view_;
+  mutable std::array<uint8_t, kHeaderSize> diskHeader_{};  // as last read or written
+  mutable std::array<uint8_t, kEofRecordSize> diskEof_{};  // the bytes at the end offset
+  mutable uint64_t loads_ = 0;  // tells Append that Locate rebuilt the view under it
+};
+
+void LogFileImpl::Load(bool reuse) const {
+  const uint64_t size = storage_.Size();
+  if (size < kHeaderSize + kEofRecordSize) throw CorruptLog("file too small to be an event log");
+  if (size > UINT32_MAX) throw CorruptLog("file larger than an event log can be");
+  std::array<uint8_t, kHeaderSize> raw;
+  storage_.Read(0, raw.data(), raw.size());
+  const Header stated = layout::DecodeHeader(raw.data());
+
+  std::optional<Ring> ring;
+  ring.emplace(storage_, static_cast<uint32_t>(size));
+  View view = recovery::Recover(*ring, stated, reuse ? &view_ : nullptr);
+
+  std::array<uint8_t, kEofRecordSize> eof;
+  ring->Read(view.extent.end, eof.data(), eof.size());
+  ring_.emplace(storage_, static_cast<uint32_t>(size));
+  header_ = stated;
+  layout::SetExtent(header_, view.extent);
+  header_.flags &= ~kFlagDirty;
+  view_ = std::move(view);
+  diskHeader_ = raw;
+  diskEof_ = eof;
+  ++loads_;
+}
+
+bool LogFileImpl::Unchanged() const {
+  if (storage_.Size() != ring_->fileSize()) return false;
+  std::array<uint8_t, kHeaderSize> raw;
+  storage_.Read(0, raw.data(), raw.size());
+  if (raw != diskHeader_) return false;
+  std::array<uint8_t, kEofRecordSize> eof;
+  ring_->Invalidate();
+  ring_->Read(view_.extent.end, eof.data(), eof.size());
+  return eof == diskEof_;
+}
+
+std::optional<LogFileImpl::Place> LogFileImpl::Find(uint32_t number) const {
+  const uint32_t index = number - view_.extent.oldest;
+  if (index >= view_.offsets.size()) return std::nullopt;
+  const uint32_t offset = view_.offsets[index];
+  const uint32_t room = ring_->Distance(offset, view_.extent.end);
+  return Place{offset, recovery::FrameAt(*ring_, offset, room, number)};
+}
+
+LogFileImpl::Place LogFileImpl::Locate(uint32_t number) const {
+  auto place = Find(number);
+  if (!place || place->length != 0) return place.value_or(Place{});
+  Load(false);
+  place = Find(number);
+  if (!place) return {};
+  if (place->length == 0) throw CorruptLog("event record damaged");
+  return *place;
+}
+
+void LogFileImpl::WriteHeader(const Header& header) {
+  const auto raw = layout::EncodeHeader(header);
+  storage_.Write(0, raw.data(), raw.size());
+  diskHeader_ = raw;
+}
+
+void LogFileImpl::WriteEof(const Extent& extent) {
+  const auto eof = layout::EncodeEof(extent);
+  layout::WriteRing(storage_, *ring_, extent.end, eof.data(), eof.size());
+}
+
+void LogFileImpl::Commit() {
+  WriteEof(view_.extent);
+  diskEof_ = layout::EncodeEof(view_.extent);
+  WriteHeader(header_);
+  storage_.Flush();
+}
+
+uint32_t LogFileImpl::Append(Record record) {
+  RequireWritable();
+  const uint64_t loads = loads_;
+  record.recordNumber = header_.currentRecordNumber;
+  record.closingRecordNumber = 0;
+  const std::vector<uint8_t> bytes = EncodeRecord(record);
+  const uint64_t need = uint64_t{bytes.size()} + kEofRecordSize;
+  const Extent old = view_.extent;
+  const bool empty = view_.offsets.empty();
+
+  // A log that has not wrapped grows before it wraps, up to its maximum size.
+  uint32_t fileSize = ring_->fileSize();
+  const uint32_t limit = std::min(header_.maxSize, kLargestMaxSize) & ~3u;
+  const bool linear = (empty || old.start < old.end) && old.end + kEofRecordSize <= fileSize;
+  if (linear && old.end + need > fileSize && limit > fileSize) {
+    const uint64_t wanted = (old.end + need + kSizeStep - 1) / kSizeStep * kSizeStep;
+    fileSize = static_cast<uint32_t>(std::min<uint64_t>(wanted, limit));
+  }
+
+  // Which of the oldest records must make room, as far as the retention lets them.
+  const uint64_t capacity = fileSize - kHeaderSize;
+  uint64_t used = empty ? 0 : ring_->Distance(old.start, old.end);
+  size_t drop = 0;
+  uint32_t start = empty ? old.end : old.start;
+  while (used + need > capacity) {
+    if (drop == view_.offsets.size()) {
+      throw LogFull("the event record does not fit in the log's maximum size");
+    }
+    const Place oldest = Locate(old.oldest + static_cast<uint32_t>(drop));
+    if (loads_ != loads) return Append(std::move(record));
+    const uint32_t written = ring_->Read32(ring_->Advance(oldest.offset, 16));
+    if (!MayOverwrite(header_.retention, written, record.timeWritten)) {
+      if (!(header_.flags & kFlagLogFull)) {
+        header_.flags |= kFlagLogFull;
+        Commit();
+      }
+      throw LogFull("the event log is full");
+    }
+    used -= oldest.length;
+    start = ring_->Advance(oldest.offset, oldest.length);
+    ++drop;
+  }
+
+  if (fileSize != ring_->fileSize()) {
+    storage_.Resize(fileSize);
+    ring_.emplace(storage_, fileSize);
+  }
+  const bool allGone = drop == view_.offsets.size();
+  Extent next;
+  next.start = allGone ? old.end : start;
+  next.end = ring_->Advance(old.end, static_cast<uint32_t>(bytes.size()));
+  next.current = record.recordNumber + 1;
+  next.oldest = allGone ? record.recordNumber : old.oldest + static_cast<uint32_t>(drop);
+
+  Header header = header_;
+  const bool wraps = drop != 0 || old.end + need > fileSize;
+  if (wraps) header.flags |= kFlagWrapped;
+  if (drop != 0) {
+    Header dropping = header;
+    layout::SetExtent(dropping, {allGone ? old.end : start, old.end, old.current,
+                                 allGone ? 0 : next.oldest});
+    dropping.flags |= kFlagDirty;
+    WriteHeader(dropping);
+    storage_.Flush();
+  }
+  WriteEof(next);
+  layout::WriteRing(storage_, *ring_, old.end, bytes.data(), bytes.size());
+  storage_.Flush();
+  layout::SetExtent(header, next);
+  header.flags &= ~(kFlagDirty | kFlagLogFull);
+  WriteHeader(header);
+  storage_.Flush();
+
+  header_ = header;
+  view_.offsets.erase(view_.offsets.begin(), view_.offsets.begin() + drop);
+  view_.offsets.push_back(old.end);
+  view_.extent = next;
+  view_.fileSize = fileSize;
+  diskEof_ = layout::EncodeEof(next);
+  return record.recordNumber;
+}
+
+void LogFileImpl::Clear() {
+  RequireWritable();
+  const Extent empty{kHeaderSize, kHeaderSize, 1, 0};
+  Header header = header_;
+  layout::SetExtent(header, empty);
+  header.flags = kFlagDirty;
+  WriteHeader(header);
+  storage_.Flush();
+  WriteEof(empty);
+  if (ring_->fileSize() != kSizeStep) {
+    storage_.Resize(kSizeStep);
+    ring_.emplace(storage_, kSizeStep);
+  }
+  header.flags = 0;
+  header_ = header;
+  view_ = View{empty, {}, kSizeStep};
+  Commit();
+}
+
+void LogFileImpl::SetLimits(uint32_t maxSize, uint32_t retention) {
+  RequireWritable();
+  header_.maxSize = RoundMaxSize(maxSize);
+  header_.retention = retention;
+  Commit();
+}
+
+void LogFileImpl::CopyTo(Storage& target) const {
+  target.Resize(0);
+  std::vector<uint8_t> chunk(64 * 1024);
+  for (uint64_t at = 0; at < ring_->fileSize(); at += chunk.size()) {
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(chunk.size(), ring_->fileSize() - at));
+    storage_.Read(at, chunk.data(), size);
+    target.Write(at, chunk.data(), size);
+  }
+  const auto header = layout::EncodeHeader(header_);
+  const auto eof = layout::EncodeEof(view_.extent);
+  layout::WriteRing(target, *ring_, view_.extent.end, eof.data(), eof.size());
+  target.Write(0, header.data(), header.size());
+  target.Flush();
+}
+
+}  // namespace
+
+std::unique_ptr<LogFile> LogFile::Open(Storage& storage, bool readOnly) {
+  return std::make_unique<LogFileImpl>(storage, readOnly);
+}
+
+void LogFile::Create(Storage& storage, uint32_t maxSize, uint32_t retention) {
+  Header header;
+  header.maxSize = RoundMaxSize(maxSize);
+  header.retention = retention;
+  storage.Resize(0);
+  storage.Resize(kSizeStep);
+  const auto eof = layout::EncodeEof(layout::ExtentOf(header));
+  storage.Write(kHeaderSize, eof.data(), eof.size());
+  const auto raw = layout::EncodeHeader(header);
+  storage.Write(0, raw.data(), raw.size());
+  storage.Flush();
+}
+
+}  // namespace corvane::evt

@@ -1,0 +1,152 @@
+#include "EvtRecord.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "EvtBytes.h"
+
+namespace corvane::evt {
+namespace {
+
+using bytes::Load16;
+using bytes::Load32;
+using bytes::Store16;
+using bytes::Store32;
+
+// Field offsets of the fixed part.
+constexpr size_t kLength = 0, kSignature = 4, kNumber = 8, kTimeGenerated = 12, kTimeWritten = 16,
+                 kEventId = 20, kEventType = 24, kNumStrings = 26, kCategory = 28,
+                 kReservedFlags = 30, kClosingNumber = 32, kStringOffset = 36, kSidLength = 40,
+                 kSidOffset = 44, kDataLength = 48, kDataOffset = 52;
+
+uint64_t TextBytes(const std::u16string& text) {
+  if (text.find(u'\0') != std::u16string::npos) {
+    throw std::invalid_argument("event text contains a null character");
+  }
+  return (text.size() + 1) * 2;
+}
+
+size_t PutText(std::vector<uint8_t>& out, size_t at, const std::u16string& text) {
+  for (char16_t c : text) {
+    Store16(&out[at], static_cast<uint16_t>(c));
+    at += 2;
+  }
+  return at + 2;  // the terminator is already zero
+}
+
+// Reads a null-terminated UTF-16LE text at `at`, which must end before `limit`; returns the
+// offset after the terminator.
+size_t GetText(const uint8_t* bytes, size_t at, size_t limit, std::u16string& text) {
+  for (size_t p = at; p + 2 <= limit; p += 2) {
+    char16_t c = static_cast<char16_t>(Load16(bytes + p));
+    if (c == 0) return p + 2;
+    text.push_back(c);
+  }
+  throw CorruptLog("event record text runs past its record");
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeRecord(const Record& record) {
+  if (record.strings.size() > std::numeric_limits<uint16_t>::max()) {
+    throw std::length_error("an event record holds at most 65535 strings");
+  }
+  uint64_t size = kRecordFixedSize + TextBytes(record.sourceName) + TextBytes(record.computerName);
+  // Readers may take the SID in place, so it starts on a DWORD.
+  const uint64_t sidOffset = record.sid.empty() ? size : (size + 3) & ~uint64_t{3};
+  size = sidOffset + record.sid.size();
+  const uint64_t stringOffset = size;
+  for (const auto& text : record.strings) size += TextBytes(text);
+  const uint64_t dataOffset = size;
+  size += record.data.size();
+  // The system always pads, with a whole DWORD when the end is already aligned; records we write
+  // match its own byte for byte.
+  size += 4 - size % 4;
+  size += 4;  // trailing length
+  if (size > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("event record larger than 4 GB");
+  }
+
+  std::vector<uint8_t> out(size);
+  uint8_t* p = out.data();
+  Store32(p + kLength, static_cast<uint32_t>(size));
+  Store32(p + kSignature, kRecordSignature);
+  Store32(p + kNumber, record.recordNumber);
+  Store32(p + kTimeGenerated, record.timeGenerated);
+  Store32(p + kTimeWritten, record.timeWritten);
+  Store32(p + kEventId, record.eventId);
+  Store16(p + kEventType, record.eventType);
+  Store16(p + kNumStrings, static_cast<uint16_t>(record.strings.size()));
+  Store16(p + kCategory, record.eventCategory);
+  Store16(p + kReservedFlags, record.reservedFlags);
+  Store32(p + kClosingNumber, record.closingRecordNumber);
+  Store32(p + kStringOffset, static_cast<uint32_t>(stringOffset));
+  Store32(p + kSidLength, static_cast<uint32_t>(record.sid.size()));
+  Store32(p + kSidOffset, static_cast<uint32_t>(sidOffset));
+  Store32(p + kDataLength, static_cast<uint32_t>(record.data.size()));
+  Store32(p + kDataOffset, static_cast<uint32_t>(dataOffset));
+
+  size_t at = PutText(out, kRecordFixedSize, record.sourceName);
+  PutText(out, at, record.computerName);
+  std::copy(record.sid.begin(), record.sid.end(), out.begin() + sidOffset);
+  at = stringOffset;
+  for (const auto& text : record.strings) at = PutText(out, at, text);
+  std::copy(record.data.begin(), record.data.end(), out.begin() + dataOffset);
+  Store32(p + size - 4, static_cast<uint32_t>(size));
+  return out;
+}
+
+Record DecodeRecord(const uint8_t* bytes, size_t size) {
+  if (size < kMinRecordSize) throw CorruptLog("event record too short");
+  if (Load32(bytes + kLength) != size || Load32(bytes + size - 4) != size) {
+    throw CorruptLog("event record lengths disagree");
+  }
+  if (Load32(bytes + kSignature) != kRecordSignature) {
+    throw CorruptLog("event record without its signature");
+  }
+  const size_t end = size - 4;  // variable parts end before the trailing length
+
+  Record record;
+  record.recordNumber = Load32(bytes + kNumber);
+  record.timeGenerated = Load32(bytes + kTimeGenerated);
+  record.timeWritten = Load32(bytes + kTimeWritten);
+  record.eventId = Load32(bytes + kEventId);
+  record.eventType = Load16(bytes + kEventType);
+  record.eventCategory = Load16(bytes + kCategory);
+  record.reservedFlags = Load16(bytes + kReservedFlags);
+  record.closingRecordNumber = Load32(bytes + kClosingNumber);
+
+  size_t namesEnd = GetText(bytes, kRecordFixedSize, end, record.sourceName);
+  namesEnd = GetText(bytes, namesEnd, end, record.computerName);
+
+  // Each part lies between the names and the trailing length; lengths are checked against the
+  // room left rather than by adding to offsets, which could overflow.
+  auto part = [&](size_t offsetField, uint32_t length, const char* what) -> size_t {
+    const uint32_t offset = Load32(bytes + offsetField);
+    if (offset < namesEnd || offset > end || length > end - offset) {
+      throw CorruptLog(std::string("event record ") + what + " outside its record");
+    }
+    return offset;
+  };
+
+  const uint32_t sidLength = Load32(bytes + kSidLength);
+  if (sidLength != 0) {
+    const size_t at = part(kSidOffset, sidLength, "SID");
+    record.sid.assign(bytes + at, bytes + at + sidLength);
+  }
+  const uint16_t numStrings = Load16(bytes + kNumStrings);
+  if (numStrings != 0) {
+    size_t at = part(kStringOffset, 0, "strings");
+    record.strings.resize(numStrings);
+    for (auto& text : record.strings) at = GetText(bytes, at, end, text);
+  }
+  const uint32_t dataLength = Load32(bytes + kDataLength);
+  if (dataLength != 0) {
+    const size_t at = part(kDataOffset, dataLength, "data");
+    record.data.assign(bytes + at, bytes + at + dataLength);
+  }
+  return record;
+}
+
+}  // namespace corvane::evt

@@ -1,0 +1,41 @@
+// Finding where a log's records really are. A header is only current while its dirty flag is
+// clear; the end-of-file record after the newest record is rewritten with every event, so the
+// log's true extent is found by walking from the header's end offset to that record. Each
+// candidate extent is accepted only when its records walk cleanly from the oldest to the
+// end-of-file record, numbered one after another.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+#include "EvtLayout.h"
+
+namespace corvane::evt::recovery {
+
+// The records of a log as one walk found them.
+struct View {
+  layout::Extent extent;
+  std::deque<uint32_t> offsets;  // offsets[i]: record number extent.oldest + i
+  uint32_t fileSize = 0;         // the ring these offsets belong to
+};
+
+// Checks the frame of the record at `offset`, which must end within `room` bytes: both length
+// fields, the signature and, when given, its number. Returns its length, or 0 when it is not a
+// record.
+uint32_t FrameAt(const layout::Ring& ring, uint32_t offset, uint32_t room,
+                 std::optional<uint32_t> number);
+
+// Walks the records of `extent`. `known`, an earlier view of the same file, lets the walk take
+// the records it already checked and only check those added since.
+std::optional<View> Walk(const layout::Ring& ring, const layout::Extent& extent,
+                         const View* known);
+
+// The true extent of the log and its records. Candidates: the header's own extent; the
+// end-of-file record reached by walking records on from the header's end offset; and, when that
+// walk fails, every end-of-file record found by scanning the file. Of the candidates whose
+// records walk cleanly, the newest (highest next record number, then highest oldest number)
+// wins. Throws CorruptLog when none does.
+View Recover(const layout::Ring& ring, const Header& header, const View* known);
+
+}  // namespace corvane::evt::recovery
