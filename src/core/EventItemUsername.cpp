@@ -1,0 +1,35 @@
+// The user name of an item: the one part of the unit that asks the system.
+#include "core/EventItem.h"
+#include "core/RawRecord.h"
+#include "core/SidLookup.h"
+#include "system/NTCommon.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr char kNoUser[] = "N/A";
+
+}  // namespace
+
+const std::string& TEventItem::Username() {
+  if (sidLength_ <= 0) {
+    username_ = kNoUser;
+    return username_;
+  }
+  if (!username_.empty()) return username_;
+  std::string account;
+  std::string domain;
+  const std::string machine = owner_ ? owner_->GetMachineName() : std::string();
+  // The system reads as many bytes as the SID states for itself: a SID from a damaged record
+  // that claims more than it has is not handed over.
+  if (SidFitsBuffer(sid_.get(), static_cast<size_t>(sidLength_)) &&
+      LookupAccountBySid(machine, sid_.get(), account, domain)) {
+    username_ = domain + "\\" + account;
+  } else {
+    username_ = kNoUser;
+  }
+  return username_;
+}
+
+}  // namespace corvane
