@@ -1,0 +1,109 @@
+#include "EvtTestSupport.h"
+
+#include <filesystem>
+
+namespace corvane::evt::test {
+
+Record MakeRecord(uint32_t seed, size_t size, uint32_t timeWritten) {
+  Record record;
+  record.timeGenerated = timeWritten - 1;
+  record.timeWritten = timeWritten;
+  record.eventId = 0x40000000u + seed;
+  record.eventType = static_cast<uint16_t>(1u << (seed % 5));
+  record.eventCategory = static_cast<uint16_t>(seed % 7);
+  record.sourceName = u"Source" + Utf16(std::to_string(seed % 3));
+  record.computerName = u"HOST";
+  for (uint32_t i = 0; i < seed % 4; ++i) {
+    record.strings.push_back(u"text " + Utf16(std::to_string(seed)) + u" \u4e2d\u6587 " +
+                             Utf16(std::to_string(i)));
+  }
+  if (seed % 3 == 1) record.sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  for (size_t i = 0; i < size + seed % 5; ++i) record.data.push_back(static_cast<uint8_t>(seed + i));
+  return record;
+}
+
+std::vector<Record> ReadForwards(const LogFile& log) {
+  std::vector<Record> records;
+  const uint32_t oldest = log.OldestRecordNumber();
+  for (uint32_t i = 0; i < log.Count(); ++i) {
+    const auto bytes = log.RecordBytes(oldest + i);
+    records.push_back(DecodeRecord(bytes.data(), bytes.size()));
+  }
+  return records;
+}
+
+std::vector<Record> ReadBackwards(const LogFile& log) {
+  std::vector<Record> records;
+  const uint32_t oldest = log.OldestRecordNumber();
+  for (uint32_t i = log.Count(); i-- > 0;) {
+    const auto bytes = log.RecordBytes(oldest + i);
+    records.push_back(DecodeRecord(bytes.data(), bytes.size()));
+  }
+  return records;
+}
+
+std::vector<uint32_t> Numbers(const std::vector<Record>& records) {
+  std::vector<uint32_t> numbers;
+  for (const auto& record : records) numbers.push_back(record.recordNumber);
+  return numbers;
+}
+
+std::string Utf8(const std::u16string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string Utf16(const std::string& utf8) {
+  std::u16string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<uint8_t>(utf8[i]);
+    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
+      c = c << 6 | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
+    }
+    i += 1 + extra;
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+MemoryStorage NewLog(uint32_t maxSize, uint32_t retention) {
+  MemoryStorage storage;
+  LogFile::Create(storage, maxSize, retention);
+  return storage;
+}
+
+std::string OutputFolder() {
+  const std::string folder = std::string(CORVANE_BINARY_DIR) + "/evtformat-output";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+}  // namespace corvane::evt::test
