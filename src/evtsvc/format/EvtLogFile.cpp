@@ -7,11 +7,14 @@
 //           2. when the oldest records must go, the header with the new start, marked dirty,
 //              before any of their bytes is overwritten;
 //           3. the new end-of-file record, after the space the new record will take;
-//           4. the record, over the old end-of-file record (its first bytes last);
-//           5. the header, clean, describing the new extent.
-//   Clear:  header (empty, dirty), end-of-file record after the header, shrink, header (clean).
-// A crash before step 5 leaves either the old log, or the old log without the records that were
-// being overwritten; after it, the new one.
+//           4. the record, over the old end-of-file record, all but its leading length;
+//           5. its leading length, which makes the record whole;
+//           6. the header, clean, describing the new extent.
+//   Clear:  1. header (empty, dirty); 2. the old end-of-file record's first word zeroed;
+//           3. the empty log's end-of-file record after the header; 4. shrink; 5. header clean.
+// A crash before the last step leaves either the old log, or (append) the old log without the
+// records that were being overwritten; after it, the new one. Torn writes are survived too, as
+// long as a 4-byte aligned write is whole.
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -245,7 +248,11 @@ uint32_t LogFileImpl::Append(Record record) {
     storage_.Flush();
   }
   WriteEof(next);
-  layout::WriteRing(storage_, *ring_, old.end, bytes.data(), bytes.size());
+  // The leading length goes last: until it is there the old end-of-file record still stops every
+  // walk at a record that is not yet whole.
+  layout::WriteRing(storage_, *ring_, ring_->Advance(old.end, 4), bytes.data() + 4,
+                    bytes.size() - 4);
+  layout::WriteRing(storage_, *ring_, old.end, bytes.data(), 4);
   storage_.Flush();
   layout::SetExtent(header, next);
   header.flags &= ~(kFlagDirty | kFlagLogFull);
@@ -268,6 +275,11 @@ void LogFileImpl::Clear() {
   layout::SetExtent(header, empty);
   header.flags = kFlagDirty;
   WriteHeader(header);
+  storage_.Flush();
+  // The old records are now to be overwritten: their end-of-file record must no longer make
+  // them a candidate when the file is opened after a crash.
+  const uint8_t zero[4] = {};
+  layout::WriteRing(storage_, *ring_, view_.extent.end, zero, sizeof zero);
   storage_.Flush();
   WriteEof(empty);
   if (ring_->fileSize() != kSizeStep) {
