@@ -15,47 +15,45 @@ namespace {
 
 }  // namespace
 
-TThread::TThread() : terminateEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+TThreadControl::TThreadControl() : terminateEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
   if (!terminateEvent_) RaiseFailure("CreateEvent");
-  syncWindow_ = TSyncWindow::Create();
-  unsigned id = 0;
-  uintptr_t thread = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
-  if (thread == 0) RaiseFailure("CreateThread");
-  handle_.reset(reinterpret_cast<HANDLE>(thread));
-  threadId_ = id;
 }
 
-TThread::~TThread() {
-  if (GetCurrentThreadId() != threadId_ && !finished_.load()) {
-    // Freed here, so the thread must not free itself as well.
-    freeOnTerminate_.store(false);
-    Terminate();
-    Resume();
-    WaitForSingleObject(handle_.get(), INFINITE);
-  }
-  if (syncWindow_ && syncWindow_->IsOwnThread()) syncWindow_->Close();
-}
-
-void TThread::Resume() {
+void TThreadControl::Resume() {
   if (suspended_.exchange(false)) ResumeThread(handle_.get());
 }
 
-void TThread::Terminate() {
+void TThreadControl::Terminate() {
   terminated_.store(true);
   SetEvent(terminateEvent_.get());
 }
 
-TUniqueHandle TThread::DuplicateHandle() const {
-  HANDLE copy = nullptr;
-  if (!::DuplicateHandle(GetCurrentProcess(), handle_.get(), GetCurrentProcess(), &copy, 0,
-                         FALSE, DUPLICATE_SAME_ACCESS)) {
-    RaiseFailure("DuplicateHandle");
+bool TThreadControl::WaitFor(DWORD milliseconds) const {
+  return WaitForSingleObject(handle_.get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+TThread::TThread()
+    : control_(std::make_shared<TThreadControl>()), syncWindow_(TSyncWindow::Create()) {
+  unsigned id = 0;
+  uintptr_t thread = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (thread == 0) RaiseFailure("CreateThread");
+  control_->handle_.reset(reinterpret_cast<HANDLE>(thread));
+  control_->threadId_ = id;
+}
+
+TThread::~TThread() {
+  if (GetCurrentThreadId() != control_->ThreadId() && !control_->Finished()) {
+    // Deleted here, so the thread must not delete itself as well.
+    freeOnTerminate_.store(false);
+    control_->Terminate();
+    control_->Resume();
+    control_->WaitFor(INFINITE);
   }
-  return TUniqueHandle(copy);
+  if (syncWindow_->IsOwnThread()) syncWindow_->Close();
 }
 
 DWORD TThread::WaitFor() {
-  WaitForSingleObject(handle_.get(), INFINITE);
+  control_->WaitFor(INFINITE);
   return returnValue_;
 }
 
@@ -67,7 +65,7 @@ bool TThread::Synchronize(const std::function<void()>& method) {
   if (Terminated()) return false;
   auto request = std::make_shared<TSyncRequest>(method);
   if (!syncWindow_->Post(request)) return false;
-  HANDLE waits[2] = {request->Done(), terminateEvent_.get()};
+  HANDLE waits[2] = {request->Done(), control_->terminateEvent_.get()};
   DWORD result = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
   if (result != WAIT_OBJECT_0) {
     // Terminated (or the wait failed): take the request back. One that has already begun runs to
@@ -82,17 +80,20 @@ bool TThread::Synchronize(const std::function<void()>& method) {
 
 unsigned __stdcall TThread::ThreadProc(void* arg) noexcept {
   auto* self = static_cast<TThread*>(arg);
-  if (!self->Terminated()) {
+  // Kept past the object's end so that the finished mark lands on live memory.
+  std::shared_ptr<TThreadControl> control = self->control_;
+  if (!control->Terminated()) {
     try {
       self->Execute();
     } catch (...) {
       // A thread has nobody to report to; what Execute did not handle ends it quietly.
     }
   }
-  DWORD result = self->returnValue_;
-  bool freeSelf = self->FreeOnTerminate();
-  self->finished_.store(true);
-  if (freeSelf) delete self;
+  const DWORD result = self->returnValue_;
+  if (self->FreeOnTerminate()) {
+    delete self;
+  }
+  control->finished_.store(true);
   return result;
 }
 

@@ -1,0 +1,358 @@
+#include "core/EventLog.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <utility>
+
+#include "core/RawRecord.h"
+#include "framework/PropertyInfo.h"
+#include "system/ErrorText.h"
+#include "system/NT_vs_95.h"
+
+namespace corvane {
+
+namespace {
+
+// How long destruction waits for the wait thread to end.
+constexpr DWORD kStopWaitMilliseconds = 500;
+
+[[noreturn]] void RaiseUnknownSource() { RaiseSystemError("Unknown SourceName"); }
+
+[[noreturn]] void RaiseNotAvailable(int index) {
+  RaiseSystemError("The event " + std::to_string(index) +
+                   " is not available at server any more.");
+}
+
+// For calls that hand out a handle: a null handle is never used, even when the system left no
+// error code to report.
+[[noreturn]] void RaiseLastErrorOr(const char* call) {
+  RaiseLastSystemError();
+  RaiseSystemError(std::string(call) + " failed without an error code");
+}
+
+bool IsBlank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+uint32_t ReadLength(const uint8_t* at) {
+  uint32_t value;
+  std::memcpy(&value, at, sizeof(value));
+  return value;
+}
+
+}  // namespace
+
+TVEVivudAre::TVEVivudAre(TComponent* owner)
+    : TNTPersistent(owner),
+      registry_(std::make_unique<TBrowseRegistry>()),
+      items_(std::make_unique<TObjectList>(this)),
+      writeObject_(std::make_unique<TEventItem>(this)) {
+  registry_->SetAccess(KEY_READ);
+  waitLink_ = std::make_shared<TWaitLink>(this);
+  // Created last: nothing after it can fail and leave a suspended thread behind.
+  auto* thread = new TWaitThread(waitLink_);
+  waitThread_ = thread->Control();
+  syncWindow_ = thread->SyncWindow();
+}
+
+TVEVivudAre::~TVEVivudAre() {
+  // From here on a change handed over late finds no component.
+  waitLink_->Detach();
+  if (active_) {
+    try {
+      SetActive(false);
+    } catch (...) {
+      // A log that will not close is closed by its owner below; destruction goes on.
+    }
+  }
+  StopWaitThread();
+  syncWindow_->Close();
+}
+
+const TClassInfo& TVEVivudAre::ClassInfo() const { return StaticClassInfo(); }
+
+const TClassInfo& TVEVivudAre::StaticClassInfo() {
+  using P = Published<TVEVivudAre>;
+  static const TClassInfo info(
+      "TVEVivudAre", &TNTPersistent::StaticClassInfo(),
+      {TNTPersistent::MachineNameProperty(),
+       P::Boolean("Active", &TVEVivudAre::Active, &TVEVivudAre::SetActive, std::nullopt),
+       P::String("SourceName", &TVEVivudAre::SourceName, &TVEVivudAre::SetSourceName),
+       P::String("BackupFileName", &TVEVivudAre::BackupFileName,
+                 &TVEVivudAre::SetBackupFileName),
+       P::Boolean("IncludeUserName", &TVEVivudAre::IncludeUserName,
+                  &TVEVivudAre::SetIncludeUserName, true),
+       P::Event("OnChange"), TNTPersistent::LogonAsProperty()});
+  return info;
+}
+
+void TVEVivudAre::SetOnChange(TNotifyEvent handler) {
+  onChange_ = std::move(handler);
+  waitLink_->SetHandlerAssigned(static_cast<bool>(onChange_));
+}
+
+void TVEVivudAre::DoChange() {
+  if (onChange_) onChange_(this);
+}
+
+void TVEVivudAre::Loaded() {
+  TNTPersistent::Loaded();
+  if (waitThread_) waitThread_->Resume();
+  if (active_) {
+    active_ = false;
+    SetActive(true);
+  }
+}
+
+void TVEVivudAre::StopWaitThread() {
+  if (!waitThread_) return;
+  std::shared_ptr<TThreadControl> thread = std::move(waitThread_);
+  thread->Resume();
+  thread->Terminate();
+  SetEvent(waitLink_->StopEvent());
+  thread->WaitFor(kStopWaitMilliseconds);
+}
+
+// Opening and closing
+
+void TVEVivudAre::SetActive(bool value) {
+  if (value == active_) return;
+  if (IsReading()) {
+    active_ = true;
+    return;
+  }
+  if (value) {
+    if (IsBlank(backupFileName_)) {
+      OpenLive();
+    } else {
+      OpenBackup();
+    }
+  } else {
+    CloseLog();
+  }
+  active_ = static_cast<bool>(handle_);
+}
+
+void TVEVivudAre::OpenLive() {
+  if (sourceName_.empty()) RaiseUnknownSource();
+  const std::string machine = GetMachineName();
+  SetLastError(0);
+  TEventLogHandle log(EventLogApi.OpenEventLogA(StringOrNull(machine), sourceName_.c_str()));
+  if (!log) RaiseLastErrorOr("OpenEventLog");
+  // Only the local machine's log signals changes. A log that cannot signal is closed again
+  // (by its owner) rather than left open behind an inactive component.
+  if (machine.empty() && IsWindowsNT()) {
+    SetLastError(0);
+    if (!EventLogApi.NotifyChangeEventLog(log.get(), waitLink_->ChangeEvent())) {
+      RaiseLastSystemError();
+    }
+  }
+  handle_ = std::move(log);
+}
+
+void TVEVivudAre::OpenBackup() {
+  const std::string machine = GetMachineName();
+  SetLastError(0);
+  TEventLogHandle log(
+      EventLogApi.OpenBackupEventLogA(StringOrNull(machine), backupFileName_.c_str()));
+  if (!log) RaiseLastErrorOr("OpenBackupEventLog");
+  // Message files of a backup are looked up on the machine it was opened for.
+  registry_->ConnectTo(machine);
+  handle_ = std::move(log);
+}
+
+void TVEVivudAre::CloseLog() {
+  items_->Clear();
+  readDirection_ = 0;
+  SetLastError(0);
+  if (!handle_.Close()) RaiseLastSystemError();
+}
+
+int TVEVivudAre::Count() const {
+  if (!active_ || !handle_) return 0;
+  DWORD count = 0;
+  SetLastError(0);
+  if (!EventLogApi.GetNumberOfEventLogRecords(handle_.get(), &count)) RaiseLastSystemError();
+  return count > static_cast<DWORD>(INT_MAX) ? INT_MAX : static_cast<int>(count);
+}
+
+// Reading
+
+TEventItem& TVEVivudAre::Objects(int index) {
+  const int count = Count();
+  if (index < 0 || index >= count) RaiseNotAvailable(index);
+  if (index < items_->Count()) {
+    if (TPersistent* cached = items_->Items(index)) return static_cast<TEventItem&>(*cached);
+  }
+  if (items_->Count() < count) items_->SetCount(count);
+  if (readDirection_ == 0) {
+    if (count / 2 >= index) {
+      readDirection_ = 1;
+      readPosition_ = 0;
+    } else {
+      readDirection_ = 2;
+      readPosition_ = count - 1;
+    }
+  }
+  if (!ReadUntil(index)) RaiseNotAvailable(index);
+  return static_cast<TEventItem&>(*items_->Items(index));
+}
+
+bool TVEVivudAre::ReadUntil(int index) {
+  const DWORD flags = EVENTLOG_SEQUENTIAL_READ |
+                      (readDirection_ == 1 ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ);
+  std::vector<uint8_t> buffer(kReadBlockSize);
+  for (;;) {
+    std::fill(buffer.begin(), buffer.end(), 0);
+    DWORD read = 0;
+    DWORD needed = 0;
+    SetLastError(0);
+    if (!EventLogApi.ReadEventLogA(handle_.get(), flags, 0, buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), &read, &needed)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) return false;
+      if (error != ERROR_INSUFFICIENT_BUFFER) {
+        RaiseSystemError(SystemErrorText(static_cast<int32_t>(error)));
+      }
+      // One record needs more than the block: take exactly what it needs from now on.
+      if (needed <= buffer.size()) RaiseSystemError(SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
+      buffer.assign(needed, 0);
+      read = 0;
+      needed = 0;
+      SetLastError(0);
+      if (!EventLogApi.ReadEventLogA(handle_.get(), flags, 0, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), &read, &needed)) {
+        RaiseLastErrorOr("ReadEventLog");
+      }
+    }
+    if (read == 0 || read > buffer.size()) {
+      RaiseSystemError(SystemErrorText(kEventLogFileCorrupt));
+    }
+    // The first record is always taken; the walk goes on while whole lengths lead to more.
+    size_t offset = 0;
+    for (;;) {
+      const uint8_t* record = buffer.data() + offset;
+      StoreRecord(record, read - offset);
+      offset += ReadLength(record);
+      if (offset + sizeof(uint32_t) > read || ReadLength(buffer.data() + offset) == 0) break;
+    }
+    if (index < items_->Count() && items_->Items(index) != nullptr) return true;
+  }
+}
+
+void TVEVivudAre::StoreRecord(const uint8_t* record, size_t available) {
+  auto item = std::make_unique<TEventItem>(this);
+  // Refuses a record that points outside itself or the bytes delivered; then nothing is stored.
+  item->LoadFromRecord(record, available);
+  const int32_t position = readPosition_;
+  readPosition_ += readDirection_ == 1 ? 1 : -1;
+  // Reading backwards from a newest record that came after the count can run past the oldest
+  // position; such records have no place and are left out.
+  if (position < 0) return;
+  // Reading forwards, records written after the count follow the last position: the cache
+  // grows to hold them where they belong.
+  if (position >= items_->Count()) items_->SetCount(position + 1);
+  item->SetNumber(position);
+  items_->Put(position, std::move(item));
+}
+
+// Writing
+
+void TVEVivudAre::Add(TEventType eventType, const std::string& text) {
+  if (text.size() + 1 > kMaxEventText) {
+    RaiseSystemError("The text of an event can hold at most " + std::to_string(kMaxEventText - 1) +
+                     " characters; this one has " + std::to_string(text.size()) +
+                     ". Nothing was written.");
+  }
+  Report(EventTypeToSystem(eventType), 0, 0, {text.c_str()}, nullptr, 0);
+}
+
+void TVEVivudAre::AddObject(const TEventItem& item) {
+  const TStringList& strings = item.Strings();
+  if (strings.Count() > kMaxInsertionStrings) {
+    RaiseSystemError("An event can carry at most " + std::to_string(kMaxInsertionStrings) +
+                     " insertion strings; this one has " + std::to_string(strings.Count()) +
+                     ". Nothing was written.");
+  }
+  std::vector<const char*> texts;
+  texts.reserve(strings.Count());
+  for (const std::string& text : strings) texts.push_back(text.c_str());
+  Report(EventTypeToSystem(item.EventType()), item.EventCategory(), item.EventId(), texts,
+         item.Data(), static_cast<DWORD>(item.DataLength()));
+}
+
+void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
+                         const std::vector<const char*>& strings, const void* data,
+                         DWORD dataSize) {
+  if (sourceName_.empty()) RaiseUnknownSource();
+  const void* sid = includeUserName_ ? GetUserSid() : nullptr;
+  const std::string machine = GetMachineName();
+  SetLastError(0);
+  writeHandle_ =
+      TEventSourceHandle(EventLogApi.RegisterEventSourceA(StringOrNull(machine),
+                                                          sourceName_.c_str()));
+  if (!writeHandle_) RaiseLastErrorOr("RegisterEventSource");
+
+  std::vector<const char*> table(strings);
+  SetLastError(0);
+  const BOOL reported = EventLogApi.ReportEventA(
+      writeHandle_.get(), type, category, eventId, const_cast<void*>(sid),
+      static_cast<WORD>(table.size()), dataSize, table.empty() ? nullptr : table.data(),
+      const_cast<void*>(data));
+  const DWORD reportError = reported ? 0 : GetLastError();
+  // The source is let go in every case; a failed report is what the caller hears about first.
+  SetLastError(0);
+  const bool deregistered = writeHandle_.Close();
+  const DWORD deregisterError = deregistered ? 0 : GetLastError();
+  if (!reported) {
+    SetLastError(reportError);
+    RaiseLastSystemError();
+  }
+  if (!deregistered) {
+    SetLastError(deregisterError);
+    RaiseLastSystemError();
+  }
+}
+
+void TVEVivudAre::Clear() {
+  SetLastError(0);
+  if (!EventLogApi.ClearEventLogA(handle_.get(), nullptr)) RaiseLastSystemError();
+}
+
+void TVEVivudAre::BackupEventLog() {
+  SetLastError(0);
+  if (!EventLogApi.BackupEventLogA(handle_.get(), backupFileName_.c_str())) {
+    RaiseLastSystemError();
+  }
+}
+
+const void* TVEVivudAre::GetUserSid() {
+  if (userSidFailed_) return nullptr;
+  if (userSid_.empty()) {
+    char name[256];
+    DWORD nameLength = sizeof(name);
+    if (GetUserNameA(name, &nameLength) && nameLength > 0) {
+      char domain[256];
+      DWORD domainLength = sizeof(domain);
+      DWORD sidLength = 0;
+      SID_NAME_USE use;
+      EventLogApi.LookupAccountNameA(nullptr, name, nullptr, &sidLength, domain, &domainLength,
+                                     &use);
+      if (sidLength > 0) {
+        std::vector<uint8_t> sid(sidLength);
+        domainLength = sizeof(domain);
+        if (EventLogApi.LookupAccountNameA(nullptr, name, sid.data(), &sidLength, domain,
+                                           &domainLength, &use) &&
+            SidFitsBuffer(sid.data(), sid.size())) {
+          userSid_ = std::move(sid);
+        }
+      }
+    }
+    if (userSid_.empty()) userSidFailed_ = true;
+  }
+  return userSid_.empty() ? nullptr : userSid_.data();
+}
+
+}  // namespace corvane

@@ -1,0 +1,131 @@
+// The event-log component: works on one event log, the live log of the local or a remote
+// machine or a backup file of a log. Opens and closes it, counts its records, reads them on
+// demand into a cache of items by position (0 the oldest, Count - 1 the newest), writes events,
+// clears and backs up the log, and passes the system's change signal on as OnChange, run on the
+// thread that created the component.
+//
+// Every operation runs on that thread; the wait thread only hands changes over to it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/EventItem.h"
+#include "core/EventLogHandles.h"
+#include "core/ObjList.h"
+#include "core/WaitThread.h"
+#include "framework/NotifyEvent.h"
+#include "framework/StringList.h"
+#include "system/BrowsReg.h"
+#include "system/NTCommon.h"
+
+namespace corvane {
+
+// Size of one read block; a larger block is taken only for a record that does not fit in it.
+constexpr DWORD kReadBlockSize = 16384;
+// The longest text Add writes, its terminating zero included.
+constexpr size_t kMaxEventText = 16383;
+// The most insertion strings AddObject writes.
+constexpr int kMaxInsertionStrings = 4095;
+
+class TVEVivudAre : public TNTPersistent {
+ public:
+  explicit TVEVivudAre(TComponent* owner);
+  // Closes the log, stops the wait thread (waiting at most 500 ms for it) and frees the records.
+  ~TVEVivudAre() override;
+
+  const TClassInfo& ClassInfo() const override;
+  static const TClassInfo& StaticClassInfo();
+
+  bool Active() const { return active_; }
+  // Opens the live log (a blank BackupFileName) or the backup file, or closes the log. While
+  // the component is being read from saved state only the wish is kept; Loaded opens the log.
+  void SetActive(bool value);
+  // The log to open and the event source that writes. Changes take effect at the next opening.
+  const std::string& SourceName() const { return sourceName_; }
+  void SetSourceName(const std::string& value) { sourceName_ = value; }
+  // A backup file to open instead of the live log, and the target of BackupEventLog.
+  const std::string& BackupFileName() const { return backupFileName_; }
+  void SetBackupFileName(const std::string& value) { backupFileName_ = value; }
+  // Whether written events carry the current user's SID.
+  bool IncludeUserName() const { return includeUserName_; }
+  void SetIncludeUserName(bool value) { includeUserName_ = value; }
+  // Runs on the component's thread, with the component as sender, when the open local log
+  // changed. The thread that created the component must retrieve messages for it to run.
+  const TNotifyEvent& OnChange() const { return onChange_; }
+  void SetOnChange(TNotifyEvent handler);
+
+  // The number of records; 0 while closed.
+  int Count() const;
+  HANDLE Handle() const { return handle_.get(); }
+  // The record at `index`, read on demand and cached; it stays owned by the component. An index
+  // outside 0..Count-1, or a record the log no longer delivers (it was cleared meanwhile), raises
+  // "The event %d is not available at server any more."; never returns null.
+  TEventItem& Objects(int index);
+  // Writes an event of `eventType` with `text` as its one insertion string.
+  void Add(TEventType eventType, const std::string& text);
+  // Writes the event `item` describes: type, category, identifier, strings and data.
+  void AddObject(const TEventItem& item);
+  // The item scripts fill to compose an event.
+  TEventItem& WriteObject() { return *writeObject_; }
+  void Clear();
+  // Writes the open log to BackupFileName.
+  void BackupEventLog();
+  // The registry reader for message files; rooted on the machine of the last opened backup.
+  TBrowseRegistry& Registry() { return *registry_; }
+
+  // Calls OnChange with this component as sender.
+  virtual void DoChange();
+
+  // The calling user's SID, looked up once for the component's life; null when it cannot be
+  // found (not asked again).
+  const void* GetUserSid();
+
+ protected:
+  void Loaded() override;
+
+ private:
+  void OpenLive();
+  void OpenBackup();
+  void CloseLog();
+  // Reads on from the current read position until `index` is cached or the log ends.
+  bool ReadUntil(int index);
+  void StoreRecord(const uint8_t* record, size_t available);
+  void Report(WORD type, WORD category, DWORD eventId, const std::vector<const char*>& strings,
+              const void* data, DWORD dataSize);
+  void StopWaitThread();
+
+  bool active_ = false;
+  TEventLogHandle handle_;
+  std::string sourceName_;
+  std::string backupFileName_;
+  std::unique_ptr<TBrowseRegistry> registry_;
+  // The wait thread frees itself, so only its control is kept: the way to start and stop it and
+  // to wait for it, valid however long the thread lives.
+  std::shared_ptr<TThreadControl> waitThread_;
+  // The window the wait thread hands changes over through; closed here at destruction.
+  std::shared_ptr<TSyncWindow> syncWindow_;
+  // Shared with the wait thread: the change and stop events and the way back to this component.
+  std::shared_ptr<TWaitLink> waitLink_;
+  TNotifyEvent onChange_;
+  // Valid only during one write.
+  TEventSourceHandle writeHandle_;
+  std::unique_ptr<TObjectList> items_;
+  bool includeUserName_ = true;
+  bool userSidFailed_ = false;
+  std::vector<uint8_t> userSid_;
+  // 0 not chosen yet, 1 forwards from the oldest record, 2 backwards from the newest.
+  int readDirection_ = 0;
+  int32_t readPosition_ = 0;
+  std::unique_ptr<TEventItem> writeObject_;
+};
+
+// Every log registered on the local machine, sorted, followed by every event source of those
+// logs, sorted. Needs read access to the keys only. The caller owns the list.
+std::unique_ptr<TStringList> GetEventSources();
+
+}  // namespace corvane
