@@ -1,0 +1,78 @@
+#include "AnsiRecord.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "AnsiText.h"
+#include "Win32Error.h"
+
+namespace corvane::evtsvc {
+namespace {
+
+class Builder {
+ public:
+  size_t size() const { return bytes_.size(); }
+  void Bytes(const void* data, size_t count) {
+    const auto* begin = static_cast<const uint8_t*>(data);
+    bytes_.insert(bytes_.end(), begin, begin + count);
+  }
+  void Text(const std::string& text) { Bytes(text.c_str(), text.size() + 1); }
+  void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+  void Dword(size_t at, size_t value) {
+    if (value > std::numeric_limits<DWORD>::max()) ThrowWin32(ERROR_ARITHMETIC_OVERFLOW);
+    const DWORD dword = static_cast<DWORD>(value);
+    std::memcpy(bytes_.data() + at, &dword, sizeof(dword));
+  }
+  std::vector<uint8_t> Take() { return std::move(bytes_); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+}  // namespace
+
+std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
+  EVENTLOGRECORD fixed{};
+  static_assert(sizeof(fixed) == 56);
+  fixed.Reserved = evt::kRecordSignature;
+  fixed.RecordNumber = record.recordNumber;
+  fixed.TimeGenerated = record.timeGenerated;
+  fixed.TimeWritten = record.timeWritten;
+  fixed.EventID = record.eventId;
+  fixed.EventType = record.eventType;
+  fixed.NumStrings = static_cast<WORD>(record.strings.size());
+  fixed.EventCategory = record.eventCategory;
+  fixed.ReservedFlags = record.reservedFlags;
+  fixed.ClosingRecordNumber = record.closingRecordNumber;
+
+  Builder out;
+  out.Bytes(&fixed, sizeof(fixed));
+  out.Text(ToAnsi(FromU16(record.sourceName)));
+  out.Text(ToAnsi(FromU16(record.computerName)));
+  out.Zeros(sizeof(DWORD) - out.size() % sizeof(DWORD));
+
+  const size_t sidOffset = out.size();
+  out.Bytes(record.sid.data(), record.sid.size());
+  const size_t stringOffset = out.size();
+  for (const std::u16string& text : record.strings) out.Text(ToAnsi(FromU16(text)));
+  const size_t dataOffset = out.size();
+  out.Bytes(record.data.data(), record.data.size());
+  out.Zeros((sizeof(DWORD) - out.size() % sizeof(DWORD)) % sizeof(DWORD));
+  out.Zeros(sizeof(DWORD));
+  const size_t length = out.size();
+
+  out.Dword(offsetof(EVENTLOGRECORD, Length), length);
+  out.Dword(offsetof(EVENTLOGRECORD, StringOffset), stringOffset);
+  out.Dword(offsetof(EVENTLOGRECORD, UserSidLength), record.sid.size());
+  out.Dword(offsetof(EVENTLOGRECORD, UserSidOffset), sidOffset);
+  out.Dword(offsetof(EVENTLOGRECORD, DataLength), record.data.size());
+  out.Dword(offsetof(EVENTLOGRECORD, DataOffset), dataOffset);
+  out.Dword(length - sizeof(DWORD), length);
+  return out.Take();
+}
+
+}  // namespace corvane::evtsvc

@@ -1,0 +1,247 @@
+#include "EventLogService.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "AnsiRecord.h"
+#include "AnsiText.h"
+#include "LogHandle.h"
+#include "LogRegistry.h"
+#include "Machine.h"
+#include "SharedLog.h"
+#include "Win32Error.h"
+
+namespace corvane::evtsvc {
+namespace {
+
+// Limits the system documents for one event.
+constexpr size_t kMaxStringLength = 31839;  // characters per insertion string
+constexpr DWORD kMaxDataSize = 261991;      // bytes of event data
+// The largest read buffer the system accepts.
+constexpr DWORD kMaxReadSize = 0x7FFFF;
+
+std::shared_ptr<const Machine> ReachMachine(const char* server) {
+  auto machine = FindMachine(server);
+  if (!machine) ThrowWin32(RPC_S_SERVER_UNAVAILABLE);
+  return machine;
+}
+
+HANDLE AddHandle(std::shared_ptr<LogHandle> handle) {
+  handle->clearsSeen =
+      handle->log->Use([](SharedLog::Access access) { return access.shared.ClearCount(access.lock); });
+  return HandleTable::Add(std::move(handle));
+}
+
+uint32_t SecondsSince1970() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return static_cast<uint32_t>((ticks - 116444736000000000ull) / 10000000ull);
+}
+
+// A backup file being written: created new, so an existing file is refused with
+// ERROR_ALREADY_EXISTS and never touched, and deleted again unless Keep() is reached.
+class BackupTarget {
+ public:
+  explicit BackupTarget(std::wstring path)
+      : path_(std::move(path)),
+        storage_(std::make_unique<Win32Storage>(path_, Win32Storage::Mode::CreateNew)) {}
+  BackupTarget(const BackupTarget&) = delete;
+  BackupTarget& operator=(const BackupTarget&) = delete;
+  ~BackupTarget() {
+    if (kept_) return;
+    storage_.reset();
+    DeleteFileW(path_.c_str());
+  }
+
+  evt::Storage& storage() { return *storage_; }
+  void Keep() {
+    storage_->Flush();
+    kept_ = true;
+  }
+
+ private:
+  std::wstring path_;
+  std::unique_ptr<Win32Storage> storage_;
+  bool kept_ = false;
+};
+
+}  // namespace
+
+HANDLE OpenLog(const char* server, const char* name) {
+  auto machine = ReachMachine(server);
+  std::wstring logName = FromAnsi(name);
+  const LogConfig config = LogForOpen(*machine, logName);
+  return AddHandle(std::make_shared<LogHandle>(machine, SharedLog::OpenLive(config), config.name,
+                                               std::move(logName), false));
+}
+
+HANDLE OpenBackupLog(const char* server, const char* file) {
+  auto machine = ReachMachine(server);
+  std::wstring path = FromAnsi(file);
+  if (path.empty()) ThrowWin32(ERROR_INVALID_PARAMETER);
+  auto log = SharedLog::OpenBackup(path);
+  return AddHandle(std::make_shared<LogHandle>(machine, std::move(log), path, std::wstring(), true));
+}
+
+HANDLE RegisterSource(const char* server, const char* source) {
+  auto machine = ReachMachine(server);
+  std::wstring sourceName = FromAnsi(source);
+  // The Security log is written by the system alone.
+  if (IsSecurityLog(sourceName)) ThrowWin32(ERROR_ACCESS_DENIED);
+  const LogConfig config = LogForSource(*machine, sourceName);
+  if (IsSecurityLog(config.name)) ThrowWin32(ERROR_ACCESS_DENIED);
+  return AddHandle(std::make_shared<LogHandle>(machine, SharedLog::OpenLive(config), config.name,
+                                               std::move(sourceName), false));
+}
+
+void CloseLog(HANDLE handle) { HandleTable::Remove(handle); }
+
+DWORD CountRecords(HANDLE handle) {
+  const auto log = HandleTable::Find(handle);
+  return log->log->Use([](SharedLog::Access access) { return access.file.Count(); });
+}
+
+DWORD OldestRecord(HANDLE handle) {
+  const auto log = HandleTable::Find(handle);
+  return log->log->Use([](SharedLog::Access access) { return access.file.OldestRecordNumber(); });
+}
+
+ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* buffer, DWORD size) {
+  const auto log = HandleTable::Find(handle);
+  if (size > kMaxReadSize) ThrowWin32(ERROR_INVALID_PARAMETER);
+  const bool forwards = (flags & EVENTLOG_FORWARDS_READ) != 0;
+  const bool seek = (flags & EVENTLOG_SEEK_READ) != 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+
+  std::lock_guard guard(log->mutex);
+  return log->log->Use([&](SharedLog::Access access) -> ReadOutcome {
+    // A reader that was walking through the log before it was cleared is told once, and then
+    // starts over.
+    const uint32_t clears = access.shared.ClearCount(access.lock);
+    if (clears != log->clearsSeen) {
+      log->clearsSeen = clears;
+      const bool wasReading = log->position.has_value();
+      log->position.reset();
+      if (wasReading) ThrowWin32(ERROR_EVENTLOG_FILE_CHANGED);
+    }
+
+    const uint32_t count = access.file.Count();
+    const uint32_t oldest = count ? access.file.OldestRecordNumber() : 0;
+    const uint32_t newest = count ? oldest + count - 1 : 0;
+    uint32_t number;
+    if (seek) {
+      if (count == 0 || recordNumber < oldest || recordNumber > newest) {
+        ThrowWin32(ERROR_INVALID_PARAMETER);
+      }
+      number = recordNumber;
+    } else if (!log->position) {
+      if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
+      number = forwards ? oldest : newest;
+    } else {
+      number = *log->position;
+      // Records overwritten since the last read are gone; a forwards reader goes on with the
+      // oldest one left.
+      if (forwards && count && number < oldest) number = oldest;
+    }
+
+    DWORD used = 0;
+    while (count && number >= oldest && number <= newest) {
+      const std::vector<uint8_t> stored = access.file.RecordBytes(number);
+      if (stored.empty()) break;
+      const std::vector<uint8_t> record = AnsiRecord(evt::DecodeRecord(stored.data(), stored.size()));
+      if (record.size() > size - used) {
+        if (used == 0) return {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(record.size())};
+        break;
+      }
+      std::memcpy(out + used, record.data(), record.size());
+      used += static_cast<DWORD>(record.size());
+      number = forwards ? number + 1 : number - 1;
+    }
+    if (used == 0) return {ERROR_HANDLE_EOF, 0, 0};
+    log->position = number;
+    return {ERROR_SUCCESS, used, 0};
+  });
+}
+
+void Report(HANDLE handle, const EventToReport& event) {
+  const auto log = HandleTable::Find(handle);
+  if (log->backup) ThrowWin32(ERROR_INVALID_HANDLE);
+  if (IsSecurityLog(log->logName)) ThrowWin32(ERROR_ACCESS_DENIED);
+  if (event.dataSize > kMaxDataSize) ThrowWin32(ERROR_INVALID_PARAMETER);
+  if (event.sid && !IsValidSid(event.sid)) ThrowWin32(ERROR_INVALID_PARAMETER);
+
+  evt::Record record;
+  record.timeGenerated = record.timeWritten = SecondsSince1970();
+  record.eventId = event.id;
+  record.eventType = event.type;
+  record.eventCategory = event.category;
+  record.sourceName = ToU16(log->sourceName);
+  record.computerName = ToU16(log->machine->ComputerName());
+  for (WORD i = 0; i < event.stringCount; ++i) {
+    std::u16string text = ToU16(FromAnsi(event.strings[i]));
+    if (text.size() > kMaxStringLength) ThrowWin32(ERROR_INVALID_PARAMETER);
+    record.strings.push_back(std::move(text));
+  }
+  if (event.sid) {
+    const auto* sid = static_cast<const uint8_t*>(event.sid);
+    record.sid.assign(sid, sid + GetLengthSid(event.sid));
+  }
+  if (event.dataSize > 0) {
+    const auto* data = static_cast<const uint8_t*>(event.data);
+    record.data.assign(data, data + event.dataSize);
+  }
+  log->log->Use([&](SharedLog::Access access) {
+    access.file.Append(std::move(record));
+    access.shared.SignalSubscribers(access.lock);
+  });
+}
+
+void ClearLog(HANDLE handle, const char* backupFile) {
+  const auto log = HandleTable::Find(handle);
+  if (log->backup) ThrowWin32(ERROR_INVALID_HANDLE);
+  std::optional<BackupTarget> target;
+  if (backupFile && *backupFile) target.emplace(FromAnsi(backupFile));
+
+  std::lock_guard guard(log->mutex);
+  log->log->Use([&](SharedLog::Access access) {
+    if (target) {
+      access.file.CopyTo(target->storage());
+      target->Keep();
+    }
+    access.file.Clear();
+    access.shared.CountClear(access.lock);
+    // The handle that cleared the log knows it, and reads the new log from its start.
+    log->clearsSeen = access.shared.ClearCount(access.lock);
+    log->position.reset();
+    access.shared.SignalSubscribers(access.lock);
+  });
+}
+
+void BackupLog(HANDLE handle, const char* backupFile) {
+  const auto log = HandleTable::Find(handle);
+  BackupTarget target(FromAnsi(backupFile));
+  log->log->Use([&](SharedLog::Access access) {
+    access.file.CopyTo(target.storage());
+    target.Keep();
+  });
+}
+
+void NotifyChange(HANDLE handle, HANDLE event) {
+  const auto log = HandleTable::Find(handle);
+  if (log->backup || !log->machine->IsLocal()) ThrowWin32(ERROR_INVALID_HANDLE);
+  UniqueHandle own;
+  if (!DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), own.put(),
+                       EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, 0)) {
+    ThrowLastError();
+  }
+  std::lock_guard guard(log->mutex);
+  log->log->Use([&](SharedLog::Access access) {
+    if (log->notification) access.shared.Unsubscribe(access.lock, log->notification.get());
+    access.shared.Subscribe(access.lock, own.get());
+  });
+  log->notification = std::move(own);
+}
+
+}  // namespace corvane::evtsvc

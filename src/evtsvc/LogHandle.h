@@ -1,0 +1,55 @@
+// What an event-log handle stands for: the machine and log it was opened on, the name events
+// written through it carry, its read position, and its change subscription. Handles given to
+// callers are keys into one process-wide table; a value that is not in the table (never issued,
+// or closed) is refused with ERROR_INVALID_HANDLE.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "Machine.h"
+#include "Owners.h"
+#include "SharedLog.h"
+
+namespace corvane::evtsvc {
+
+class LogHandle {
+ public:
+  LogHandle(std::shared_ptr<const Machine> machine, std::shared_ptr<SharedLog> log,
+            std::wstring logName, std::wstring sourceName, bool backup);
+  LogHandle(const LogHandle&) = delete;
+  LogHandle& operator=(const LogHandle&) = delete;
+  // Ends the change subscription.
+  ~LogHandle();
+
+  const std::shared_ptr<const Machine> machine;
+  const std::shared_ptr<SharedLog> log;
+  const std::wstring logName;
+  const std::wstring sourceName;
+  const bool backup;
+
+  // Guards the members below: one handle may be used from several threads.
+  std::mutex mutex;
+  // Number of the record the next sequential read starts at; none before the first read.
+  // Backwards past the oldest record it is 0, which no record has.
+  std::optional<uint32_t> position;
+  // The log's clear count when this handle last read it.
+  uint32_t clearsSeen = 0;
+  // This process's own duplicate of the caller's notification event, while subscribed.
+  UniqueHandle notification;
+};
+
+class HandleTable {
+ public:
+  static HANDLE Add(std::shared_ptr<LogHandle> handle);
+  // Both throw ERROR_INVALID_HANDLE for a value that is not an open handle.
+  static std::shared_ptr<LogHandle> Find(HANDLE value);
+  static std::shared_ptr<LogHandle> Remove(HANDLE value);
+};
+
+}  // namespace corvane::evtsvc

@@ -1,0 +1,39 @@
+// The computer whose logs and registry a call works on. Every handle keeps the machine it was
+// opened on, and everything machine-specific (its name, its %SystemRoot%, its registry) is asked
+// of this interface, so that other machines can be added without touching the log code.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "Owners.h"
+
+namespace corvane::evtsvc {
+
+class Machine {
+ public:
+  virtual ~Machine() = default;
+
+  virtual bool IsLocal() const = 0;
+  // The name written events carry as their computer.
+  virtual std::wstring ComputerName() const = 0;
+  // Expands a registry path value (REG_EXPAND_SZ) as this machine sees it; %SystemRoot% is
+  // this machine's Windows folder.
+  virtual std::wstring ExpandPath(const std::wstring& value) const = 0;
+  // A key below this machine's HKEY_LOCAL_MACHINE. Without `create`, a missing key gives an
+  // empty owner; other failures throw. With `create`, `created` tells whether it was new.
+  virtual UniqueKey OpenKey(const std::wstring& path, REGSAM access, bool create,
+                            bool* created = nullptr) const = 0;
+};
+
+// The machine a caller names: null, empty, or one of this computer's own names (with or without
+// leading backslashes) is the local machine. No other machine is reachable yet: the result is
+// then null, and the caller fails the way the system does for an unreachable machine.
+std::shared_ptr<const Machine> FindMachine(std::wstring_view name);
+std::shared_ptr<const Machine> FindMachine(const char* name);
+std::shared_ptr<const Machine> FindMachine(const wchar_t* name);
+
+}  // namespace corvane::evtsvc

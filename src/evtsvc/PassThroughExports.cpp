@@ -1,0 +1,182 @@
+// The other entries of the system tables that the control calls, so that it can bind every
+// table to this one library: registry, account, security-authority and network-management
+// functions. They pass through to the system's own functions for the local machine; a machine
+// that cannot be reached fails as the system fails for an unreachable machine.
+#include <windows.h>
+// After windows.h:
+#include <lm.h>
+#include <ntsecapi.h>
+
+#include "Machine.h"
+#include "ExportSignature.h"
+#include "Win32Error.h"
+
+using corvane::evtsvc::FindMachine;
+using corvane::evtsvc::ReportingLastError;
+using corvane::evtsvc::ReturningError;
+using corvane::evtsvc::ThrowWin32;
+
+namespace {
+
+constexpr NTSTATUS kRpcServerUnavailable = static_cast<NTSTATUS>(0xC0020017L);  // RPC_NT_SERVER_UNAVAILABLE
+constexpr NTSTATUS kNoMemory = static_cast<NTSTATUS>(0xC0000017L);              // STATUS_NO_MEMORY
+
+bool Reachable(LPCSTR machine) { return FindMachine(machine) != nullptr; }
+bool Reachable(LPCWSTR machine) { return FindMachine(machine) != nullptr; }
+
+}  // namespace
+
+extern "C" {
+
+LSTATUS WINAPI NtEvtSvc_RegConnectRegistryA(LPCSTR machine, HKEY key, PHKEY result) noexcept {
+  return static_cast<LSTATUS>(ReturningError([&]() -> DWORD {
+    if (!Reachable(machine)) return ERROR_BAD_NETPATH;
+    return static_cast<DWORD>(RegConnectRegistryA(nullptr, key, result));
+  }));
+}
+
+LSTATUS WINAPI NtEvtSvc_RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
+                                      PHKEY result) noexcept {
+  return RegOpenKeyExA(key, subKey, options, access, result);
+}
+
+LSTATUS WINAPI NtEvtSvc_RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
+                                      LPDWORD reserved, LPSTR className, LPDWORD classLength,
+                                      PFILETIME lastWrite) noexcept {
+  return RegEnumKeyExA(key, index, name, nameLength, reserved, className, classLength, lastWrite);
+}
+
+LSTATUS WINAPI NtEvtSvc_RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                         LPBYTE data, LPDWORD size) noexcept {
+  return RegQueryValueExA(key, name, reserved, type, data, size);
+}
+
+LSTATUS WINAPI NtEvtSvc_RegCloseKey(HKEY key) noexcept { return RegCloseKey(key); }
+
+BOOL WINAPI NtEvtSvc_LookupAccountNameA(LPCSTR system, LPCSTR account, PSID sid, LPDWORD sidSize,
+                                        LPSTR domain, LPDWORD domainSize,
+                                        PSID_NAME_USE use) noexcept {
+  return ReportingLastError(FALSE, [&] {
+    if (!Reachable(system)) ThrowWin32(RPC_S_SERVER_UNAVAILABLE);
+    return LookupAccountNameA(nullptr, account, sid, sidSize, domain, domainSize, use);
+  });
+}
+
+BOOL WINAPI NtEvtSvc_LookupAccountSidA(LPCSTR system, PSID sid, LPSTR name, LPDWORD nameSize,
+                                       LPSTR domain, LPDWORD domainSize, PSID_NAME_USE use) noexcept {
+  return ReportingLastError(FALSE, [&] {
+    if (!Reachable(system)) ThrowWin32(RPC_S_SERVER_UNAVAILABLE);
+    return LookupAccountSidA(nullptr, sid, name, nameSize, domain, domainSize, use);
+  });
+}
+
+BOOL WINAPI NtEvtSvc_EqualSid(PSID first, PSID second) noexcept { return EqualSid(first, second); }
+
+DWORD WINAPI NtEvtSvc_GetLengthSid(PSID sid) noexcept { return GetLengthSid(sid); }
+
+NTSTATUS NTAPI NtEvtSvc_LsaOpenPolicy(PLSA_UNICODE_STRING system, PLSA_OBJECT_ATTRIBUTES attributes,
+                                      ACCESS_MASK access, PLSA_HANDLE policy) noexcept {
+  try {
+    if (system && system->Buffer && system->Length > 0) {
+      const std::wstring_view name(system->Buffer, system->Length / sizeof(WCHAR));
+      if (!FindMachine(name)) return kRpcServerUnavailable;
+    }
+    return LsaOpenPolicy(nullptr, attributes, access, policy);
+  } catch (...) {
+    return kNoMemory;
+  }
+}
+
+NTSTATUS NTAPI NtEvtSvc_LsaQueryInformationPolicy(LSA_HANDLE policy, POLICY_INFORMATION_CLASS kind,
+                                                  PVOID* buffer) noexcept {
+  return LsaQueryInformationPolicy(policy, kind, buffer);
+}
+
+NTSTATUS NTAPI NtEvtSvc_LsaFreeMemory(PVOID buffer) noexcept { return LsaFreeMemory(buffer); }
+
+NTSTATUS NTAPI NtEvtSvc_LsaClose(LSA_HANDLE policy) noexcept { return LsaClose(policy); }
+
+ULONG NTAPI NtEvtSvc_LsaNtStatusToWinError(NTSTATUS status) noexcept {
+  return LsaNtStatusToWinError(status);
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer,
+                                                       DWORD maxLength, LPDWORD read, LPDWORD total,
+                                                       DWORD type, LMCSTR domain,
+                                                       LPDWORD resume) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetServerEnum(nullptr, level, buffer, maxLength, read, total, type, domain, resume);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetLocalGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
+                                                           DWORD maxLength, LPDWORD read,
+                                                           LPDWORD total, PDWORD_PTR resume) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetLocalGroupEnum(nullptr, level, buffer, maxLength, read, total, resume);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
+                                                      DWORD maxLength, LPDWORD read, LPDWORD total,
+                                                      PDWORD_PTR resume) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetGroupEnum(nullptr, level, buffer, maxLength, read, total, resume);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetUserEnum(LPCWSTR server, DWORD level, DWORD filter,
+                                                     LPBYTE* buffer, DWORD maxLength, LPDWORD read,
+                                                     LPDWORD total, LPDWORD resume) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetUserEnum(nullptr, level, filter, buffer, maxLength, read, total, resume);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetGetDCName(LPCWSTR server, LPCWSTR domain,
+                                                      LPBYTE* buffer) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetGetDCName(nullptr, domain, buffer);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetGetAnyDCName(LPCWSTR server, LPCWSTR domain,
+                                                         LPBYTE* buffer) noexcept {
+  return ReturningError([&]() -> DWORD {
+    if (!Reachable(server)) return ERROR_BAD_NETPATH;
+    return NetGetAnyDCName(nullptr, domain, buffer);
+  });
+}
+
+NET_API_STATUS NET_API_FUNCTION NtEvtSvc_NetApiBufferFree(LPVOID buffer) noexcept {
+  return NetApiBufferFree(buffer);
+}
+
+}  // extern "C"
+
+CORVANE_SAME_SIGNATURE(RegConnectRegistryA);
+CORVANE_SAME_SIGNATURE(RegOpenKeyExA);
+CORVANE_SAME_SIGNATURE(RegEnumKeyExA);
+CORVANE_SAME_SIGNATURE(RegQueryValueExA);
+CORVANE_SAME_SIGNATURE(RegCloseKey);
+CORVANE_SAME_SIGNATURE(LookupAccountNameA);
+CORVANE_SAME_SIGNATURE(LookupAccountSidA);
+CORVANE_SAME_SIGNATURE(EqualSid);
+CORVANE_SAME_SIGNATURE(GetLengthSid);
+CORVANE_SAME_SIGNATURE(LsaOpenPolicy);
+CORVANE_SAME_SIGNATURE(LsaQueryInformationPolicy);
+CORVANE_SAME_SIGNATURE(LsaFreeMemory);
+CORVANE_SAME_SIGNATURE(LsaClose);
+CORVANE_SAME_SIGNATURE(LsaNtStatusToWinError);
+CORVANE_SAME_SIGNATURE(NetServerEnum);
+CORVANE_SAME_SIGNATURE(NetLocalGroupEnum);
+CORVANE_SAME_SIGNATURE(NetGroupEnum);
+CORVANE_SAME_SIGNATURE(NetUserEnum);
+CORVANE_SAME_SIGNATURE(NetGetDCName);
+CORVANE_SAME_SIGNATURE(NetGetAnyDCName);
+CORVANE_SAME_SIGNATURE(NetApiBufferFree);

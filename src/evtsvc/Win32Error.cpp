@@ -1,0 +1,45 @@
+#include "Win32Error.h"
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "EvtFile.h"
+
+namespace corvane::evtsvc {
+
+void ThrowWin32(DWORD code) {
+  throw EOleSysError(std::to_string(code) + ": event log service failure", static_cast<int32_t>(code));
+}
+
+void ThrowLastError() {
+  const DWORD code = GetLastError();
+  ThrowWin32(code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR);
+}
+
+DWORD Win32CodeOfCurrentException() noexcept {
+  try {
+    throw;
+  } catch (const EOleSysError& error) {
+    return static_cast<DWORD>(error.ErrorCode());
+  } catch (const evt::CorruptLog&) {
+    return ERROR_EVENTLOG_FILE_CORRUPT;
+  } catch (const evt::LogFull&) {
+    return ERROR_LOG_FILE_FULL;
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  } catch (const std::length_error&) {
+    // A record too large for the file format.
+    return ERROR_INVALID_PARAMETER;
+  } catch (const std::system_error& error) {
+    if (error.code().category() == std::system_category() && error.code().value() != 0) {
+      return static_cast<DWORD>(error.code().value());
+    }
+    return ERROR_INTERNAL_ERROR;
+  } catch (...) {
+    return ERROR_INTERNAL_ERROR;
+  }
+}
+
+}  // namespace corvane::evtsvc

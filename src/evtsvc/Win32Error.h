@@ -1,0 +1,42 @@
+// Failures inside the service are corvane::EOleSysError whose error code is the Win32 error the
+// exported function leaves as the thread's last error (or returns, for the registry and network
+// functions). The exported functions are noexcept shells around one of the two helpers below,
+// so the mapping from exceptions to codes lives in one place.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/OleSysError.h"
+
+namespace corvane::evtsvc {
+
+[[noreturn]] void ThrowWin32(DWORD code);
+// The calling thread's last error; ERROR_INTERNAL_ERROR when a failing call left none.
+[[noreturn]] void ThrowLastError();
+
+// The Win32 code for the exception being handled; only valid inside a catch block.
+DWORD Win32CodeOfCurrentException() noexcept;
+
+// For functions that report failure through SetLastError: runs `body`, and on any exception
+// sets the mapped code and returns `failure`.
+template <typename Result, typename Body>
+Result ReportingLastError(Result failure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    SetLastError(Win32CodeOfCurrentException());
+    return failure;
+  }
+}
+
+// For functions that return their error code (registry, network management).
+template <typename Body>
+DWORD ReturningError(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return Win32CodeOfCurrentException();
+  }
+}
+
+}  // namespace corvane::evtsvc

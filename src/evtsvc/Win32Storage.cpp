@@ -1,0 +1,94 @@
+#include "Win32Storage.h"
+
+#include <algorithm>
+
+#include "Win32Error.h"
+
+namespace corvane::evtsvc {
+namespace {
+
+constexpr size_t kMaxChunk = 1u << 30;
+
+OVERLAPPED At(uint64_t offset) {
+  OVERLAPPED overlapped{};
+  overlapped.Offset = static_cast<DWORD>(offset);
+  overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return overlapped;
+}
+
+}  // namespace
+
+Win32Storage::Win32Storage(const std::wstring& path, Mode mode) {
+  const DWORD access = mode == Mode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD disposition = mode == Mode::ReadOnly     ? OPEN_EXISTING
+                            : mode == Mode::CreateNew ? CREATE_NEW
+                                                      : OPEN_ALWAYS;
+  file_.reset(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) {
+    const DWORD error = GetLastError();
+    ThrowWin32(error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : error);
+  }
+}
+
+uint64_t Win32Storage::Size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file_.get(), &size)) ThrowLastError();
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+void Win32Storage::Read(uint64_t offset, void* buffer, size_t count) const {
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  while (count > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
+    OVERLAPPED overlapped = At(offset);
+    DWORD read = 0;
+    if (!ReadFile(file_.get(), bytes, chunk, &read, &overlapped) && GetLastError() != ERROR_HANDLE_EOF) {
+      ThrowLastError();
+    }
+    if (read == 0) throw evt::CorruptLog("read past the end of the log file");
+    bytes += read;
+    offset += read;
+    count -= read;
+  }
+}
+
+void Win32Storage::Write(uint64_t offset, const void* data, size_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  while (count > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
+    OVERLAPPED overlapped = At(offset);
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), bytes, chunk, &written, &overlapped)) ThrowLastError();
+    if (written == 0) ThrowWin32(ERROR_WRITE_FAULT);
+    bytes += written;
+    offset += written;
+    count -= written;
+  }
+}
+
+void Win32Storage::Resize(uint64_t size) {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFileInformationByHandle(file_.get(), FileEndOfFileInfo, &end, sizeof(end))) ThrowLastError();
+}
+
+void Win32Storage::Flush() {
+  if (!FlushFileBuffers(file_.get())) ThrowLastError();
+}
+
+void CreateParentFolders(const std::wstring& path) {
+  const size_t last = path.find_last_of(L"\\/");
+  if (last == std::wstring::npos || last == 0) return;
+  const std::wstring folder = path.substr(0, last);
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return;
+  // "C:" alone, or a share root, is not something to create.
+  if (folder.size() <= 2 || folder.back() == L':') return;
+  CreateParentFolders(folder);
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    ThrowLastError();
+  }
+}
+
+}  // namespace corvane::evtsvc

@@ -1,0 +1,34 @@
+// A log file as the format module's Storage, through Win32 file calls. Several processes have
+// the same file open at once: the size is asked of the file each time, never cached.
+#pragma once
+
+#include <string>
+
+#include "EvtFile.h"
+#include "Owners.h"
+
+namespace corvane::evtsvc {
+
+class Win32Storage final : public evt::Storage {
+ public:
+  enum class Mode {
+    ReadOnly,      // must exist
+    OpenOrCreate,  // read and write; created empty when missing
+    CreateNew,     // read and write; fails with ERROR_ALREADY_EXISTS when it exists
+  };
+  Win32Storage(const std::wstring& path, Mode mode);
+
+  uint64_t Size() const override;
+  void Read(uint64_t offset, void* buffer, size_t count) const override;
+  void Write(uint64_t offset, const void* data, size_t count) override;
+  void Resize(uint64_t size) override;
+  void Flush() override;
+
+ private:
+  UniqueFile file_;
+};
+
+// Creates the folders of `path` that do not exist yet (not the last component).
+void CreateParentFolders(const std::wstring& path);
+
+}  // namespace corvane::evtsvc

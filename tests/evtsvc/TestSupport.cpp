@@ -1,0 +1,239 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace corvane::evtsvc::test {
+namespace {
+
+const char kLogsKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
+
+std::string BuildFolder() {
+  std::string path = CORVANE_BINARY_DIR "/tests/evtsvc";
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+DWORD Dword(const uint8_t* at) {
+  DWORD value;
+  std::memcpy(&value, at, sizeof(value));
+  return value;
+}
+
+WORD Word(const uint8_t* at) {
+  WORD value;
+  std::memcpy(&value, at, sizeof(value));
+  return value;
+}
+
+// The zero-terminated string at `offset`, which must end before `end`.
+std::string TextAt(const uint8_t* record, DWORD offset, DWORD end) {
+  const auto* begin = reinterpret_cast<const char*>(record + offset);
+  const void* zero = offset < end ? std::memchr(begin, 0, end - offset) : nullptr;
+  EXPECT_NE(zero, nullptr) << "string at offset " << offset << " is not terminated in the record";
+  if (!zero) return {};
+  return std::string(begin, static_cast<const char*>(zero));
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const std::string& name)
+    : path_(BuildFolder() + "\\scratch\\" + name + "." + std::to_string(GetCurrentProcessId())) {
+  RemoveTree(path_);
+  CreateDirectoryA((BuildFolder() + "\\scratch").c_str(), nullptr);
+  EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_ << ": " << GetLastError();
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+ScratchLog::ScratchLog(const std::string& name, const std::vector<std::string>& sources,
+                       DWORD maxSize, DWORD retention)
+    : name_(name), folder_(name) {
+  const std::string keyPath = std::string(kLogsKey) + "\\" + name_;
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+  UniqueKey key;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  const std::string path = file();
+  RegSetValueExA(key.get(), "File", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                 static_cast<DWORD>(path.size() + 1));
+  RegSetValueExA(key.get(), "MaxSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&maxSize),
+                 sizeof(maxSize));
+  RegSetValueExA(key.get(), "Retention", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&retention),
+                 sizeof(retention));
+  for (const std::string& source : sources) {
+    UniqueKey sourceKey;
+    EXPECT_EQ(RegCreateKeyExA(key.get(), source.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              sourceKey.put(), nullptr),
+              ERROR_SUCCESS);
+  }
+}
+
+ScratchLog::~ScratchLog() {
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kLogsKey) + "\\" + name_).c_str());
+}
+
+std::vector<ReadRecord> ParseRecords(const uint8_t* buffer, DWORD size) {
+  std::vector<ReadRecord> records;
+  DWORD at = 0;
+  while (at < size) {
+    const uint8_t* r = buffer + at;
+    if (size - at < sizeof(EVENTLOGRECORD) + 4) {
+      ADD_FAILURE() << "truncated record at " << at;
+      break;
+    }
+    ReadRecord record;
+    record.length = Dword(r);
+    if (record.length % 4 != 0 || record.length > size - at || record.length < sizeof(EVENTLOGRECORD) + 4) {
+      ADD_FAILURE() << "bad record length " << record.length << " at " << at;
+      break;
+    }
+    EXPECT_EQ(Dword(r + 4), 0x654c664cu) << "signature";
+    EXPECT_EQ(Dword(r + record.length - 4), record.length) << "trailing length";
+    record.recordNumber = Dword(r + 8);
+    record.timeGenerated = Dword(r + 12);
+    record.timeWritten = Dword(r + 16);
+    record.eventId = Dword(r + 20);
+    record.eventType = Word(r + 24);
+    const WORD stringCount = Word(r + 26);
+    record.eventCategory = Word(r + 28);
+    const DWORD stringOffset = Dword(r + 36);
+    const DWORD sidLength = Dword(r + 40);
+    const DWORD sidOffset = Dword(r + 44);
+    const DWORD dataLength = Dword(r + 48);
+    const DWORD dataOffset = Dword(r + 52);
+    const DWORD end = record.length - 4;
+
+    record.source = TextAt(r, sizeof(EVENTLOGRECORD), end);
+    const DWORD computerOffset = sizeof(EVENTLOGRECORD) + static_cast<DWORD>(record.source.size()) + 1;
+    record.computer = TextAt(r, computerOffset, end);
+    const DWORD namesEnd = computerOffset + static_cast<DWORD>(record.computer.size()) + 1;
+
+    // The SID is DWORD-aligned after the names, with at least one zero padding byte.
+    EXPECT_EQ(sidOffset % 4, 0u);
+    EXPECT_GT(sidOffset, namesEnd);
+    EXPECT_LE(sidOffset - namesEnd, 4u);
+    for (DWORD i = namesEnd; i < sidOffset && i < end; ++i) EXPECT_EQ(r[i], 0) << "padding";
+    EXPECT_EQ(stringOffset, sidOffset + sidLength);
+    if (sidOffset + sidLength <= end) record.sid.assign(r + sidOffset, r + sidOffset + sidLength);
+
+    DWORD text = stringOffset;
+    for (WORD i = 0; i < stringCount && text < end; ++i) {
+      record.strings.push_back(TextAt(r, text, end));
+      text += static_cast<DWORD>(record.strings.back().size()) + 1;
+    }
+    EXPECT_EQ(record.strings.size(), stringCount);
+    EXPECT_EQ(dataOffset, text) << "data follows the strings";
+    EXPECT_LE(dataOffset + dataLength, end);
+    EXPECT_LT(end - (dataOffset + dataLength), 4u) << "padding to a DWORD only";
+    if (dataOffset + dataLength <= end) record.data.assign(r + dataOffset, r + dataOffset + dataLength);
+
+    records.push_back(std::move(record));
+    at += records.back().length;
+  }
+  return records;
+}
+
+ReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSize) {
+  const ServiceLibrary& svc = ServiceLibrary::Get();
+  std::vector<uint8_t> buffer(bufferSize + 1);
+  ReadResult result;
+  SetLastError(0);
+  if (svc.ReadEventLogA(log, flags, recordNumber, buffer.data(), bufferSize, &result.bytesRead,
+                        &result.bytesNeeded)) {
+    result.records = ParseRecords(buffer.data(), result.bytesRead);
+  } else {
+    result.error = GetLastError();
+  }
+  return result;
+}
+
+std::vector<ReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize) {
+  std::vector<ReadRecord> all;
+  for (;;) {
+    ReadResult result = ReadOnce(log, flags, 0, bufferSize);
+    if (result.error == ERROR_INSUFFICIENT_BUFFER) {
+      EXPECT_GT(result.bytesNeeded, bufferSize);
+      bufferSize = result.bytesNeeded;
+      continue;
+    }
+    if (result.error != 0) {
+      EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_HANDLE_EOF));
+      return all;
+    }
+    EXPECT_FALSE(result.records.empty());
+    if (result.records.empty()) return all;
+    for (ReadRecord& record : result.records) all.push_back(std::move(record));
+  }
+}
+
+bool Report(HANDLE log, WORD type, DWORD eventId, const std::vector<std::string>& strings,
+            const std::vector<uint8_t>& data, PSID sid, WORD category) {
+  std::vector<LPCSTR> pointers;
+  for (const std::string& text : strings) pointers.push_back(text.c_str());
+  return ServiceLibrary::Get().ReportEventA(
+             log, type, category, eventId, sid, static_cast<WORD>(pointers.size()),
+             static_cast<DWORD>(data.size()), pointers.empty() ? nullptr : pointers.data(),
+             data.empty() ? nullptr : const_cast<uint8_t*>(data.data())) != FALSE;
+}
+
+bool ReportAs(const std::string& source, DWORD eventId, const std::vector<std::string>& strings) {
+  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const HANDLE log = svc.RegisterEventSourceA(nullptr, source.c_str());
+  if (!log) return false;
+  const bool written = Report(log, EVENTLOG_INFORMATION_TYPE, eventId, strings);
+  const DWORD error = GetLastError();
+  svc.DeregisterEventSource(log);
+  SetLastError(error);
+  return written;
+}
+
+std::string LocalComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof(name);
+  GetComputerNameA(name, &size);
+  return std::string(name, size);
+}
+
+uint32_t SecondsSince1970() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return static_cast<uint32_t>((ticks - 116444736000000000ull) / 10000000ull);
+}
+
+std::string UniqueText(const std::string& prefix) {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(counter.QuadPart);
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace corvane::evtsvc::test

@@ -1,0 +1,144 @@
+// The sample log, a real dirty Application log of a Chinese system, read through
+// OpenBackupEventLogA/ReadEventLogA, against its reference decoding. This program runs twice:
+// under code page 936, where every string converts exactly, and under 1252, where the Chinese
+// characters cannot be represented.
+#include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ReferenceLog.h"
+#include "ServiceLibrary.h"
+#include "TestSupport.h"
+
+namespace corvane::evtsvc::test {
+namespace {
+
+const char kSample[] = CORVANE_SHARED_DIR "/data/AppEvent.Evt";
+const char kReference[] = CORVANE_SHARED_DIR "/data/AppEvent.reference.jsonl";
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring FromCodePage(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string SidText(const std::vector<uint8_t>& sid) {
+  char* text = nullptr;
+  if (!ConvertSidToStringSidA(const_cast<uint8_t*>(sid.data()), &text)) return "(invalid SID)";
+  std::string result = text;
+  LocalFree(text);
+  return result;
+}
+
+// Under 1252 every character of the sample is either ASCII, kept as it is, or Chinese, which
+// becomes '?'; the two ideographic punctuation marks become one byte each.
+void ExpectSameIn1252(const std::wstring& expected, const std::string& actual, const std::string& what) {
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const wchar_t c = expected[i];
+    if (c < 0x80) {
+      EXPECT_EQ(actual[i], static_cast<char>(c)) << what << " at " << i;
+    } else if (c >= 0x4E00 && c <= 0x9FFF) {
+      EXPECT_EQ(actual[i], '?') << what << " at " << i;
+    }
+  }
+}
+
+class SampleLog : public testing::Test {
+ protected:
+  void SetUp() override {
+    reference_ = LoadReference(kReference);
+    ASSERT_EQ(reference_.size(), 121u);
+    log_.reset(svc_.OpenBackupEventLogA(nullptr, kSample));
+    ASSERT_TRUE(log_) << GetLastError();
+  }
+
+  void ExpectMatchesReference(const ReadRecord& actual, const ReferenceRecord& expected) {
+    const std::string what = "record " + std::to_string(expected.record);
+    EXPECT_EQ(actual.recordNumber, expected.record) << what;
+    EXPECT_EQ(actual.timeGenerated, expected.generated) << what;
+    EXPECT_EQ(actual.timeWritten, expected.written) << what;
+    EXPECT_EQ(actual.eventId, expected.eventId) << what;
+    EXPECT_EQ(actual.eventType, expected.type) << what;
+    EXPECT_EQ(actual.eventCategory, expected.category) << what;
+    EXPECT_EQ(actual.source, Narrow(expected.source)) << what;
+    EXPECT_EQ(actual.computer, Narrow(expected.computer)) << what;
+    if (expected.sid) {
+      EXPECT_EQ(SidText(actual.sid), *expected.sid) << what;
+    } else {
+      EXPECT_TRUE(actual.sid.empty()) << what;
+    }
+    EXPECT_EQ(actual.data, expected.data) << what;
+    ASSERT_EQ(actual.strings.size(), expected.strings.size()) << what;
+    for (size_t i = 0; i < expected.strings.size(); ++i) {
+      const std::string where = what + " string " + std::to_string(i);
+      if (GetACP() == 936) {
+        EXPECT_EQ(FromCodePage(actual.strings[i]), expected.strings[i]) << where;
+      } else {
+        ExpectSameIn1252(expected.strings[i], actual.strings[i], where);
+      }
+    }
+  }
+
+  const ServiceLibrary& svc_ = ServiceLibrary::Get();
+  std::vector<ReferenceRecord> reference_;
+  UniqueLog log_;
+};
+
+TEST_F(SampleLog, RunsUnderTheCodePageItWasStartedFor) { EXPECT_EQ(GetACP(), CORVANE_EXPECTED_ACP); }
+
+TEST_F(SampleLog, CountsAndNumbersAllRecords) {
+  DWORD count = 0;
+  DWORD oldest = 0;
+  ASSERT_TRUE(svc_.GetNumberOfEventLogRecords(log_.get(), &count));
+  ASSERT_TRUE(svc_.GetOldestEventLogRecord(log_.get(), &oldest));
+  EXPECT_EQ(count, 121u);
+  EXPECT_EQ(oldest, 1u);
+}
+
+TEST_F(SampleLog, ForwardsReadMatchesTheReferenceInEveryField) {
+  const std::vector<ReadRecord> records =
+      ReadAll(log_.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ);
+  ASSERT_EQ(records.size(), reference_.size());
+  for (size_t i = 0; i < records.size(); ++i) ExpectMatchesReference(records[i], reference_[i]);
+
+  // The sample has Chinese strings (28 records), SIDs (9) and data (17): all were compared.
+  const auto chinese = std::count_if(reference_.begin(), reference_.end(), [](const ReferenceRecord& r) {
+    return std::any_of(r.strings.begin(), r.strings.end(), [](const std::wstring& s) {
+      return std::any_of(s.begin(), s.end(), [](wchar_t c) { return c >= 0x4E00; });
+    });
+  });
+  EXPECT_EQ(chinese, 28);
+  EXPECT_EQ(std::count_if(reference_.begin(), reference_.end(), [](auto& r) { return r.sid.has_value(); }), 9);
+  EXPECT_EQ(std::count_if(reference_.begin(), reference_.end(), [](auto& r) { return !r.data.empty(); }), 17);
+}
+
+TEST_F(SampleLog, BackwardsReadGivesTheSameRecordsNewestFirst) {
+  const std::vector<ReadRecord> records =
+      ReadAll(log_.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 4096);
+  ASSERT_EQ(records.size(), reference_.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    ExpectMatchesReference(records[i], reference_[reference_.size() - 1 - i]);
+  }
+}
+
+TEST_F(SampleLog, BackupFileRefusesChanges) {
+  // A backup opened for reading can be neither written nor cleared.
+  EXPECT_FALSE(Report(log_.get(), EVENTLOG_INFORMATION_TYPE, 1, {"x"}));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(svc_.ClearEventLogA(log_.get(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  DWORD count = 0;
+  ASSERT_TRUE(svc_.GetNumberOfEventLogRecords(log_.get(), &count));
+  EXPECT_EQ(count, 121u);
+}
+
+}  // namespace
+}  // namespace corvane::evtsvc::test
