@@ -1,0 +1,216 @@
+// Reading records through the component: the direction chosen from the nearer end, the cache by
+// position, the block size, the end of the log, and records that arrive during a read. The
+// reads are observed at the table boundary.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "ComponentTestSupport.h"
+#include "ReadCounter.h"
+#include "core/EventLog.h"
+#include "framework/OleSysError.h"
+
+namespace corvane {
+namespace {
+
+using component_test::ReadCounter;
+using component_test::TestLog;
+using component_test::WriteEvents;
+
+constexpr DWORD kForwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ;
+constexpr DWORD kBackwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;
+// Records of about 3 KB: five fit in one read block, so ten take two reads.
+constexpr size_t kMidSizeData = 3000;
+
+std::string TextOf(TEventItem& item) {
+  return item.Strings().Count() > 0 ? item.Strings()[0] : std::string("<no strings>");
+}
+
+class ReadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    eventLog_ = std::make_unique<TVEVivudAre>(nullptr);
+    eventLog_->SetSourceName(log_.Name());
+  }
+  void Open() {
+    eventLog_->SetActive(true);
+    ASSERT_TRUE(eventLog_->Active());
+  }
+
+  TestLog log_{"Read"};
+  std::unique_ptr<TVEVivudAre> eventLog_;
+};
+
+void ExpectNotAvailable(TVEVivudAre& eventLog, int index) {
+  try {
+    eventLog.Objects(index);
+    ADD_FAILURE() << "index " << index << " gave an item";
+  } catch (const EOleSysError& error) {
+    EXPECT_EQ(error.Message(),
+              "The event " + std::to_string(index) + " is not available at server any more.");
+  }
+}
+
+TEST_F(ReadTest, AClosedComponentCountsNothingAndHasNoItems) {
+  WriteEvents(log_.Name(), 3);
+  EXPECT_EQ(eventLog_->Count(), 0);
+  ExpectNotAvailable(*eventLog_, 0);
+  Open();
+  EXPECT_EQ(eventLog_->Count(), 3);
+  ExpectNotAvailable(*eventLog_, 3);
+  ExpectNotAvailable(*eventLog_, -1);
+}
+
+TEST_F(ReadTest, FirstRequestInTheLowerHalfReadsForwardsFromTheOldest) {
+  WriteEvents(log_.Name(), 10, "event", kMidSizeData);
+  Open();
+  ReadCounter reads;
+  TEventItem& item = eventLog_->Objects(5);
+  EXPECT_EQ(TextOf(item), "event 5");
+  EXPECT_EQ(item.Number(), 5);
+  ASSERT_EQ(reads.Count(), 2u);
+  for (const auto& call : reads.Calls()) {
+    EXPECT_EQ(call.flags, kForwards);
+    EXPECT_EQ(call.size, kReadBlockSize);
+  }
+  // Everything read on the way is cached: no further read.
+  for (int i = 0; i <= 5; ++i) EXPECT_EQ(TextOf(eventLog_->Objects(i)), "event " + std::to_string(i));
+  EXPECT_EQ(reads.Count(), 2u);
+}
+
+TEST_F(ReadTest, FirstRequestInTheUpperHalfReadsBackwardsFromTheNewest) {
+  WriteEvents(log_.Name(), 10, "event", kMidSizeData);
+  Open();
+  ReadCounter reads;
+  EXPECT_EQ(TextOf(eventLog_->Objects(6)), "event 6");
+  ASSERT_EQ(reads.Count(), 1u);
+  EXPECT_EQ(reads.Calls()[0].flags, kBackwards);
+  TEventItem& newest = eventLog_->Objects(9);
+  EXPECT_EQ(TextOf(newest), "event 9");
+  EXPECT_EQ(newest.Number(), 9);
+  EXPECT_EQ(newest.EventId(), 1009u);
+  EXPECT_EQ(reads.Count(), 1u);
+}
+
+TEST_F(ReadTest, AfterAForwardsStartTheLastIndexReadsAndCachesEverythingUpToTheEnd) {
+  WriteEvents(log_.Name(), 10, "event", kMidSizeData);
+  Open();
+  ReadCounter reads;
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "event 0");
+  EXPECT_EQ(reads.Count(), 1u);
+  EXPECT_EQ(TextOf(eventLog_->Objects(9)), "event 9");
+  EXPECT_EQ(reads.Count(), 2u);
+  EXPECT_EQ(reads.Calls()[1].flags, kForwards);
+  for (int i = 0; i < 10; ++i) {
+    TEventItem& item = eventLog_->Objects(i);
+    EXPECT_EQ(item.Number(), i);
+    EXPECT_EQ(TextOf(item), "event " + std::to_string(i));
+    EXPECT_EQ(item.DataLength(), static_cast<int32_t>(kMidSizeData));
+  }
+  EXPECT_EQ(reads.Count(), 2u);
+}
+
+TEST_F(ReadTest, ClosingEmptiesTheCacheAndReopeningChoosesTheDirectionAnew) {
+  WriteEvents(log_.Name(), 10, "event", kMidSizeData);
+  Open();
+  ReadCounter reads;
+  eventLog_->Objects(0);
+  eventLog_->SetActive(false);
+  EXPECT_FALSE(eventLog_->Active());
+  EXPECT_EQ(eventLog_->Handle(), nullptr);
+  Open();
+  reads.Reset();
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "event 0");  // read again: the cache was emptied
+  ASSERT_EQ(reads.Count(), 1u);
+  eventLog_->SetActive(false);
+  Open();
+  reads.Reset();
+  eventLog_->Objects(9);
+  ASSERT_EQ(reads.Count(), 1u);
+  EXPECT_EQ(reads.Calls()[0].flags, kBackwards);
+}
+
+TEST_F(ReadTest, ABlockIsGrownOnlyForARecordThatDoesNotFit) {
+  WriteEvents(log_.Name(), 2, "small");
+  WriteEvents(log_.Name(), 1, "large", 20000);
+  WriteEvents(log_.Name(), 2, "after");
+  Open();
+  ReadCounter reads;
+  TEventItem& large = eventLog_->Objects(2);
+  EXPECT_EQ(TextOf(large), "large 0");
+  ASSERT_EQ(large.DataLength(), 20000);
+  EXPECT_EQ(large.Data()[19999], 0);
+  // The small ones come in the first block; the large one is refused with 122, then read with
+  // a buffer of exactly the size it needs.
+  ASSERT_EQ(reads.Count(), 3u);
+  EXPECT_EQ(reads.Calls()[0].size, kReadBlockSize);
+  EXPECT_TRUE(reads.Calls()[0].succeeded);
+  EXPECT_EQ(reads.Calls()[1].error, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_GT(reads.Calls()[2].size, kReadBlockSize);
+  EXPECT_TRUE(reads.Calls()[2].succeeded);
+  // A later request starts again with a block of the usual size.
+  EXPECT_EQ(TextOf(eventLog_->Objects(4)), "after 1");
+  EXPECT_EQ(reads.Calls().back().size, kReadBlockSize);
+}
+
+TEST_F(ReadTest, TheEndOfTheLogEndsARequestAndKeepsWhatWasRead) {
+  WriteEvents(log_.Name(), 10, "event", kMidSizeData);
+  Open();
+  ReadCounter reads;
+  reads.FailWith = [](size_t call) -> std::optional<DWORD> {
+    if (call == 1) return static_cast<DWORD>(ERROR_HANDLE_EOF);
+    return std::nullopt;
+  };
+  ExpectNotAvailable(*eventLog_, 5);
+  ASSERT_EQ(reads.Count(), 2u);
+  reads.FailWith = nullptr;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(TextOf(eventLog_->Objects(i)), "event " + std::to_string(i));
+  EXPECT_EQ(reads.Count(), 2u);
+}
+
+TEST_F(ReadTest, AReadErrorOtherThanTheEndIsRaisedWithItsText) {
+  WriteEvents(log_.Name(), 3);
+  Open();
+  ReadCounter reads;
+  reads.FailWith = [](size_t) -> std::optional<DWORD> { return ERROR_EVENTLOG_FILE_CHANGED; };
+  try {
+    eventLog_->Objects(0);
+    ADD_FAILURE() << "no error";
+  } catch (const EOleSysError& error) {
+    EXPECT_EQ(error.Message().rfind("1503: ", 0), 0u) << error.Message();
+  }
+}
+
+TEST_F(ReadTest, RecordsWrittenDuringAForwardsReadAreCachedAtTheirPositionsBeyondTheCount) {
+  WriteEvents(log_.Name(), 10);
+  Open();
+  ReadCounter reads;
+  reads.Before = [&](size_t call) {
+    if (call == 0) WriteEvents(log_.Name(), 2, "late");
+  };
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "event 0");
+  ASSERT_EQ(reads.Count(), 1u);
+  EXPECT_EQ(eventLog_->Count(), 12);
+  EXPECT_EQ(TextOf(eventLog_->Objects(10)), "late 0");
+  EXPECT_EQ(TextOf(eventLog_->Objects(11)), "late 1");
+  EXPECT_EQ(eventLog_->Objects(11).Number(), 11);
+  EXPECT_EQ(reads.Count(), 1u);
+}
+
+TEST_F(ReadTest, RecordsWrittenBeforeABackwardsReadNeverLandBeforeTheOldestPosition) {
+  WriteEvents(log_.Name(), 10);
+  Open();
+  ReadCounter reads;
+  reads.Before = [&](size_t call) {
+    if (call == 0) WriteEvents(log_.Name(), 2, "late");
+  };
+  eventLog_->Objects(9);
+  ASSERT_EQ(reads.Count(), 1u);
+  // The positions counted from the newest end at 0; the two records beyond are left out.
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(eventLog_->Objects(i).Number(), i);
+  EXPECT_EQ(reads.Count(), 1u);
+}
+
+}  // namespace
+}  // namespace corvane
