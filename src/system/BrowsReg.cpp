@@ -81,6 +81,8 @@ bool TBrowseRegistry::ConnectTo(const std::string& machineName) {
   if (result != ERROR_SUCCESS) RaiseRegistryError(result);
   // The local machine may be answered with the predefined key itself, which is not ours.
   TRegKey owner(IsPredefinedKey(connected) ? nullptr : connected);
+  // The open key belonged to the old root, even when the system answers with the same handle.
+  CloseKey();
   SetRootKey(connected);
   connectedRoot_ = std::move(owner);
   connectedFrom_ = connectedRoot_ ? predefined : nullptr;

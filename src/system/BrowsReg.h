@@ -42,7 +42,8 @@ class TBrowseRegistry {
   // Replaces `list`'s contents with the open key's subkey names, in the registry's order.
   void GetKeyNames(TStringList& list);
   // Roots this browser in the registry of `machineName` (empty for this machine), on the same
-  // predefined key it stands on now. Raises the registry error; returns true otherwise.
+  // predefined key it stands on now, with no key open. Raises the registry error (and changes
+  // nothing); returns true otherwise.
   bool ConnectTo(const std::string& machineName);
   // The raw data of value `name` of the open key. `size` is the first buffer's size (0 for 255)
   // and on return the data's byte count; `type` receives the value's type.
