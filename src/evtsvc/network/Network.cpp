@@ -1,0 +1,345 @@
+#include "Network.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "NameText.h"
+#include "NetworkErrors.h"
+
+namespace corvane::network {
+namespace {
+
+constexpr uint64_t kNullAuthority = 0;
+constexpr uint64_t kWorldAuthority = 1;
+constexpr uint64_t kLocalAuthority = 2;
+constexpr uint64_t kCreatorAuthority = 3;
+constexpr uint64_t kNtAuthority = 5;
+constexpr uint32_t kBuiltinDomainRid = 32;
+
+struct WellKnown {
+  uint64_t authority;
+  uint32_t rid;
+  std::u16string_view name;
+  std::u16string_view domain;
+  SidUse use;
+};
+
+constexpr std::u16string_view kNtAuthorityName = u"NT AUTHORITY";
+constexpr std::u16string_view kBuiltinName = u"BUILTIN";
+
+constexpr WellKnown kWellKnown[] = {
+    {kNullAuthority, 0, u"NULL SID", u"", SidUse::WellKnownGroup},
+    {kWorldAuthority, 0, u"Everyone", u"", SidUse::WellKnownGroup},
+    {kLocalAuthority, 0, u"LOCAL", u"", SidUse::WellKnownGroup},
+    {kCreatorAuthority, 0, u"CREATOR OWNER", u"", SidUse::WellKnownGroup},
+    {kCreatorAuthority, 1, u"CREATOR GROUP", u"", SidUse::WellKnownGroup},
+    {kCreatorAuthority, 2, u"CREATOR OWNER SERVER", u"", SidUse::WellKnownGroup},
+    {kCreatorAuthority, 3, u"CREATOR GROUP SERVER", u"", SidUse::WellKnownGroup},
+    {kNtAuthority, 1, u"DIALUP", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 2, u"NETWORK", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 3, u"BATCH", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 4, u"INTERACTIVE", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 6, u"SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 7, u"ANONYMOUS LOGON", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 8, u"PROXY", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 9, u"ENTERPRISE DOMAIN CONTROLLERS", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 10, u"SELF", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 11, u"Authenticated Users", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 12, u"RESTRICTED", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 13, u"TERMINAL SERVER USER", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 14, u"REMOTE INTERACTIVE LOGON", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 18, u"SYSTEM", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 19, u"LOCAL SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, 20, u"NETWORK SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
+    {kNtAuthority, kBuiltinDomainRid, kBuiltinName, kBuiltinName, SidUse::Domain},
+};
+
+ResolvedAccount Resolved(const WellKnown& known) {
+  return {Sid(known.authority, {known.rid}), std::u16string(known.name), std::u16string(known.domain),
+          known.use};
+}
+
+Sid BuiltinDomain() { return Sid(kNtAuthority, {kBuiltinDomainRid}); }
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail(kFileNotFound, "cannot read " + path.string());
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::u16string_view StripBackslashes(std::u16string_view name) {
+  while (!name.empty() && name.front() == u'\\') name.remove_prefix(1);
+  return name;
+}
+
+// One account domain (a machine's own, or a domain's) as a lookup sees it.
+struct AccountDomain {
+  const Accounts* accounts;
+  std::u16string_view name;
+};
+
+std::optional<ResolvedAccount> SidInDomain(const AccountDomain& domain, const Sid& sid) {
+  const Accounts& db = *domain.accounts;
+  if (sid == db.sid) return ResolvedAccount{sid, std::u16string(domain.name), std::u16string(domain.name), SidUse::Domain};
+  const auto split = sid.SplitRid();
+  if (!split || !(split->first == db.sid)) return std::nullopt;
+  const uint32_t rid = split->second;
+  auto found = [&](const std::u16string& name, SidUse use) {
+    return ResolvedAccount{sid, name, std::u16string(domain.name), use};
+  };
+  for (const auto& user : db.users) {
+    if (user.rid == rid) return found(user.name, SidUse::User);
+  }
+  for (const auto& group : db.groups) {
+    if (group.rid == rid) return found(group.name, SidUse::Group);
+  }
+  for (const auto& group : db.localGroups) {
+    if (group.rid == rid) return found(group.name, SidUse::Alias);
+  }
+  return std::nullopt;
+}
+
+std::optional<ResolvedAccount> NameInDomain(const AccountDomain& domain, std::u16string_view name) {
+  const Accounts& db = *domain.accounts;
+  if (SameName(name, domain.name)) {
+    return ResolvedAccount{db.sid, std::u16string(domain.name), std::u16string(domain.name), SidUse::Domain};
+  }
+  auto found = [&](const Account& account, SidUse use) {
+    return ResolvedAccount{db.sid.WithRid(account.rid), account.name, std::u16string(domain.name), use};
+  };
+  for (const auto& user : db.users) {
+    if (SameName(user.name, name)) return found(user, SidUse::User);
+  }
+  for (const auto& group : db.groups) {
+    if (SameName(group.name, name)) return found(group, SidUse::Group);
+  }
+  for (const auto& group : db.localGroups) {
+    if (SameName(group.name, name)) return found(group, SidUse::Alias);
+  }
+  return std::nullopt;
+}
+
+std::optional<ResolvedAccount> Builtin(const Accounts& db, const Sid& sid) {
+  const auto split = sid.SplitRid();
+  if (!split || !(split->first == BuiltinDomain())) return std::nullopt;
+  for (const auto& group : db.builtinGroups) {
+    if (group.rid == split->second) {
+      return ResolvedAccount{sid, group.name, std::u16string(kBuiltinName), SidUse::Alias};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<ResolvedAccount> BuiltinByName(const Accounts& db, std::u16string_view name) {
+  for (const auto& group : db.builtinGroups) {
+    if (SameName(group.name, name)) {
+      return ResolvedAccount{BuiltinDomain().WithRid(group.rid), group.name, std::u16string(kBuiltinName),
+                             SidUse::Alias};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ResolvedAccount> WellKnownBySid(const Sid& sid) {
+  for (const WellKnown& known : kWellKnown) {
+    if (sid.Authority() == known.authority && sid.SubAuthorities().size() == 1 &&
+        sid.SubAuthorities()[0] == known.rid) {
+      return Resolved(known);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<ResolvedAccount> WellKnownByName(std::u16string_view domain, std::u16string_view name,
+                                               bool domainGiven) {
+  for (const WellKnown& known : kWellKnown) {
+    if (SameName(known.name, name) && (!domainGiven || SameName(known.domain, domain))) {
+      return Resolved(known);
+    }
+  }
+  return std::nullopt;
+}
+
+Host::Host(std::u16string name, std::filesystem::path folder, bool local, Accounts accounts,
+           const EightBitDecoder& decode8)
+    : name_(std::move(name)),
+      folder_(std::move(folder)),
+      local_(local),
+      accounts_(std::move(accounts)),
+      decode8_(decode8) {}
+
+const RegKey& Host::Registry() const {
+  std::lock_guard lock(registryMutex_);
+  if (!registry_) {
+    auto tree = std::make_unique<RegKey>(u"HKEY_LOCAL_MACHINE");
+    const std::filesystem::path file = folder_ / "registry.reg";
+    if (std::filesystem::exists(file)) {
+      const std::vector<uint8_t> bytes = ReadFile(file);
+      try {
+        ApplyRegFile(bytes.data(), bytes.size(), *tree, decode8_);
+      } catch (const EOleSysError& error) {
+        Fail(kBadDatabase, file.string() + ": " + error.Message());
+      }
+    }
+    registry_ = std::move(tree);
+  }
+  return *registry_;
+}
+
+std::shared_ptr<const Network> Network::Load(const std::filesystem::path& folder,
+                                             std::u16string_view localName,
+                                             const EightBitDecoder& decode8) {
+  auto network = std::make_shared<Network>();
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    Fail(kInvalidData, "the network folder " + folder.string() + " does not exist");
+  }
+  std::vector<std::filesystem::path> folders;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.is_directory() && !entry.path().filename().string().starts_with(".")) {
+      folders.push_back(entry.path());
+    }
+  }
+  for (const auto& machineFolder : folders) {
+    const std::u16string folderName = machineFolder.filename().u16string();
+    const bool local = SameName(folderName, u"localhost") || (!localName.empty() && SameName(folderName, localName));
+    const std::u16string name = UpperCase(local && !localName.empty() ? localName : folderName);
+    if (name.size() > 15) Fail(kInvalidData, "the machine name " + ToUtf8(name) + " is longer than 15 characters");
+    if (network->Find(name)) Fail(kInvalidData, "the machine " + ToUtf8(name) + " appears twice in the network");
+    const std::filesystem::path accountsFile = machineFolder / "accounts.txt";
+    const std::vector<uint8_t> bytes = ReadFile(accountsFile);
+    Accounts accounts;
+    try {
+      accounts = ParseAccounts(bytes.data(), bytes.size());
+    } catch (const EOleSysError& failure) {
+      Fail(kInvalidData, accountsFile.string() + ": " + failure.Message());
+    }
+    network->hosts_.push_back(std::make_unique<Host>(name, machineFolder, local, std::move(accounts), decode8));
+  }
+  std::sort(network->hosts_.begin(), network->hosts_.end(),
+            [](const auto& a, const auto& b) { return CompareNames(a->Name(), b->Name()) < 0; });
+  return network;
+}
+
+const Host* Network::Find(std::u16string_view name) const {
+  name = StripBackslashes(name);
+  for (const auto& host : hosts_) {
+    if (SameName(host->Name(), name)) return host.get();
+  }
+  return nullptr;
+}
+
+const Host* Network::Local() const {
+  for (const auto& host : hosts_) {
+    if (host->IsLocal()) return host.get();
+  }
+  return nullptr;
+}
+
+const Host* Network::PrimaryController(std::u16string_view domain) const {
+  for (const auto& host : hosts_) {
+    if (host->IsController() && SameName(host->OwnAccounts().domain, domain)) return host.get();
+  }
+  return nullptr;
+}
+
+const Accounts& Network::AccountDatabase(const Host& host) const {
+  if (host.IsController()) {
+    if (const Host* primary = PrimaryController(host.OwnAccounts().domain)) return primary->OwnAccounts();
+  }
+  return host.OwnAccounts();
+}
+
+const std::u16string& Network::AccountDomainName(const Host& host) const {
+  return host.IsController() ? host.OwnAccounts().domain : host.Name();
+}
+
+PrimaryDomain Network::PrimaryDomainOf(const Host& host) const {
+  const Accounts& own = host.OwnAccounts();
+  PrimaryDomain result{own.domain, std::nullopt};
+  if (own.inDomain) {
+    if (const Host* primary = PrimaryController(own.domain)) result.sid = primary->OwnAccounts().sid;
+  }
+  return result;
+}
+
+std::vector<ServerEntry> Network::Servers(const Host& on, std::u16string_view domain,
+                                          uint32_t typeMask) const {
+  std::vector<ServerEntry> servers;
+  if (typeMask != kServerTypeAll && (typeMask & kServerTypeDomainEnum)) {
+    for (const auto& host : hosts_) {
+      const std::u16string& name = host->OwnAccounts().domain;
+      const bool listed = std::any_of(servers.begin(), servers.end(),
+                                      [&](const ServerEntry& entry) { return SameName(entry.name, name); });
+      if (!listed) servers.push_back({UpperCase(name), kServerTypeDomainEnum | kServerTypeNt, host->Name()});
+    }
+    std::sort(servers.begin(), servers.end(),
+              [](const ServerEntry& a, const ServerEntry& b) { return CompareNames(a.name, b.name) < 0; });
+    return servers;
+  }
+  const std::u16string_view wanted = domain.empty() ? std::u16string_view(on.OwnAccounts().domain) : domain;
+  bool known = false;
+  for (const auto& host : hosts_) {
+    const Accounts& accounts = host->OwnAccounts();
+    if (!SameName(accounts.domain, wanted)) continue;
+    known = true;
+    if (typeMask == kServerTypeAll || (accounts.serverType & typeMask) != 0) {
+      servers.push_back({host->Name(), accounts.serverType, accounts.comment});
+    }
+  }
+  if (!known) Fail(kNoBrowserServers, "no machine of the network belongs to " + ToUtf8(wanted));
+  return servers;
+}
+
+std::optional<ResolvedAccount> Network::LookupSidInDomain(const Host& on, const Sid& sid) const {
+  const Accounts& own = on.OwnAccounts();
+  if (on.IsController() || !own.inDomain) return std::nullopt;
+  const Host* primary = PrimaryController(own.domain);
+  if (!primary) return std::nullopt;
+  return SidInDomain({&primary->OwnAccounts(), own.domain}, sid);
+}
+
+std::optional<ResolvedAccount> Network::LookupSid(const Host& on, const Sid& sid) const {
+  if (auto known = WellKnownBySid(sid)) return known;
+  const Accounts& db = AccountDatabase(on);
+  if (auto builtin = Builtin(db, sid)) return builtin;
+  if (auto own = SidInDomain({&db, AccountDomainName(on)}, sid)) return own;
+  return LookupSidInDomain(on, sid);
+}
+
+std::optional<ResolvedAccount> Network::LookupNameInDomain(const Host& on, std::u16string_view name) const {
+  const Accounts& own = on.OwnAccounts();
+  if (on.IsController() || !own.inDomain) return std::nullopt;
+  const Host* primary = PrimaryController(own.domain);
+  if (!primary) return std::nullopt;
+  const size_t slash = name.find(u'\\');
+  if (slash != std::u16string_view::npos) {
+    if (!SameName(name.substr(0, slash), own.domain)) return std::nullopt;
+    name.remove_prefix(slash + 1);
+  }
+  return NameInDomain({&primary->OwnAccounts(), own.domain}, name);
+}
+
+std::optional<ResolvedAccount> Network::LookupName(const Host& on, std::u16string_view name) const {
+  const size_t slash = name.find(u'\\');
+  const bool domainGiven = slash != std::u16string_view::npos;
+  const std::u16string_view domain = domainGiven ? name.substr(0, slash) : std::u16string_view();
+  const std::u16string_view account = domainGiven ? name.substr(slash + 1) : name;
+  if (account.empty()) return std::nullopt;
+
+  if (auto known = WellKnownByName(domain, account, domainGiven)) return known;
+  const Accounts& db = AccountDatabase(on);
+  if (!domainGiven || SameName(domain, kBuiltinName)) {
+    if (auto builtin = BuiltinByName(db, account)) return builtin;
+  }
+  const std::u16string& ownDomain = AccountDomainName(on);
+  if (!domainGiven || SameName(domain, ownDomain)) {
+    if (auto own = NameInDomain({&db, ownDomain}, account)) return own;
+  }
+  return LookupNameInDomain(on, name);
+}
+
+}  // namespace corvane::network
