@@ -7,16 +7,21 @@
 //           2. when the oldest records must go, the header with the new start, marked dirty,
 //              before any of their bytes is overwritten;
 //           3. the new end-of-file record, after the space the new record will take;
-//           4. the record, over the old end-of-file record, all but its leading length;
-//           5. its leading length, which makes the record whole;
-//           6. the header, clean, describing the new extent.
+//           4. the record, all but its leading length (over the old end-of-file record, unless
+//              it goes after the header);
+//           5. padding at the end of the file, if the record or end-of-file record went after
+//              the header;
+//           6. the record's leading length, which makes it whole;
+//           7. the header, clean, describing the new extent.
 //   Clear:  1. header (empty, dirty); 2. the old end-of-file record's first word zeroed;
 //           3. the empty log's end-of-file record after the header; 4. shrink; 5. header clean.
 // A crash before the last step leaves either the old log, or (append) the old log without the
 // records that were being overwritten; after it, the new one. Torn writes are survived too, as
 // long as a 4-byte aligned write is whole.
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
 #include <stdexcept>
 
 #include "EvtBytes.h"
@@ -44,6 +49,35 @@ bool MayOverwrite(uint32_t retention, uint32_t oldTime, uint32_t newTime) {
   if (retention == 0) return true;
   if (retention == kRetainForever) return false;
   return int64_t{newTime} - int64_t{oldTime} > int64_t{retention};
+}
+
+// Where a record of `length` bytes written at `from` goes, and its end-of-file record after it.
+// Neither is split at the end of the file: a record that does not fit before it goes after the
+// header, and so does an end-of-file record; the bytes left at the end become padding.
+struct Placement {
+  uint32_t record = 0;
+  uint32_t eof = 0;
+  uint64_t consumed = 0;  // bytes from `from` to the end-of-file record
+  std::array<std::pair<uint32_t, uint32_t>, 2> padding{};  // offset and size
+};
+
+Placement PlaceAfter(uint32_t fileSize, uint32_t from, uint32_t length) {
+  Placement place;
+  place.record = from;
+  if (uint64_t{from} + length > fileSize) {
+    place.padding[0] = {from, fileSize - from};
+    place.consumed += fileSize - from;
+    place.record = kHeaderSize;
+  }
+  place.consumed += length;
+  const uint64_t after = uint64_t{place.record} + length;
+  place.eof = after >= fileSize ? kHeaderSize : static_cast<uint32_t>(after);
+  if (place.eof != kHeaderSize && place.eof + kEofRecordSize > fileSize) {
+    place.padding[1] = {place.eof, fileSize - place.eof};
+    place.consumed += fileSize - place.eof;
+    place.eof = kHeaderSize;
+  }
+  return place;
 }
 
 class LogFileImpl final : public LogFile {
@@ -188,28 +222,35 @@ uint32_t LogFileImpl::Append(Record record) {
   record.recordNumber = header_.currentRecordNumber;
   record.closingRecordNumber = 0;
   const std::vector<uint8_t> bytes = EncodeRecord(record);
-  const uint64_t need = uint64_t{bytes.size()} + kEofRecordSize;
+  const uint32_t length = static_cast<uint32_t>(bytes.size());
   const Extent old = view_.extent;
-  const bool empty = view_.offsets.empty();
+  const size_t count = view_.offsets.size();
 
   // A log that has not wrapped grows before it wraps, up to its maximum size.
   uint32_t fileSize = ring_->fileSize();
   const uint32_t limit = std::min(header_.maxSize, kLargestMaxSize) & ~3u;
-  const bool linear = (empty || old.start < old.end) && old.end + kEofRecordSize <= fileSize;
+  const uint64_t need = uint64_t{length} + kEofRecordSize;
+  const bool linear = (count == 0 || old.start < old.end) && old.end + kEofRecordSize <= fileSize;
   if (linear && old.end + need > fileSize && limit > fileSize) {
     const uint64_t wanted = (old.end + need + kSizeStep - 1) / kSizeStep * kSizeStep;
     fileSize = static_cast<uint32_t>(std::min<uint64_t>(wanted, limit));
   }
+  const uint32_t capacity = fileSize - kHeaderSize;
 
-  // Which of the oldest records must make room, as far as the retention lets them.
-  const uint64_t capacity = fileSize - kHeaderSize;
-  uint64_t used = empty ? 0 : ring_->Distance(old.start, old.end);
+  // Drop the oldest records, as far as the retention lets them go, until the record fits. Once
+  // none is left the log starts over after the header.
   size_t drop = 0;
-  uint32_t start = empty ? old.end : old.start;
-  while (used + need > capacity) {
-    if (drop == view_.offsets.size()) {
-      throw LogFull("the event record does not fit in the log's maximum size");
-    }
+  Placement place;
+  uint32_t start = 0;
+  for (;;) {
+    const bool allGone = drop == count;
+    const uint32_t from = allGone ? kHeaderSize : old.end;
+    place = PlaceAfter(fileSize, from, length);
+    start = allGone ? place.record : view_.offsets[drop];
+    const uint64_t used = allGone ? 0 : (start <= old.end ? old.end - start
+                                                         : capacity - (start - old.end));
+    if (used + place.consumed + kEofRecordSize <= capacity) break;
+    if (allGone) throw LogFull("the event record does not fit in the log's maximum size");
     const Place oldest = Locate(old.oldest + static_cast<uint32_t>(drop));
     if (loads_ != loads) return Append(std::move(record));
     const uint32_t written = ring_->Read32(ring_->Advance(oldest.offset, 16));
@@ -220,39 +261,44 @@ uint32_t LogFileImpl::Append(Record record) {
       }
       throw LogFull("the event log is full");
     }
-    used -= oldest.length;
-    start = ring_->Advance(oldest.offset, oldest.length);
     ++drop;
   }
+  const bool allGone = drop == count;
 
   if (fileSize != ring_->fileSize()) {
     storage_.Resize(fileSize);
     ring_.emplace(storage_, fileSize);
   }
-  const bool allGone = drop == view_.offsets.size();
   Extent next;
-  next.start = allGone ? old.end : start;
-  next.end = ring_->Advance(old.end, static_cast<uint32_t>(bytes.size()));
+  next.start = start;
+  next.end = place.eof;
   next.current = record.recordNumber + 1;
   next.oldest = allGone ? record.recordNumber : old.oldest + static_cast<uint32_t>(drop);
 
   Header header = header_;
-  const bool wraps = drop != 0 || old.end + need > fileSize;
-  if (wraps) header.flags |= kFlagWrapped;
+  if (drop != 0 || place.record != old.end || place.eof < place.record) {
+    header.flags |= kFlagWrapped;
+  }
   if (drop != 0) {
     Header dropping = header;
-    layout::SetExtent(dropping, {allGone ? old.end : start, old.end, old.current,
-                                 allGone ? 0 : next.oldest});
+    const Extent kept = allGone ? Extent{kHeaderSize, kHeaderSize, old.current, 0}
+                                : Extent{start, old.end, old.current, next.oldest};
+    layout::SetExtent(dropping, kept);
     dropping.flags |= kFlagDirty;
     WriteHeader(dropping);
     storage_.Flush();
   }
   WriteEof(next);
-  // The leading length goes last: until it is there the old end-of-file record still stops every
-  // walk at a record that is not yet whole.
-  layout::WriteRing(storage_, *ring_, ring_->Advance(old.end, 4), bytes.data() + 4,
-                    bytes.size() - 4);
-  layout::WriteRing(storage_, *ring_, old.end, bytes.data(), 4);
+  layout::WriteRing(storage_, *ring_, ring_->Advance(place.record, 4), bytes.data() + 4,
+                    length - 4);
+  for (const auto& [offset, size] : place.padding) {
+    if (size == 0) continue;
+    const std::vector<uint8_t> zeros(size);
+    storage_.Write(offset, zeros.data(), size);
+  }
+  // The leading length goes last: until it is there the record is not whole, and the walk from
+  // the header's end offset stops at it (or at the old end-of-file record).
+  layout::WriteRing(storage_, *ring_, place.record, bytes.data(), 4);
   storage_.Flush();
   layout::SetExtent(header, next);
   header.flags &= ~(kFlagDirty | kFlagLogFull);
@@ -261,7 +307,7 @@ uint32_t LogFileImpl::Append(Record record) {
 
   header_ = header;
   view_.offsets.erase(view_.offsets.begin(), view_.offsets.begin() + drop);
-  view_.offsets.push_back(old.end);
+  view_.offsets.push_back(place.record);
   view_.extent = next;
   view_.fileSize = fileSize;
   diskEof_ = layout::EncodeEof(next);
@@ -299,18 +345,32 @@ void LogFileImpl::SetLimits(uint32_t maxSize, uint32_t retention) {
   Commit();
 }
 
+// The copy holds the records one after another from just after the header, in a file of the
+// same size: a backup reads the same everywhere, whatever a reader makes of wrapped logs.
 void LogFileImpl::CopyTo(Storage& target) const {
   target.Resize(0);
-  std::vector<uint8_t> chunk(64 * 1024);
-  for (uint64_t at = 0; at < ring_->fileSize(); at += chunk.size()) {
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(chunk.size(), ring_->fileSize() - at));
-    storage_.Read(at, chunk.data(), size);
-    target.Write(at, chunk.data(), size);
+  target.Resize(ring_->fileSize());
+  std::vector<uint8_t> chunk;
+  uint32_t at = kHeaderSize;
+  auto flush = [&] {
+    target.Write(at, chunk.data(), chunk.size());
+    at += static_cast<uint32_t>(chunk.size());
+    chunk.clear();
+  };
+  const uint32_t oldest = view_.extent.oldest;
+  for (uint32_t i = 0; i < Count(); ++i) {
+    const std::vector<uint8_t> record = RecordBytes(oldest + i);
+    chunk.insert(chunk.end(), record.begin(), record.end());
+    if (chunk.size() >= 64 * 1024) flush();
   }
-  const auto header = layout::EncodeHeader(header_);
-  const auto eof = layout::EncodeEof(view_.extent);
-  layout::WriteRing(target, *ring_, view_.extent.end, eof.data(), eof.size());
-  target.Write(0, header.data(), header.size());
+  flush();
+  Header header = header_;
+  const Extent extent{kHeaderSize, at, view_.extent.current, view_.extent.oldest};
+  layout::SetExtent(header, extent);
+  const auto eof = layout::EncodeEof(extent);
+  target.Write(at, eof.data(), eof.size());
+  const auto raw = layout::EncodeHeader(header);
+  target.Write(0, raw.data(), raw.size());
   target.Flush();
 }
 

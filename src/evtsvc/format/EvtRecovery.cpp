@@ -38,7 +38,8 @@ std::optional<Extent> FindEofAfter(const Ring& ring, uint32_t from) {
   while (walked + kEofRecordSize <= ring.capacity()) {
     if (auto eof = EofAt(ring, offset)) return eof;
     const uint32_t room = ring.capacity() - static_cast<uint32_t>(walked) - kEofRecordSize;
-    const uint32_t length = FrameAt(ring, offset, room, std::nullopt);
+    uint32_t length = FrameAt(ring, offset, room, std::nullopt);
+    if (length == 0) length = PaddingAt(ring, offset, room);
     if (length == 0) return std::nullopt;
     offset = ring.Advance(offset, length);
     walked += length;
@@ -102,17 +103,40 @@ std::optional<View> WalkFrom(const Ring& ring, const Extent& extent, View view, 
   uint32_t walked = ring.Distance(extent.start, offset);
   while (walked < total) {
     const uint32_t length = FrameAt(ring, offset, total - walked, number);
-    if (length == 0) return std::nullopt;
-    view.offsets.push_back(offset);
+    if (length != 0) {
+      view.offsets.push_back(offset);
+      ++number;
+    } else if (const uint32_t padding = PaddingAt(ring, offset, total - walked)) {
+      offset = kHeaderSize;
+      walked += padding;
+      continue;
+    } else {
+      return std::nullopt;
+    }
     offset = ring.Advance(offset, length);
     walked += length;
-    ++number;
   }
   if (number != extent.current) return std::nullopt;
   return view;
 }
 
 }  // namespace
+
+uint32_t PaddingAt(const Ring& ring, uint32_t offset, uint32_t room) {
+  const uint32_t tail = ring.fileSize() - offset;
+  if (offset == kHeaderSize || tail > room) return 0;
+  if (tail < kMinRecordSize) return tail;
+  // A larger tail must be all filler, so that a damaged record is not taken for one.
+  std::vector<uint8_t> bytes(tail);
+  ring.Read(offset, bytes.data(), tail);
+  const uint8_t first = bytes[0];
+  if (first != 0 && first != kPaddingByte) return 0;
+  for (uint32_t i = 0; i < tail; ++i) {
+    const uint8_t want = i % 4 == 0 ? first : 0;
+    if (bytes[i] != want) return 0;
+  }
+  return tail;
+}
 
 uint32_t FrameAt(const Ring& ring, uint32_t offset, uint32_t room,
                  std::optional<uint32_t> number) {

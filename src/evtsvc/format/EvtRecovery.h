@@ -1,5 +1,7 @@
-// Finding where a log's records really are. A header is only current while its dirty flag is
-// clear; the end-of-file record after the newest record is rewritten with every event, so the
+// Finding where a log's records really are. Records follow one another around the ring; one may
+// run past the end of the file and go on after the header, or the end of the file may be left as
+// padding with the next record after the header. A header is only current while its dirty flag
+// is clear; the end-of-file record after the newest record is rewritten with every event, so the
 // log's true extent is found by walking from the header's end offset to that record. Each
 // candidate extent is accepted only when its records walk cleanly from the oldest to the
 // end-of-file record, numbered one after another.
@@ -26,6 +28,12 @@ struct View {
 uint32_t FrameAt(const layout::Ring& ring, uint32_t offset, uint32_t room,
                  std::optional<uint32_t> number);
 
+// Bytes at the end of the file that hold no record, where the records go on after the header:
+// the whole tail from `offset` when it is too short for a record, or when it is all zero or all
+// 0x00000027 words (what writers fill it with), and it lies within `room`. 0 when it is not.
+uint32_t PaddingAt(const layout::Ring& ring, uint32_t offset, uint32_t room);
+constexpr uint8_t kPaddingByte = 0x27;
+
 // Walks the records of `extent`. `known`, an earlier view of the same file, lets the walk take
 // the records it already checked and only check those added since.
 std::optional<View> Walk(const layout::Ring& ring, const layout::Extent& extent,
@@ -34,8 +42,8 @@ std::optional<View> Walk(const layout::Ring& ring, const layout::Extent& extent,
 // The true extent of the log and its records. Candidates: the header's own extent; the
 // end-of-file record reached by walking records on from the header's end offset; and, when that
 // walk fails, every end-of-file record found by scanning the file. Of the candidates whose
-// records walk cleanly, the newest (highest next record number, then highest oldest number)
-// wins. Throws CorruptLog when none does.
+// records walk cleanly, the newest wins: the highest next record number, then the one that kept
+// fewest of the oldest records. Throws CorruptLog when none does.
 View Recover(const layout::Ring& ring, const Header& header, const View* known);
 
 }  // namespace corvane::evt::recovery

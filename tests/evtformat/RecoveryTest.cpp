@@ -1,0 +1,276 @@
+// Opening logs whose header is stale, small or odd files, and damaged files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "EvtBytes.h"
+#include "EvtFile.h"
+#include "EvtLayout.h"
+#include "EvtTestSupport.h"
+
+namespace corvane::evt {
+namespace {
+
+using test::MakeRecord;
+using test::Numbers;
+using test::ReadBackwards;
+using test::ReadForwards;
+
+std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
+  std::vector<uint32_t> numbers;
+  for (uint32_t n = first; n <= last; ++n) numbers.push_back(n);
+  return numbers;
+}
+
+// A log of `records` appends, with the header put back as it was after `staleAfter` of them
+// and marked dirty: what the system leaves when it stops without writing its header.
+MemoryStorage StaleLog(uint32_t records, uint32_t staleAfter, size_t size) {
+  MemoryStorage storage = test::NewLog(kSizeStep, 0);
+  std::vector<uint8_t> stale;
+  auto log = LogFile::Open(storage, false);
+  for (uint32_t i = 0; i < records; ++i) {
+    if (i == staleAfter) stale.assign(storage.bytes().begin(), storage.bytes().begin() + 48);
+    log->Append(MakeRecord(i, size));
+  }
+  stale[36] |= kFlagDirty;
+  storage.Write(0, stale.data(), stale.size());
+  return storage;
+}
+
+void SaveSeed(const MemoryStorage& storage, const std::string& name) {
+  FileStorage file(test::OutputFolder() + "/" + name, FileStorage::Mode::Create);
+  file.Write(0, storage.bytes().data(), storage.bytes().size());
+}
+
+TEST(LogRecovery, StaleHeaderWithinOneRoundIsFollowedToTheEndOfFileRecord) {
+  MemoryStorage storage = StaleLog(30, 10, 200);
+  auto log = LogFile::Open(storage, true);
+  EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 30));
+  SaveSeed(storage, "stale-dirty.evt");
+}
+
+// The log went round more than once since the header was written, so its end offset now lies
+// inside a record: the end-of-file record is found by scanning.
+TEST(LogRecovery, HeaderStaleByMoreThanARoundIsFoundByScanning) {
+  MemoryStorage storage = StaleLog(600, 100, 300);
+  const auto header = layout::DecodeHeader(storage.bytes().data());
+  auto log = LogFile::Open(storage, true);
+  EXPECT_EQ(log->header().currentRecordNumber, 601u);
+  EXPECT_GT(log->OldestRecordNumber(), header.currentRecordNumber);
+  EXPECT_EQ(Numbers(ReadForwards(*log)), Range(log->OldestRecordNumber(), 600));
+}
+
+// A clean header is believed only as far as its records walk: a header whose offsets do not
+// lead to records is refused, not read past.
+TEST(LogRecovery, HeaderOffsetsOutsideTheFileAreNotFollowed) {
+  MemoryStorage storage = test::NewLog();
+  {
+    auto log = LogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 5; ++i) log->Append(MakeRecord(i));
+  }
+  for (uint32_t field : {16u, 20u}) {
+    for (uint32_t value : {0u, 47u, 0x10000u, 0xFFFFFFFFu}) {
+      MemoryStorage damaged(storage.bytes());
+      uint8_t word[4];
+      bytes::Store32(word, value);
+      damaged.Write(field, word, 4);
+      // The end-of-file record is still found by scanning, so the log still reads.
+      auto log = LogFile::Open(damaged, true);
+      EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 5)) << field << " = " << value;
+    }
+  }
+}
+
+// A file written with a maximum below a step wraps at its own size.
+TEST(LogRecovery, SmallFileWrapsAtItsOwnSize) {
+  for (uint32_t size : {512u, 1000u, 2048u}) {
+    MemoryStorage storage = test::NewLog();
+    storage.Resize(size);
+    Header header;
+    header.maxSize = size;
+    const auto raw = layout::EncodeHeader(header);
+    storage.Write(0, raw.data(), raw.size());
+    auto log = LogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 40; ++i) log->Append(MakeRecord(i, i % 9));
+    EXPECT_EQ(storage.Size(), size);
+    auto reopened = LogFile::Open(storage, true);
+    EXPECT_EQ(reopened->header().currentRecordNumber, 41u);
+    EXPECT_EQ(Numbers(ReadForwards(*reopened)), Range(reopened->OldestRecordNumber(), 40));
+    SaveSeed(storage, "small-" + std::to_string(size) + ".evt");
+  }
+}
+
+// The same log with every byte of its ring moved `shift` bytes on, round the end of the file,
+// and its offsets with them: records and end-of-file record end up split at the end of the file,
+// as the system leaves them.
+MemoryStorage Rotated(const MemoryStorage& log, uint32_t shift) {
+  const auto& bytes = log.bytes();
+  const uint32_t capacity = static_cast<uint32_t>(bytes.size()) - kHeaderSize;
+  std::vector<uint8_t> moved(bytes.size());
+  for (uint32_t i = 0; i < capacity; ++i) {
+    moved[kHeaderSize + (i + shift) % capacity] = bytes[kHeaderSize + i];
+  }
+  MemoryStorage rotated(std::move(moved));
+  Header header = layout::DecodeHeader(bytes.data());
+  auto move = [&](uint32_t offset) { return kHeaderSize + (offset - kHeaderSize + shift) % capacity; };
+  header.startOffset = move(header.startOffset);
+  header.endOffset = move(header.endOffset);
+  header.flags |= kFlagWrapped;
+  const auto raw = layout::EncodeHeader(header);
+  rotated.Write(0, raw.data(), raw.size());
+  const auto eof = layout::EncodeEof(layout::ExtentOf(header));
+  layout::Ring ring(rotated, static_cast<uint32_t>(rotated.Size()));
+  layout::WriteRing(rotated, ring, header.endOffset, eof.data(), eof.size());
+  return rotated;
+}
+
+TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
+  MemoryStorage storage = test::NewLog();
+  std::vector<Record> appended;
+  {
+    auto log = LogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 12; ++i) {
+      appended.push_back(MakeRecord(i, i * 5));
+      log->Append(appended.back());
+    }
+  }
+  const auto original = ReadForwards(*LogFile::Open(storage, true));
+  const uint32_t end = layout::DecodeHeader(storage.bytes().data()).endOffset;
+  const uint32_t capacity = kSizeStep - kHeaderSize;
+  int splitRecords = 0, splitEofs = 0;
+  // Shifts that put every byte of the records and the end-of-file record at the wrap point.
+  for (uint32_t shift = capacity - (end + kEofRecordSize - kHeaderSize); shift <= capacity;
+       shift += 4) {
+    SCOPED_TRACE("shift " + std::to_string(shift));
+    MemoryStorage rotated = Rotated(storage, shift % capacity);
+    const Header header = layout::DecodeHeader(rotated.bytes().data());
+    if (header.endOffset + kEofRecordSize > kSizeStep) {
+      ++splitEofs;
+    } else if (header.endOffset < header.startOffset) {
+      ++splitRecords;
+    }
+    auto log = LogFile::Open(rotated, false);
+    ASSERT_EQ(ReadForwards(*log), original);
+    auto backwards = ReadBackwards(*log);
+    std::reverse(backwards.begin(), backwards.end());
+    ASSERT_EQ(backwards, original);
+    // Appending goes on after the split end-of-file record.
+    const Record next = MakeRecord(50, 7);
+    ASSERT_EQ(log->Append(next), 13u);
+    auto reopened = LogFile::Open(rotated, true);
+    auto expected = original;
+    expected.push_back(next);
+    expected.back().recordNumber = 13;
+    ASSERT_EQ(ReadForwards(*reopened), expected);
+  }
+  EXPECT_EQ(splitEofs, 9);
+  EXPECT_GT(splitRecords, 100);
+}
+
+TEST(LogDamage, FilesThatAreNoLogAreRefused) {
+  const MemoryStorage good = test::NewLog();
+  EXPECT_THROW(LogFile::Open(*std::make_unique<MemoryStorage>(), true), CorruptLog);
+  for (size_t cut : {0, 10, 47, 48, 87}) {
+    MemoryStorage cutShort(std::vector<uint8_t>(good.bytes().begin(), good.bytes().begin() + cut));
+    EXPECT_THROW(LogFile::Open(cutShort, true), CorruptLog) << "cut to " << cut;
+  }
+  for (size_t at : {0, 4, 8, 12, 44}) {
+    MemoryStorage damaged(good.bytes());
+    uint8_t x = damaged.bytes()[at] ^ 0x40;
+    damaged.Write(at, &x, 1);
+    EXPECT_THROW(LogFile::Open(damaged, true), CorruptLog) << "header byte " << at;
+  }
+}
+
+TEST(LogDamage, BrokenRecordChainIsRefused) {
+  MemoryStorage storage = test::NewLog();
+  {
+    auto log = LogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 20; ++i) log->Append(MakeRecord(i, 30));
+  }
+  const uint32_t second = bytes::Load32(&storage.bytes()[48]) + 48;
+  for (uint32_t delta : {4u, 0x1000u}) {
+    MemoryStorage damaged(storage.bytes());
+    uint8_t word[4];
+    bytes::Store32(word, bytes::Load32(&damaged.bytes()[second]) + delta);
+    damaged.Write(second, word, 4);
+    EXPECT_THROW(LogFile::Open(damaged, true), CorruptLog) << "length + " << delta;
+  }
+  MemoryStorage renumbered(storage.bytes());
+  uint8_t seven[4] = {7, 0, 0, 0};
+  renumbered.Write(second + 8, seven, 4);
+  EXPECT_THROW(LogFile::Open(renumbered, true), CorruptLog) << "numbers out of sequence";
+}
+
+// Random damage anywhere in a wrapped log: the open either fails cleanly or gives records that
+// read; the sanitizers watch for reads outside the file.
+TEST(LogDamage, RandomDamageNeverEscapesAsAnythingButCorruptLog) {
+  MemoryStorage storage = test::NewLog(kSizeStep, 0);
+  {
+    auto log = LogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 300; ++i) log->Append(MakeRecord(i, i % 400));
+  }
+  std::mt19937 random(1234);
+  int opened = 0;
+  for (int round = 0; round < 300; ++round) {
+    MemoryStorage damaged(storage.bytes());
+    const int changes = 1 + round % 8;
+    for (int c = 0; c < changes; ++c) {
+      const uint32_t at = random() % damaged.Size();
+      uint8_t value = static_cast<uint8_t>(random());
+      damaged.Write(at, &value, 1);
+    }
+    try {
+      auto log = LogFile::Open(damaged, true);
+      ++opened;
+      for (uint32_t i = 0; i < log->Count(); ++i) {
+        const auto bytes = log->RecordBytes(log->OldestRecordNumber() + i);
+        ASSERT_FALSE(bytes.empty());
+        try {
+          DecodeRecord(bytes.data(), bytes.size());
+        } catch (const CorruptLog&) {
+        }
+      }
+    } catch (const CorruptLog&) {
+    }
+  }
+  EXPECT_GT(opened, 100) << "most single-byte damage lands in record contents";
+}
+
+TEST(Storage, MemoryStorageRefusesReadsPastItsEnd) {
+  MemoryStorage storage(std::vector<uint8_t>(100, 1));
+  uint8_t buffer[8];
+  EXPECT_NO_THROW(storage.Read(92, buffer, 8));
+  EXPECT_THROW(storage.Read(93, buffer, 8), CorruptLog);
+  EXPECT_THROW(storage.Read(UINT64_MAX - 2, buffer, 8), CorruptLog);
+  storage.Write(150, buffer, 8);
+  EXPECT_EQ(storage.Size(), 158u) << "writing past the end extends";
+}
+
+TEST(Storage, FileStorageReadsWritesAndResizes) {
+  const std::string path = test::OutputFolder() + "/storage-test.bin";
+  {
+    FileStorage file(path, FileStorage::Mode::Create);
+    EXPECT_EQ(file.Size(), 0u);
+    const uint8_t data[] = {1, 2, 3, 4};
+    file.Write(10, data, 4);
+    EXPECT_EQ(file.Size(), 14u);
+    file.Resize(6);
+    EXPECT_EQ(file.Size(), 6u);
+    file.Resize(70000);
+    file.Flush();
+  }
+  EXPECT_EQ(std::filesystem::file_size(path), 70000u);
+  FileStorage file(path, FileStorage::Mode::ReadOnly);
+  uint8_t buffer[4] = {9, 9, 9, 9};
+  file.Read(69996, buffer, 4);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_THROW(file.Read(69997, buffer, 4), CorruptLog);
+  EXPECT_THROW(file.Write(0, buffer, 4), std::system_error);
+  EXPECT_THROW(FileStorage(test::OutputFolder() + "/missing.evt", FileStorage::Mode::ReadOnly),
+               std::system_error);
+}
+
+}  // namespace
+}  // namespace corvane::evt
