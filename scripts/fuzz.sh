@@ -32,5 +32,5 @@ fi
 echo "fuzzing for ${SECONDS_TO_RUN}s with $(ls "$OUT/corpus" | wc -l) corpus files"
 "$OUT/evtfile_fuzz" "$OUT/corpus" -max_total_time="$SECONDS_TO_RUN" -print_final_stats=1 \
   -artifact_prefix="$OUT/artifacts/" -rss_limit_mb=2048 -timeout=30 2>&1 | tee "$OUT/last-run.log" |
-  grep -E '^#[0-9]+ +(INITED|DONE|pulse)|^stat::|ERROR|SUMMARY|Test unit written|deadly signal'
+  grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::|ERROR|SUMMARY|Test unit written|deadly signal'
 exit "${PIPESTATUS[0]}"
