@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AnsiText.h"
+#include "RemoteMachine.h"
 #include "Win32Error.h"
 
 namespace corvane::evtsvc {
@@ -104,7 +105,7 @@ bool IsLocalName(std::wstring_view name) {
 std::shared_ptr<const Machine> FindMachine(std::wstring_view name) {
   // Created once and never destroyed: handles may outlive every other object at process exit.
   static const auto* local = new std::shared_ptr<const Machine>(std::make_shared<LocalMachine>());
-  return IsLocalName(name) ? *local : nullptr;
+  return IsLocalName(name) ? *local : corvane::network::FindRemoteMachine(name);
 }
 
 std::shared_ptr<const Machine> FindMachine(const char* name) {

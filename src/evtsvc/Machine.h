@@ -30,8 +30,9 @@ class Machine {
 };
 
 // The machine a caller names: null, empty, or one of this computer's own names (with or without
-// leading backslashes) is the local machine. No other machine is reachable yet: the result is
-// then null, and the caller fails the way the system does for an unreachable machine.
+// leading backslashes) is the local machine; the machines of the simulated network
+// (network/win/RemoteMachine.h) are reachable too. For any other name the result is null, and
+// the caller fails the way the system does for an unreachable machine.
 std::shared_ptr<const Machine> FindMachine(std::wstring_view name);
 std::shared_ptr<const Machine> FindMachine(const char* name);
 std::shared_ptr<const Machine> FindMachine(const wchar_t* name);

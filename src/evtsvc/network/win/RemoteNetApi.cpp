@@ -1,0 +1,379 @@
+#include "RemoteNetApi.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Allocations.h"
+#include "SimulatedNetwork.h"
+#include "Win32Error.h"
+#include "evtsvc/network/NetworkErrors.h"
+#include "evtsvc/network/NameText.h"
+#include "evtsvc/network/Paging.h"
+
+namespace corvane::network {
+namespace {
+
+constexpr DWORD kServerVersionMajor = 4;
+constexpr DWORD kServerVersionMinor = 0;
+constexpr DWORD kAdministratorRid = 500;
+constexpr DWORD kGuestRid = 501;
+constexpr DWORD kGroupAttributes = SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED;
+
+std::u16string U16(LPCWSTR text) {
+  return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
+}
+
+template <typename Body>
+std::optional<NET_API_STATUS> Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return static_cast<NET_API_STATUS>(evtsvc::Win32CodeOfCurrentException());
+  }
+}
+
+// Which machines a function simulates: the simulated ones, and for the browse list and domain
+// controllers also the local machine when the network describes it.
+enum class Scope { RemoteOnly, RemoteAndLocal };
+
+std::optional<HostRef> Served(LPCWSTR server, Scope scope) {
+  Target target = Resolve(server);
+  if (target.reach == Reach::Simulated) return target.host;
+  if (target.reach == Reach::Local && scope == Scope::RemoteAndLocal && target.host) return target.host;
+  return std::nullopt;
+}
+
+// Strings of the entries, placed after the fixed records in the same block. Without a place it
+// only counts the bytes they take.
+class StringArea {
+ public:
+  explicit StringArea(WCHAR* at = nullptr) : at_(at) {}
+  LPWSTR Put(std::u16string_view text) {
+    bytes_ += (text.size() + 1) * sizeof(WCHAR);
+    if (!at_) return nullptr;
+    WCHAR* placed = at_;
+    std::memcpy(placed, text.data(), text.size() * sizeof(WCHAR));
+    placed[text.size()] = L'\0';
+    at_ += text.size() + 1;
+    return placed;
+  }
+  size_t Bytes() const { return bytes_; }
+
+ private:
+  WCHAR* at_;
+  size_t bytes_ = 0;
+};
+
+struct Delivery {
+  LPBYTE* buffer;
+  LPDWORD read;
+  LPDWORD total;
+};
+
+// One page of `items` at one information level: records of type Info filled by `fill`.
+template <typename Info, typename Item>
+NET_API_STATUS DeliverPage(const std::vector<Item>& items,
+                           const std::function<void(Info&, StringArea&, const Item&)>& fill, DWORD maxLength,
+                           uint32_t resumeIn, uint32_t& resumeOut, TotalCounts totals, const Delivery& out) {
+  std::vector<size_t> sizes;
+  sizes.reserve(items.size());
+  for (const Item& item : items) {
+    Info probe{};
+    StringArea counter;
+    fill(probe, counter, item);
+    sizes.push_back(sizeof(Info) + counter.Bytes());
+  }
+  const Page page = TakePage(sizes, maxLength, resumeIn, totals);
+  size_t bytes = 0;
+  for (size_t i = 0; i < page.count; ++i) bytes += sizes[page.first + i];
+  UniqueAllocation block;
+  if (page.count > 0) {
+    block = Allocate(bytes);
+    auto* records = static_cast<Info*>(block.get());
+    StringArea strings(reinterpret_cast<WCHAR*>(records + page.count));
+    for (size_t i = 0; i < page.count; ++i) fill(records[i], strings, items[page.first + i]);
+  }
+  *out.buffer = static_cast<LPBYTE>(block.release());
+  *out.read = static_cast<DWORD>(page.count);
+  *out.total = page.total;
+  resumeOut = page.resume;
+  return page.more ? ERROR_MORE_DATA : NERR_Success;
+}
+
+// The arguments every enumeration checks the same way; clears the outputs.
+bool OutputsPresent(LPBYTE* buffer, LPDWORD read, LPDWORD total) {
+  if (!buffer || !read || !total) return false;
+  *buffer = nullptr;
+  *read = 0;
+  *total = 0;
+  return true;
+}
+
+NET_API_STATUS Servers(const HostRef& on, DWORD level, DWORD type, LMCSTR domain, DWORD maxLength,
+                       uint32_t resumeIn, uint32_t& resumeOut, const Delivery& out) {
+  const std::vector<ServerEntry> servers = on.network->Servers(*on.host, U16(domain), type);
+  switch (level) {
+    case 100:
+      return DeliverPage<SERVER_INFO_100, ServerEntry>(
+          servers,
+          [](SERVER_INFO_100& info, StringArea& strings, const ServerEntry& server) {
+            info.sv100_platform_id = PLATFORM_ID_NT;
+            info.sv100_name = strings.Put(server.name);
+          },
+          maxLength, resumeIn, resumeOut, TotalCounts::All, out);
+    case 101:
+      return DeliverPage<SERVER_INFO_101, ServerEntry>(
+          servers,
+          [](SERVER_INFO_101& info, StringArea& strings, const ServerEntry& server) {
+            info.sv101_platform_id = PLATFORM_ID_NT;
+            info.sv101_name = strings.Put(server.name);
+            info.sv101_version_major = kServerVersionMajor;
+            info.sv101_version_minor = kServerVersionMinor;
+            info.sv101_type = server.type;
+            info.sv101_comment = strings.Put(server.comment);
+          },
+          maxLength, resumeIn, resumeOut, TotalCounts::All, out);
+    default:
+      return ERROR_INVALID_LEVEL;
+  }
+}
+
+DWORD UserFlags(const UserAccount& user) {
+  // The account-kind bits of the flags are those of the filter, eight places up.
+  DWORD flags = UF_SCRIPT | (user.kind << 8);
+  if (user.rid == kGuestRid) flags |= UF_ACCOUNTDISABLE;
+  return flags;
+}
+
+DWORD UserPrivilege(const UserAccount& user) {
+  if (user.rid == kAdministratorRid) return USER_PRIV_ADMIN;
+  if (user.rid == kGuestRid) return USER_PRIV_GUEST;
+  return USER_PRIV_USER;
+}
+
+NET_API_STATUS Users(const HostRef& on, DWORD level, DWORD filter, DWORD maxLength, uint32_t resumeIn,
+                     uint32_t& resumeOut, const Delivery& out) {
+  std::vector<UserAccount> users;
+  for (const UserAccount& user : on.network->AccountDatabase(*on.host).users) {
+    // No filter bit at all means every kind.
+    if (filter == 0 || (user.kind & filter) != 0) users.push_back(user);
+  }
+  const TotalCounts totals = TotalCounts::FromResume;
+  switch (level) {
+    case 0:
+      return DeliverPage<USER_INFO_0, UserAccount>(
+          users, [](USER_INFO_0& info, StringArea& strings, const UserAccount& user) {
+            info.usri0_name = strings.Put(user.name);
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 1:
+      return DeliverPage<USER_INFO_1, UserAccount>(
+          users,
+          [](USER_INFO_1& info, StringArea& strings, const UserAccount& user) {
+            info.usri1_name = strings.Put(user.name);
+            info.usri1_priv = UserPrivilege(user);
+            info.usri1_home_dir = strings.Put(u"");
+            info.usri1_comment = strings.Put(u"");
+            info.usri1_flags = UserFlags(user);
+            info.usri1_script_path = strings.Put(u"");
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 10:
+      return DeliverPage<USER_INFO_10, UserAccount>(
+          users,
+          [](USER_INFO_10& info, StringArea& strings, const UserAccount& user) {
+            info.usri10_name = strings.Put(user.name);
+            info.usri10_comment = strings.Put(u"");
+            info.usri10_usr_comment = strings.Put(u"");
+            info.usri10_full_name = strings.Put(u"");
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 20:
+      return DeliverPage<USER_INFO_20, UserAccount>(
+          users,
+          [](USER_INFO_20& info, StringArea& strings, const UserAccount& user) {
+            info.usri20_name = strings.Put(user.name);
+            info.usri20_full_name = strings.Put(u"");
+            info.usri20_comment = strings.Put(u"");
+            info.usri20_flags = UserFlags(user);
+            info.usri20_user_id = user.rid;
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    default:
+      return ERROR_INVALID_LEVEL;
+  }
+}
+
+NET_API_STATUS Groups(const HostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn, uint32_t& resumeOut,
+                      const Delivery& out) {
+  const std::vector<Account>& groups = on.network->AccountDatabase(*on.host).groups;
+  const TotalCounts totals = TotalCounts::FromResume;
+  switch (level) {
+    case 0:
+      return DeliverPage<GROUP_INFO_0, Account>(
+          groups, [](GROUP_INFO_0& info, StringArea& strings, const Account& group) {
+            info.grpi0_name = strings.Put(group.name);
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 1:
+      return DeliverPage<GROUP_INFO_1, Account>(
+          groups,
+          [](GROUP_INFO_1& info, StringArea& strings, const Account& group) {
+            info.grpi1_name = strings.Put(group.name);
+            info.grpi1_comment = strings.Put(u"");
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 2:
+      return DeliverPage<GROUP_INFO_2, Account>(
+          groups,
+          [](GROUP_INFO_2& info, StringArea& strings, const Account& group) {
+            info.grpi2_name = strings.Put(group.name);
+            info.grpi2_comment = strings.Put(u"");
+            info.grpi2_group_id = group.rid;
+            info.grpi2_attributes = kGroupAttributes;
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    default:
+      return ERROR_INVALID_LEVEL;
+  }
+}
+
+NET_API_STATUS LocalGroups(const HostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn,
+                           uint32_t& resumeOut, const Delivery& out) {
+  // The built-in domain's local groups come first, then the machine's own.
+  const Accounts& db = on.network->AccountDatabase(*on.host);
+  std::vector<Account> groups = db.builtinGroups;
+  groups.insert(groups.end(), db.localGroups.begin(), db.localGroups.end());
+  const TotalCounts totals = TotalCounts::FromResume;
+  switch (level) {
+    case 0:
+      return DeliverPage<LOCALGROUP_INFO_0, Account>(
+          groups, [](LOCALGROUP_INFO_0& info, StringArea& strings, const Account& group) {
+            info.lgrpi0_name = strings.Put(group.name);
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    case 1:
+      return DeliverPage<LOCALGROUP_INFO_1, Account>(
+          groups,
+          [](LOCALGROUP_INFO_1& info, StringArea& strings, const Account& group) {
+            info.lgrpi1_name = strings.Put(group.name);
+            info.lgrpi1_comment = strings.Put(u"");
+          },
+          maxLength, resumeIn, resumeOut, totals, out);
+    default:
+      return ERROR_INVALID_LEVEL;
+  }
+}
+
+// "\\NAME" in a buffer of the caller's.
+NET_API_STATUS ControllerName(const Host& controller, LPBYTE* buffer) {
+  const std::u16string name = u"\\\\" + controller.Name();
+  UniqueAllocation block = Allocate((name.size() + 1) * sizeof(WCHAR));
+  std::memcpy(block.get(), name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+  *buffer = static_cast<LPBYTE>(block.release());
+  return NERR_Success;
+}
+
+}  // namespace
+
+std::optional<NET_API_STATUS> RemoteNetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
+                                                  LPDWORD read, LPDWORD total, DWORD type, LMCSTR domain,
+                                                  LPDWORD resume) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteAndLocal);
+    if (!on) return std::nullopt;
+    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
+    uint32_t next = 0;
+    const NET_API_STATUS status =
+        Servers(*on, level, type, domain, maxLength, resume ? *resume : 0, next, {buffer, read, total});
+    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
+    return status;
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWORD filter, LPBYTE* buffer,
+                                                DWORD maxLength, LPDWORD read, LPDWORD total,
+                                                LPDWORD resume) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteOnly);
+    if (!on) return std::nullopt;
+    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
+    uint32_t next = 0;
+    const NET_API_STATUS status =
+        Users(*on, level, filter, maxLength, resume ? *resume : 0, next, {buffer, read, total});
+    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
+    return status;
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
+                                                 LPDWORD read, LPDWORD total, PDWORD_PTR resume) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteOnly);
+    if (!on) return std::nullopt;
+    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
+    uint32_t next = 0;
+    const uint32_t from = resume ? static_cast<uint32_t>(*resume) : 0;
+    const NET_API_STATUS status = Groups(*on, level, maxLength, from, next, {buffer, read, total});
+    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
+    return status;
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
+                                                      DWORD maxLength, LPDWORD read, LPDWORD total,
+                                                      PDWORD_PTR resume) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteOnly);
+    if (!on) return std::nullopt;
+    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
+    uint32_t next = 0;
+    const uint32_t from = resume ? static_cast<uint32_t>(*resume) : 0;
+    const NET_API_STATUS status = LocalGroups(*on, level, maxLength, from, next, {buffer, read, total});
+    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
+    return status;
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteAndLocal);
+    if (!on) return std::nullopt;
+    if (!buffer) return ERROR_INVALID_PARAMETER;
+    *buffer = nullptr;
+    const Accounts& own = on->host->OwnAccounts();
+    std::u16string wanted = U16(domain);
+    if (wanted.empty()) {
+      if (!own.inDomain) return NERR_DCNotFound;
+      wanted = own.domain;
+    }
+    const Host* controller = on->network->PrimaryController(wanted);
+    if (!controller) return NERR_DCNotFound;
+    return ControllerName(*controller, buffer);
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetGetAnyDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
+  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, Scope::RemoteAndLocal);
+    if (!on) return std::nullopt;
+    if (!buffer) return ERROR_INVALID_PARAMETER;
+    *buffer = nullptr;
+    // Only the machine's own domain is known to it: the network has no trusts.
+    const Accounts& own = on->host->OwnAccounts();
+    const std::u16string wanted = U16(domain);
+    if (!own.inDomain || (!wanted.empty() && !SameName(wanted, own.domain))) return ERROR_NO_SUCH_DOMAIN;
+    const Host* controller = on->network->PrimaryController(own.domain);
+    if (!controller) return ERROR_NO_LOGON_SERVERS;
+    return ControllerName(*controller, buffer);
+  });
+}
+
+std::optional<NET_API_STATUS> RemoteNetApiBufferFree(LPVOID buffer) noexcept {
+  if (!FreeIfOurs(buffer)) return std::nullopt;
+  return NERR_Success;
+}
+
+}  // namespace corvane::network

@@ -1,0 +1,116 @@
+#include "SimulatedNetwork.h"
+
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "evtsvc/network/NameText.h"
+#include "evtsvc/network/NetworkErrors.h"
+
+namespace corvane::network {
+namespace {
+
+constexpr wchar_t kNetworkVariable[] = L"CORVANE_NETWORK";
+
+std::wstring Variable(const wchar_t* name) {
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    const DWORD length = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length);
+  }
+}
+
+std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind) {
+  DWORD size = 0;
+  GetComputerNameExW(kind, nullptr, &size);
+  if (size == 0) return {};
+  std::wstring name(size, L'\0');
+  if (!GetComputerNameExW(kind, name.data(), &size)) return {};
+  name.resize(size);
+  return name;
+}
+
+std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
+std::wstring_view WithoutBackslashes(std::wstring_view name) {
+  while (!name.empty() && name.front() == L'\\') name.remove_prefix(1);
+  return name;
+}
+
+bool IsLocalName(std::wstring_view name) {
+  name = WithoutBackslashes(name);
+  if (name.empty()) return true;
+  for (COMPUTER_NAME_FORMAT kind : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
+    if (SameName(U16(name), U16(ComputerNameOfKind(kind)))) return true;
+  }
+  return SameName(U16(name), u"localhost") || SameName(U16(name), u"127.0.0.1");
+}
+
+}  // namespace
+
+std::u16string FromAnsiText(std::string_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (needed <= 0) Fail(kInvalidParameter, "text not in the ANSI code page");
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
+  return U16(wide);
+}
+
+std::string ToAnsiText(std::u16string_view text) {
+  if (text.empty()) return {};
+  const std::wstring wide(text.begin(), text.end());
+  const int length = static_cast<int>(wide.size());
+  const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) Fail(kInvalidParameter, "text not convertible to the ANSI code page");
+  std::string narrow(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, narrow.data(), needed, nullptr, nullptr);
+  return narrow;
+}
+
+std::shared_ptr<const Network> CurrentNetwork() {
+  const std::wstring folder = Variable(kNetworkVariable);
+  if (folder.empty()) return nullptr;
+  // Kept for the life of the process: handles and buffers refer into the networks.
+  static std::mutex mutex;
+  static auto* loaded = new std::map<std::wstring, std::shared_ptr<const Network>>;
+  std::lock_guard lock(mutex);
+  auto& network = (*loaded)[folder];
+  if (!network) {
+    network = Network::Load(std::filesystem::path(folder), U16(ComputerNameOfKind(ComputerNameNetBIOS)),
+                            [](std::string_view text) { return FromAnsiText(text); });
+  }
+  return network;
+}
+
+Target Resolve(std::wstring_view machine) {
+  const std::shared_ptr<const Network> network = CurrentNetwork();
+  if (IsLocalName(machine)) {
+    Target local{Reach::Local, {network, network ? network->Local() : nullptr}};
+    return local;
+  }
+  if (network) {
+    if (const Host* host = network->Find(U16(WithoutBackslashes(machine)))) {
+      if (host->IsLocal()) return {Reach::Local, {network, host}};
+      return {Reach::Simulated, {network, host}};
+    }
+  }
+  return {};
+}
+
+Target Resolve(const char* machine) {
+  if (!machine) return Resolve(std::wstring_view());
+  const std::u16string wide = FromAnsiText(machine);
+  return Resolve(std::wstring_view(reinterpret_cast<const wchar_t*>(wide.data()), wide.size()));
+}
+
+Target Resolve(const wchar_t* machine) {
+  return Resolve(machine ? std::wstring_view(machine) : std::wstring_view());
+}
+
+}  // namespace corvane::network
