@@ -119,7 +119,9 @@ TEST_F(SampleLog, EveryRecordMatchesTheReference) {
     if (ref.sid) {
       ++withSid;
       EXPECT_EQ(SidText(item.Sid(), item.SidLength()), *ref.sid);
-      if (*ref.sid == "S-1-5-18") EXPECT_EQ(item.Username(), "\\SYSTEM");
+      if (*ref.sid == "S-1-5-18") {
+        EXPECT_EQ(item.Username(), "\\SYSTEM");
+      }
     } else {
       EXPECT_EQ(item.SidLength(), 0);
       EXPECT_EQ(item.Username(), "N/A");
