@@ -76,7 +76,7 @@ TEST(FormatRecord, CsvRowMatchesTheHeaderColumns) {
   const std::string row = FormatRecord(r, DumpFormat::Csv);
   EXPECT_EQ(row,
             "0,1,2020-04-26T03:19:48Z,2020-04-26T03:19:48Z,1073742824,4,0,LoadPerf,"
-            "CHENBIN-17299A5,,\"one, two\nthree\",0c140000");
+            "CHENBIN-17299A5,,\"[\"\"one, two\"\", \"\"three\"\"]\",0c140000");
   EXPECT_EQ(CsvHeader(false),
             "number,record,generated,written,event_id,type,category,source,computer,sid,strings,data");
 }

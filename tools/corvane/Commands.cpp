@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <map>
 
@@ -9,7 +11,8 @@ namespace corvane::cli {
 
 int RunCommand(const std::string& command, const std::vector<std::string>& args) {
   static const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-      {"tables", Tables},
+      {"tables", Tables}, {"count", Count},   {"dump", Dump}, {"write", Write},
+      {"clear", Clear},   {"backup", Backup}, {"logs", Logs}, {"watch", Watch},
   };
   const auto it = commands.find(command);
   if (it == commands.end()) throw UsageError("unknown command \"" + command + "\"");
@@ -24,6 +27,16 @@ int Tables(const std::vector<std::string>& args) {
     for (const auto& name : t.missing) std::printf("    missing: %s\n", name.c_str());
   }
   return 0;
+}
+
+std::string HostPath(const std::string& path) {
+  static const bool underWine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  if (!underWine || path.size() < 2 || path[0] != '/' || path[1] == '/') return path;
+  std::string windows = "Z:" + path;
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
 }
 
 }  // namespace corvane::cli

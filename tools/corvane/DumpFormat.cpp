@@ -123,12 +123,14 @@ std::string Jsonl(const DumpRecord& r) {
 }
 
 std::string Csv(const DumpRecord& r) {
-  // Insertion strings share one field, one per line, so the column count stays fixed.
-  std::string strings;
+  // Insertion strings share one field as a JSON array: they may hold any character, line ends
+  // included, and the column count stays fixed.
+  std::string strings = "[";
   for (size_t i = 0; i < r.strings.size(); ++i) {
-    if (i) strings += "\n";
-    strings += r.strings[i];
+    if (i) strings += ", ";
+    strings += JsonString(r.strings[i]);
   }
+  strings += "]";
   std::string row = std::to_string(r.number) + "," + std::to_string(r.record) + "," +
                     IsoTime(r.generated) + "," + IsoTime(r.written) + "," +
                     std::to_string(r.eventId) + "," + std::to_string(r.type) + "," +

@@ -1,5 +1,7 @@
 // corvane: the event logs of this or another machine from the command line.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <exception>
@@ -14,14 +16,26 @@ namespace {
 
 const char kUsage[] =
     "usage: corvane COMMAND [OPTIONS]\n"
-    "commands:\n"
-    "  tables      the system function tables this program bound, and their libraries\n";
+    "  dump (--log NAME | --file PATH) [--machine NAME] [--format text|jsonl|csv]\n"
+    "       [--backwards] [--newest N]\n"
+    "  count (--log NAME | --file PATH) [--machine NAME]\n"
+    "  write --source NAME [--type success|error|warning|information|audit-success|\n"
+    "       audit-failure] [--id N] [--category N] [--data HEX] [--no-user] [--repeat N]\n"
+    "       [--machine NAME] [STRING ...]\n"
+    "  clear --log NAME [--backup PATH] [--machine NAME]\n"
+    "  backup --log NAME [--machine NAME] PATH\n"
+    "  logs        the logs of this machine, then their event sources\n"
+    "  watch --log NAME [--format text|jsonl|csv]   print new records until interrupted\n"
+    "  tables      the system function tables and the library each was bound from\n"
+    "A machine is written \\\\NAME or NAME; Linux paths are accepted for files.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace corvane::cli;
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Output is data (JSON lines, CSV with its own line ends): no CR added to every LF.
+  _setmode(_fileno(stdout), _O_BINARY);
   try {
     corvane::BindSystemTables();
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

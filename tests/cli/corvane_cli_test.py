@@ -1,0 +1,177 @@
+"""The corvane command end to end, under Wine, against the bundled event-log service."""
+import csv
+import io
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+ROOT, BUILD, SHARED = sys.argv[1], sys.argv[2], sys.argv[3]
+CORVANE = os.path.join(ROOT, "bin", "corvane")
+SAMPLE = os.path.join(SHARED, "data", "AppEvent.Evt")
+REFERENCE = os.path.join(SHARED, "data", "AppEvent.reference.jsonl")
+WORK = os.path.join(BUILD, "tests", "cli", "work")
+LOG = "CorvaneCliTest"
+SOURCE = "CorvaneCliSource"
+KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog" + "\\" + LOG
+ENV = dict(os.environ, BUILD=os.path.relpath(BUILD, ROOT) if BUILD.startswith(ROOT) else BUILD)
+ENV.pop("CORVANE_PROGRESS", None)
+
+
+def corvane(*args, locale=None, check=True):
+    env = dict(ENV)
+    if locale:
+        env["CORVANE_LOCALE"] = locale
+    result = subprocess.run([CORVANE, *args], env=env, capture_output=True, timeout=300)
+    if check and result.returncode != 0:
+        raise AssertionError(f"corvane {args} exited {result.returncode}: {result.stderr!r}")
+    return result
+
+
+def wine(*args):
+    subprocess.run([os.path.join(ROOT, "scripts", "wine-run"), *args], env=ENV, check=True,
+                   capture_output=True, timeout=120)
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def setUpModule():
+    os.makedirs(WORK, exist_ok=True)
+    for name in os.listdir(WORK):
+        os.remove(os.path.join(WORK, name))
+    wine("reg", "add", KEY, "/v", "File", "/t", "REG_EXPAND_SZ", "/d",
+         windows_path(os.path.join(WORK, "clitest.evt")), "/f")
+    wine("reg", "add", KEY + "\\" + SOURCE, "/f")
+
+
+def tearDownModule():
+    wine("reg", "delete", KEY, "/f")
+
+
+class SampleLog(unittest.TestCase):
+    def test_jsonl_under_code_page_936_equals_the_reference(self):
+        out = corvane("dump", "--format", "jsonl", "--file", SAMPLE, locale="zh_CN.UTF-8").stdout
+        lines = out.decode("utf-8").splitlines()
+        with open(REFERENCE, encoding="utf-8") as f:
+            reference = f.read().splitlines()
+        self.assertEqual(len(lines), 121)
+        for number, (line, expected) in enumerate(zip(lines, reference)):
+            prefix = '{"number": %d, ' % number
+            self.assertTrue(line.startswith(prefix), line)
+            self.assertEqual("{" + line[len(prefix):], expected)
+
+    def test_count_newest_and_backwards(self):
+        self.assertEqual(corvane("count", "--file", SAMPLE).stdout.strip(), b"121")
+        newest = [json.loads(l) for l in corvane("dump", "--format", "jsonl", "--newest", "3",
+                                                  "--file", SAMPLE).stdout.splitlines()]
+        self.assertEqual([(r["number"], r["record"]) for r in newest], [(118, 119), (119, 120), (120, 121)])
+        back = [json.loads(l) for l in corvane("dump", "--format", "jsonl", "--backwards", "--newest",
+                                                "2", "--file", SAMPLE).stdout.splitlines()]
+        self.assertEqual([(r["number"], r["record"]) for r in back], [(120, 121), (119, 120)])
+
+    def test_csv_has_a_header_and_one_row_of_twelve_fields_per_record(self):
+        out = corvane("dump", "--format", "csv", "--file", SAMPLE, locale="zh_CN.UTF-8").stdout
+        rows = list(csv.reader(io.StringIO(out.decode("utf-8"), newline="")))
+        self.assertEqual(rows[0][:3], ["number", "record", "generated"])
+        self.assertEqual(len(rows), 122)
+        self.assertTrue(all(len(r) == 12 for r in rows))
+        with open(REFERENCE, encoding="utf-8") as f:
+            reference = [json.loads(l) for l in f]
+        for row, ref in zip(rows[1:], reference):
+            self.assertEqual(json.loads(row[10]), ref["strings"])
+            self.assertEqual(row[11], ref["data"])
+
+    def test_text_names_the_type_and_source(self):
+        out = corvane("dump", "--newest", "1", "--file", SAMPLE).stdout.decode()
+        self.assertRegex(out, r"^#120  record 121  2020-04-30T06:51:16Z  information  ESENT")
+
+
+class Errors(unittest.TestCase):
+    def test_usage_errors_exit_2(self):
+        for args in (["dump"], ["dump", "--log", "A", "--file", "B"], ["frobnicate"],
+                     ["dump", "--file", SAMPLE, "--format", "xml"], ["write"],
+                     ["count", "--file", SAMPLE, "--bogus"], ["write", "--source", "S", "--data", "1"]):
+            result = corvane(*args, check=False)
+            self.assertEqual(result.returncode, 2, args)
+            self.assertTrue(result.stderr.startswith(b"corvane: "), result.stderr)
+
+    def test_failures_exit_1_with_one_line(self):
+        result = corvane("count", "--file", "/nonexistent/none.evt", check=False)
+        self.assertEqual(result.returncode, 1)
+        self.assertRegex(result.stderr.decode(), r"^corvane: \d+: .+\n$")
+        result = corvane("count", "--log", "System", "--machine", "NOSUCHHOST", check=False)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"1722", result.stderr)
+
+
+class WritingAndClearing(unittest.TestCase):
+    def dump(self):
+        out = corvane("dump", "--format", "jsonl", "--log", LOG).stdout
+        return [json.loads(l) for l in out.splitlines()]
+
+    def test_write_dump_backup_and_clear(self):
+        corvane("clear", "--log", LOG)
+        corvane("write", "--source", SOURCE, "--type", "warning", "--id", "7", "--category", "3",
+                "--data", "0a0B", "--no-user", "first", "", "third")
+        corvane("write", "--source", SOURCE, "--repeat", "3", "again")
+        records = self.dump()
+        self.assertEqual(len(records), 4)
+        first = records[0]
+        self.assertEqual((first["type"], first["event_id"], first["category"]), (2, 7, 3))
+        self.assertEqual(first["strings"], ["first", "", "third"])
+        self.assertEqual(first["data"], "0a0b")
+        self.assertIsNone(first["sid"])
+        self.assertEqual(first["source"], SOURCE)
+        self.assertEqual([r["strings"] for r in records[1:]], [["again"]] * 3)
+        self.assertEqual(records[1]["type"], 4)
+
+        backup = os.path.join(WORK, "backup.evt")
+        corvane("backup", "--log", LOG, backup)
+        self.assertEqual(corvane("count", "--file", backup).stdout.strip(), b"4")
+        again = corvane("backup", "--log", LOG, backup, check=False)
+        self.assertEqual(again.returncode, 1, "an existing backup file is refused")
+
+        cleared = os.path.join(WORK, "cleared.evt")
+        corvane("clear", "--log", LOG, "--backup", cleared)
+        self.assertEqual(corvane("count", "--log", LOG).stdout.strip(), b"0")
+        self.assertEqual(corvane("count", "--file", cleared).stdout.strip(), b"4")
+
+    def test_logs_lists_logs_then_sources(self):
+        names = corvane("logs").stdout.decode().splitlines()
+        self.assertIn(LOG, names)
+        self.assertIn(SOURCE, names)
+        self.assertLess(names.index(LOG), names.index(SOURCE))
+        self.assertLess(names.index("Application"), names.index(LOG))
+
+    def test_watch_prints_what_another_process_writes(self):
+        env = dict(ENV)
+        watcher = subprocess.Popen([CORVANE, "watch", "--log", LOG, "--format", "jsonl"], env=env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   start_new_session=True)
+        try:
+            time.sleep(3)
+            corvane("write", "--source", SOURCE, "--no-user", "watched one")
+            corvane("write", "--source", SOURCE, "--no-user", "watched two")
+            seen = b""
+            deadline = time.time() + 30
+            os.set_blocking(watcher.stdout.fileno(), False)
+            while time.time() < deadline and seen.count(b"watched") < 2:
+                chunk = watcher.stdout.read()
+                if chunk:
+                    seen += chunk
+                time.sleep(0.2)
+        finally:
+            os.killpg(watcher.pid, signal.SIGTERM)
+            watcher.wait(timeout=30)
+        lines = [json.loads(l) for l in seen.splitlines()]
+        self.assertEqual([l["strings"] for l in lines], [["watched one"], ["watched two"]])
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"])

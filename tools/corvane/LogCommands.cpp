@@ -1,0 +1,195 @@
+// count, dump and watch: reading a log.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Commands.h"
+#include "DumpFormat.h"
+#include "LogReader.h"
+#include "Options.h"
+#include "core/EventLog.h"
+#include "core/EventLogHandles.h"
+#include "system/ErrorText.h"
+#include "system/NTCommon.h"
+
+namespace corvane::cli {
+namespace {
+
+const std::set<std::string> kSourceOptions = {"log", "file", "machine"};
+
+struct TLogSource {
+  std::string machine;  // "\\NAME", or empty for this machine
+  std::string log;      // a live log, or
+  std::string file;     // a backup file
+};
+
+TLogSource SourceFrom(const Options& options) {
+  TLogSource source;
+  source.machine = MachineArgument(options.Get("machine").value_or(""));
+  if (options.Has("log") == options.Has("file")) throw UsageError("give --log NAME or --file PATH");
+  if (auto log = options.Get("log")) source.log = *log;
+  if (auto file = options.Get("file")) source.file = HostPath(*file);
+  if ((options.Has("log") && source.log.empty()) || (options.Has("file") && source.file.empty()))
+    throw UsageError("the log or file name is empty");
+  return source;
+}
+
+TEventLogHandle OpenSource(const TLogSource& source) {
+  const char* server = source.machine.empty() ? nullptr : source.machine.c_str();
+  SetLastError(0);
+  TEventLogHandle log(source.file.empty()
+                          ? EventLogApi.OpenEventLogA(server, source.log.c_str())
+                          : EventLogApi.OpenBackupEventLogA(server, source.file.c_str()));
+  if (!log) {
+    RaiseLastSystemError();
+    RaiseSystemError("the log could not be opened");
+  }
+  return log;
+}
+
+uint32_t RecordCount(HANDLE log) {
+  DWORD count = 0;
+  if (!EventLogApi.GetNumberOfEventLogRecords(log, &count)) RaiseLastSystemError();
+  return count;
+}
+
+DumpRecord ToDump(const TRawRecord& raw, int64_t number) {
+  DumpRecord r;
+  r.number = number;
+  r.record = raw.RecordNumber;
+  r.generated = raw.TimeGenerated;
+  r.written = raw.TimeWritten;
+  r.eventId = raw.EventId;
+  r.type = raw.EventType;
+  r.category = raw.EventCategory;
+  r.source = AnsiToUtf8(raw.SourceName);
+  r.computer = AnsiToUtf8(raw.ComputerName);
+  r.sid.assign(raw.Sid.begin(), raw.Sid.end());
+  for (auto s : raw.Strings) r.strings.push_back(AnsiToUtf8(s));
+  r.data.assign(raw.Data.begin(), raw.Data.end());
+  return r;
+}
+
+DumpFormat FormatFrom(const Options& options) {
+  const std::string name = options.Get("format").value_or("text");
+  if (name == "text") return DumpFormat::Text;
+  if (name == "jsonl") return DumpFormat::Jsonl;
+  if (name == "csv") return DumpFormat::Csv;
+  throw UsageError("--format is text, jsonl or csv");
+}
+
+// Shows "records done of total" on stderr once a dump has run for a second, when stderr is a
+// terminal (the wrapper script tells, since under Wine the console cannot).
+class TProgress {
+ public:
+  explicit TProgress(uint64_t total)
+      : total_(total), enabled_(std::getenv("CORVANE_PROGRESS") != nullptr),
+        start_(std::chrono::steady_clock::now()) {}
+  ~TProgress() {
+    if (shown_) std::fputs("\r\x1b[K", stderr);
+  }
+  void Step(uint64_t done) {
+    if (!enabled_ || (done & 1023) != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1)) return;
+    std::fprintf(stderr, "\r%llu of %llu records", static_cast<unsigned long long>(done),
+                 static_cast<unsigned long long>(total_));
+    shown_ = true;
+  }
+
+ private:
+  uint64_t total_;
+  bool enabled_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point start_;
+};
+
+void Print(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+}  // namespace
+
+int Count(const std::vector<std::string>& args) {
+  const Options options(args, kSourceOptions, {});
+  if (!options.Positional().empty()) throw UsageError("count takes no arguments");
+  const TLogSource source = SourceFrom(options);
+  TEventLogHandle log = OpenSource(source);
+  std::printf("%u\n", RecordCount(log.get()));
+  return 0;
+}
+
+int Dump(const std::vector<std::string>& args) {
+  const Options options(args, {"log", "file", "machine", "format", "newest"}, {"backwards"});
+  if (!options.Positional().empty()) throw UsageError("dump takes no arguments");
+  const TLogSource source = SourceFrom(options);
+  const DumpFormat format = FormatFrom(options);
+  const bool backwards = options.Has("backwards");
+  TEventLogHandle log = OpenSource(source);
+  const uint32_t total = RecordCount(log.get());
+  const uint32_t wanted = std::min(options.Number("newest").value_or(total), total);
+
+  // Forwards with --newest starts at the first of the newest records, found by number.
+  uint32_t first = 0;
+  if (!backwards && wanted < total) {
+    DWORD oldest = 0;
+    if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
+    first = oldest + (total - wanted);
+  }
+  if (format == DumpFormat::Csv) Print(CsvHeader(false) + "\n");
+  TProgress progress(wanted);
+  int64_t number = backwards ? static_cast<int64_t>(total) - 1 : total - wanted;
+  uint64_t done = 0;
+  TLogReader reader(log.get(), backwards, first);
+  reader.ForEach(
+      [&](const TRawRecord& raw) {
+        Print(FormatRecord(ToDump(raw, number), format) + (format == DumpFormat::Text ? "" : "\n"));
+        number += backwards ? -1 : 1;
+        progress.Step(++done);
+        return true;
+      },
+      wanted);
+  return 0;
+}
+
+int Watch(const std::vector<std::string>& args) {
+  const Options options(args, {"log", "machine", "format"}, {});
+  if (!options.Positional().empty()) throw UsageError("watch takes no arguments");
+  if (options.Has("file")) throw UsageError("watch follows a live log: give --log NAME");
+  const TLogSource source = SourceFrom(options);
+  const DumpFormat format = FormatFrom(options);
+  TEventLogHandle log = OpenSource(source);
+  TUniqueHandle changed(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!changed) RaiseLastSystemError();
+  if (!EventLogApi.NotifyChangeEventLog(log.get(), changed.get())) RaiseLastSystemError();
+
+  // New records are those past the newest one seen; positions keep counting from the start.
+  uint32_t seen = RecordCount(log.get());
+  DWORD oldest = 0;
+  if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
+  uint32_t next = oldest + seen;
+  std::fflush(stdout);
+  for (;;) {
+    if (WaitForSingleObject(changed.get(), INFINITE) != WAIT_OBJECT_0) RaiseLastSystemError();
+    const uint32_t count = RecordCount(log.get());
+    if (count == 0) {
+      seen = 0;
+      next = 0;
+      continue;
+    }
+    if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
+    if (next < oldest || next == 0) next = oldest;  // cleared or wrapped past what we saw
+    if (next >= oldest + count) continue;
+    TLogReader reader(log.get(), false, next);
+    reader.ForEach([&](const TRawRecord& raw) {
+      Print(FormatRecord(ToDump(raw, seen++), format) + (format == DumpFormat::Text ? "" : "\n"));
+      next = raw.RecordNumber + 1;
+      return true;
+    });
+    std::fflush(stdout);
+  }
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,61 @@
+#include "LogReader.h"
+
+#include "system/ErrorText.h"
+#include "system/NT_vs_95.h"
+
+namespace corvane::cli {
+
+TLogReader::TLogReader(HANDLE log, bool backwards, uint32_t first)
+    : log_(log),
+      direction_(backwards ? EVENTLOG_BACKWARDS_READ : EVENTLOG_FORWARDS_READ),
+      seekTo_(first),
+      buffer_(16384) {}
+
+bool TLogReader::Fill() {
+  for (;;) {
+    const DWORD mode = seekTo_ ? EVENTLOG_SEEK_READ : EVENTLOG_SEQUENTIAL_READ;
+    DWORD read = 0, needed = 0;
+    SetLastError(0);
+    if (EventLogApi.ReadEventLogA(log_, mode | direction_, seekTo_, buffer_.data(),
+                                  static_cast<DWORD>(buffer_.size()), &read, &needed)) {
+      seekTo_ = 0;
+      filled_ = read;
+      return read > 0;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_HANDLE_EOF) return false;
+    if (error == ERROR_INSUFFICIENT_BUFFER && needed > buffer_.size()) {
+      buffer_.assign(needed, 0);
+      continue;
+    }
+    RaiseLastSystemError();
+    return false;
+  }
+}
+
+uint64_t TLogReader::ForEach(const std::function<bool(const TRawRecord&)>& visit, uint64_t limit) {
+  uint64_t count = 0;
+  while (count < limit && Fill()) {
+    for (DWORD offset = 0; offset < filled_ && count < limit;) {
+      const TRawRecord record = DecodeRawRecord(buffer_.data() + offset, filled_ - offset);
+      ++count;
+      if (!visit(record)) return count;
+      offset += record.Length;
+    }
+  }
+  return count;
+}
+
+std::string AnsiToUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace corvane::cli

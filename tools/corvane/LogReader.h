@@ -1,0 +1,39 @@
+// Streams the records of an open log through ReadEventLogA, in 16 KiB blocks (larger only when
+// one record needs it), so that a dump of any size runs in flat memory.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/RawRecord.h"
+
+namespace corvane::cli {
+
+class TLogReader {
+ public:
+  // Reads from the oldest record on (or from the newest back), or, with `first` not 0, from
+  // that record number on in the chosen direction.
+  TLogReader(HANDLE log, bool backwards, uint32_t first = 0);
+
+  // Hands each record to `visit` until the end of the log, `limit` records, or visit
+  // returning false. Returns how many records were visited.
+  uint64_t ForEach(const std::function<bool(const TRawRecord&)>& visit,
+                   uint64_t limit = UINT64_MAX);
+
+ private:
+  bool Fill();
+
+  HANDLE log_;
+  DWORD direction_;
+  uint32_t seekTo_;
+  std::vector<BYTE> buffer_;
+  DWORD filled_ = 0;
+};
+
+// An 8-bit text in the system's ANSI code page as UTF-8.
+std::string AnsiToUtf8(std::string_view text);
+
+}  // namespace corvane::cli
