@@ -148,9 +148,16 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
 
     DWORD used = 0;
     while (count && number >= oldest && number <= newest) {
-      const std::vector<uint8_t> stored = access.file.RecordBytes(number);
-      if (stored.empty()) break;
-      const std::vector<uint8_t> record = AnsiRecord(evt::DecodeRecord(stored.data(), stored.size()));
+      std::vector<uint8_t> record;
+      try {
+        const std::vector<uint8_t> stored = access.file.RecordBytes(number);
+        if (stored.empty()) break;
+        record = AnsiRecord(evt::DecodeRecord(stored.data(), stored.size()));
+      } catch (const evt::CorruptLog&) {
+        // The records before a damaged one are delivered; the next read reports the damage.
+        if (used > 0) break;
+        throw;
+      }
       if (record.size() > size - used) {
         if (used == 0) return {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(record.size())};
         break;
