@@ -21,8 +21,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 #include "EvtBytes.h"
 #include "EvtFile.h"
@@ -111,7 +111,7 @@ class LogFileImpl final : public LogFile {
   void CopyTo(Storage& target) const override;
 
  private:
-  struct Place {
+  struct Located {
     uint32_t offset = 0;
     uint32_t length = 0;  // 0: no such record
   };
@@ -121,11 +121,11 @@ class LogFileImpl final : public LogFile {
   bool Unchanged() const;
   // Where record `number` is and its frame's length (0 when the frame does not match), or nothing
   // when there is no such record.
-  std::optional<Place> Find(uint32_t number) const;
+  std::optional<Located> Find(uint32_t number) const;
   // Where record `number` is, its frame checked. Another process may have cleared and refilled
   // the log in a way Refresh could not tell from appends; a frame that no longer matches then
   // makes the view be rebuilt from the file before the record counts as damaged.
-  Place Locate(uint32_t number) const;
+  Located Locate(uint32_t number) const;
   void RequireWritable() const {
     if (readOnly_) throw std::logic_error("the event log was opened read-only");
   }
@@ -180,17 +180,17 @@ bool LogFileImpl::Unchanged() const {
   return eof == diskEof_;
 }
 
-std::optional<LogFileImpl::Place> LogFileImpl::Find(uint32_t number) const {
+std::optional<LogFileImpl::Located> LogFileImpl::Find(uint32_t number) const {
   const uint32_t index = number - view_.extent.oldest;
   if (index >= view_.offsets.size()) return std::nullopt;
   const uint32_t offset = view_.offsets[index];
   const uint32_t room = ring_->Distance(offset, view_.extent.end);
-  return Place{offset, recovery::FrameAt(*ring_, offset, room, number)};
+  return Located{offset, recovery::FrameAt(*ring_, offset, room, number)};
 }
 
-LogFileImpl::Place LogFileImpl::Locate(uint32_t number) const {
+LogFileImpl::Located LogFileImpl::Locate(uint32_t number) const {
   auto place = Find(number);
-  if (!place || place->length != 0) return place.value_or(Place{});
+  if (!place || place->length != 0) return place.value_or(Located{});
   Load(false);
   place = Find(number);
   if (!place) return {};
@@ -251,7 +251,7 @@ uint32_t LogFileImpl::Append(Record record) {
                                                          : capacity - (start - old.end));
     if (used + place.consumed + kEofRecordSize <= capacity) break;
     if (allGone) throw LogFull("the event record does not fit in the log's maximum size");
-    const Place oldest = Locate(old.oldest + static_cast<uint32_t>(drop));
+    const Located oldest = Locate(old.oldest + static_cast<uint32_t>(drop));
     if (loads_ != loads) return Append(std::move(record));
     const uint32_t written = ring_->Read32(ring_->Advance(oldest.offset, 16));
     if (!MayOverwrite(header_.retention, written, record.timeWritten)) {
@@ -328,13 +328,15 @@ void LogFileImpl::Clear() {
   layout::WriteRing(storage_, *ring_, view_.extent.end, zero, sizeof zero);
   storage_.Flush();
   WriteEof(empty);
-  if (ring_->fileSize() != kSizeStep) {
-    storage_.Resize(kSizeStep);
-    ring_.emplace(storage_, kSizeStep);
+  // Back to the first step (a file the system left smaller stays as it is).
+  const uint32_t initial = std::min(kSizeStep, ring_->fileSize());
+  if (ring_->fileSize() != initial) {
+    storage_.Resize(initial);
+    ring_.emplace(storage_, initial);
   }
   header.flags = 0;
   header_ = header;
-  view_ = View{empty, {}, kSizeStep};
+  view_ = View{empty, {}, initial};
   Commit();
 }
 
