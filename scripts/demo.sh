@@ -1,11 +1,38 @@
 #!/usr/bin/env bash
-# The main job: the library's start under Wine, bound to the bundled event-log service.
+# The main job: the corvane command under Wine, bound to the bundled event-log service. Writes a
+# few events to the local Application log with a source whose message module we ship, reads them
+# back with their message texts, and dumps the sample log.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/${BUILD:-build}"
 source "$here/scripts/wine-session.sh"
 export CORVANE_SYSTEM_LIBRARY="Z:$build/win/src/evtsvc/ntevtsvc.dll"
+corvane="$here/bin/corvane"
+source_name="Corvane Demo"
 
-echo "== Corvane demo =="
-echo "-- system function tables, bound through CORVANE_SYSTEM_LIBRARY:"
-"$here/bin/corvane" tables
+step() { printf '\n== %s\n' "$*"; }
+
+step "System function tables, bound through CORVANE_SYSTEM_LIBRARY"
+"$corvane" tables
+
+step "Registering the event source \"$source_name\" with its message module"
+"$here/scripts/wine-run" reg add \
+  "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\$source_name" \
+  /v EventMessageFile /t REG_EXPAND_SZ /d "Z:$build/win/tools/corvmsg.dll" /f >/dev/null
+
+step "Writing three events to the Application log"
+user=$(id -un)
+"$corvane" write --source "$source_name" --type information --id 1073742824 "$(hostname)" "$user"
+"$corvane" write --source "$source_name" --type warning --id 2147484649 --no-user C: 312
+"$corvane" write --source "$source_name" --type error --id 3221226474 --data 0d0a0000 \
+  Application 'C:\backup\app.evt'
+echo "Application now holds $("$corvane" count --log Application) records"
+
+step "The three newest records of the Application log, with their messages"
+"$corvane" dump --log Application --newest 3 --messages
+
+step "The same as JSON lines"
+"$corvane" dump --log Application --newest 3 --format jsonl --messages
+
+step "The sample log ($(basename "$here/../shared/data/AppEvent.Evt")), Chinese strings under code page 936"
+CORVANE_LOCALE=zh_CN.UTF-8 "$corvane" dump --file "$here/../shared/data/AppEvent.Evt"

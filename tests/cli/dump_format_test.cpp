@@ -81,5 +81,13 @@ TEST(FormatRecord, CsvRowMatchesTheHeaderColumns) {
             "number,record,generated,written,event_id,type,category,source,computer,sid,strings,data");
 }
 
+TEST(FormatRecord, TextIndentsEveryMessageLineAndDropsTrailingLineEnds) {
+  DumpRecord r = Sample();
+  r.message = "First line.\r\n\r\nThird line.\r\n";
+  const std::string text = FormatRecord(r, DumpFormat::Text);
+  const std::string tail = "    message: First line.\n             \n             Third line.\n";
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+}
+
 }  // namespace
 }  // namespace corvane::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "Options.h"
 #include "system/SystemTables.h"
 
 namespace corvane::cli {
@@ -20,11 +21,13 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
 }
 
 int Tables(const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("tables takes no arguments");
+  const Options options(args, {}, {"missing"});
+  if (!options.Positional().empty()) throw UsageError("tables takes no arguments");
   for (const auto& t : DescribeSystemTables()) {
-    std::printf("%-22s %-40s %3d of %3d entries bound\n", t.table.c_str(), t.library.c_str(),
-                t.bound, t.total);
-    for (const auto& name : t.missing) std::printf("    missing: %s\n", name.c_str());
+    std::printf("%-22s %3d of %3d entries bound from %s\n", t.table.c_str(), t.bound, t.total,
+                t.library.c_str());
+    if (options.Has("missing"))
+      for (const auto& name : t.missing) std::printf("    missing: %s\n", name.c_str());
   }
   return 0;
 }

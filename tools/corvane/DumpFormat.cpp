@@ -162,7 +162,17 @@ std::string Text(const DumpRecord& r) {
                      "  " + r.computer + (sid.empty() ? "" : "  " + sid) + "\n";
   for (const auto& s : r.strings) text += "    string: " + s + "\n";
   if (!r.data.empty()) text += "    data: " + Hex(r.data) + "\n";
-  if (r.message) text += "    message: " + *r.message + "\n";
+  if (r.message) {
+    // One message line per text line, without the line ends the formatter leaves at the end.
+    std::string message = *r.message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    text += "    message: ";
+    for (size_t i = 0; i < message.size(); ++i) {
+      if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
+      text += message[i] == '\n' ? std::string("\n             ") : std::string(1, message[i]);
+    }
+    text += "\n";
+  }
   return text;
 }
 

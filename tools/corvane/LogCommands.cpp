@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "DumpFormat.h"
 #include "LogReader.h"
+#include "MessageCache.h"
 #include "Options.h"
 #include "core/EventLog.h"
 #include "core/EventLogHandles.h"
@@ -122,7 +123,8 @@ int Count(const std::vector<std::string>& args) {
 }
 
 int Dump(const std::vector<std::string>& args) {
-  const Options options(args, {"log", "file", "machine", "format", "newest"}, {"backwards"});
+  const Options options(args, {"log", "file", "machine", "format", "newest"},
+                        {"backwards", "messages"});
   if (!options.Positional().empty()) throw UsageError("dump takes no arguments");
   const TLogSource source = SourceFrom(options);
   const DumpFormat format = FormatFrom(options);
@@ -138,14 +140,18 @@ int Dump(const std::vector<std::string>& args) {
     if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
     first = oldest + (total - wanted);
   }
-  if (format == DumpFormat::Csv) Print(CsvHeader(false) + "\n");
+  std::unique_ptr<TMessageCache> messages;
+  if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
+  if (format == DumpFormat::Csv) Print(CsvHeader(messages != nullptr) + "\n");
   TProgress progress(wanted);
   int64_t number = backwards ? static_cast<int64_t>(total) - 1 : total - wanted;
   uint64_t done = 0;
   TLogReader reader(log.get(), backwards, first);
   reader.ForEach(
       [&](const TRawRecord& raw) {
-        Print(FormatRecord(ToDump(raw, number), format) + (format == DumpFormat::Text ? "" : "\n"));
+        DumpRecord record = ToDump(raw, number);
+        if (messages) record.message = AnsiToUtf8(messages->Text(raw));
+        Print(FormatRecord(record, format) + (format == DumpFormat::Text ? "" : "\n"));
         number += backwards ? -1 : 1;
         progress.Step(++done);
         return true;

@@ -1,0 +1,120 @@
+#include "core/EventMessages.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "core/EventLog.h"
+#include "framework/StringList.h"
+#include "system/BrowsReg.h"
+#include "system/ErrorText.h"
+
+namespace corvane {
+namespace {
+
+bool SameAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string SearchKey(TBrowseRegistry& reader, const std::string& path, const std::string& keyName) {
+  if (reader.OpenKey(path) != ERROR_SUCCESS) return {};
+  TStringList names;
+  reader.GetKeyNames(names);
+  reader.CloseKey();
+  for (const auto& name : names) {
+    if (SameAsciiCase(name, keyName)) return path;
+    std::string found = SearchKey(reader, path + "\\" + name, keyName);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string FindKeyPath(HKEY root, const std::string& startPath, const std::string& keyName) {
+  TBrowseRegistry reader;
+  reader.SetRootKey(root);
+  reader.SetAccess(KEY_ENUMERATE_SUB_KEYS);
+  std::string start = startPath;
+  if (!start.empty() && start.back() == '\\') start.pop_back();
+  return SearchKey(reader, start, keyName);
+}
+
+std::string DescriptionNotFound(const TEventItem& item) {
+  std::string text = "The description for Event ID ( " + std::to_string(item.EventId() & 0xFFFF) +
+                     " ) in Source ( " + item.SourceName() +
+                     " ) could not be found. It contains the following insertion string(s): .";
+  for (const auto& s : item.Strings()) text += "\r\n" + s;
+  return text;
+}
+
+bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& text) {
+  // Unused entries stay null; %1 to %99 are all the formatter can reach.
+  std::vector<DWORD_PTR> arguments(kMaxMessageArguments + 1, 0);
+  const int count = std::min(item.Strings().Count(), kMaxMessageArguments);
+  for (int i = 0; i < count; ++i)
+    arguments[static_cast<size_t>(i)] = reinterpret_cast<DWORD_PTR>(item.Strings()[i].c_str());
+  std::vector<char> buffer(kMessageBufferSize, '\0');
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, item.EventId(), 0,
+      buffer.data(), kMessageBufferSize, reinterpret_cast<va_list*>(arguments.data()));
+  if (length == 0) return false;
+  text.assign(buffer.data());
+  return true;
+}
+
+std::string ExpandSystemRoot(std::string path) {
+  static const std::string variable = "%SystemRoot%";
+  const size_t at = path.find(variable);
+  if (at == std::string::npos) return path;
+  path.erase(at, variable.size());
+  std::vector<char> directory(kMessageBufferSize, '\0');
+  SetLastError(0);
+  const UINT length = GetWindowsDirectoryA(directory.data(), kMessageBufferSize);
+  if (length == 0 || length >= kMessageBufferSize) RaiseLastSystemError();
+  return std::string(directory.data(), length) + path;
+}
+
+TMessageModule::TMessageModule(const std::string& path)
+    : module_(path.empty() ? nullptr
+                           : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+
+TMessageModule::~TMessageModule() {
+  if (module_) FreeLibrary(module_);
+}
+
+std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
+  std::string start = kEventLogKeyPath;
+  if (SameAsciiCase(sourceName, "SECURITY")) start += "Security\\";
+  const std::string found = FindKeyPath(HKEY_LOCAL_MACHINE, start, sourceName);
+  if (found.empty()) return {};
+  std::string file;
+  TBrowseRegistry& registry = Registry();
+  if (registry.OpenKey(found + "\\" + sourceName) == ERROR_SUCCESS) {
+    try {
+      file = registry.ReadString("EventMessageFile");
+    } catch (...) {
+      registry.CloseKey();
+      throw;
+    }
+    registry.CloseKey();
+  }
+  return ExpandSystemRoot(file);
+}
+
+std::string TVEVivudAre::Items(int index) {
+  const TEventItem& item = Objects(index);
+  if (item.SourceName().empty()) return {};
+  const TMessageModule module(GetMessageFile(item.SourceName()));
+  std::string text;
+  if (module && FormatEventMessage(module.get(), item, text)) return text;
+  return DescriptionNotFound(item);
+}
+
+}  // namespace corvane
