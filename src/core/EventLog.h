@@ -66,6 +66,11 @@ class TVEVivudAre : public TNTPersistent {
   // outside 0..Count-1, or a record the log no longer delivers (it was cleared meanwhile), raises
   // "The event %d is not available at server any more."; never returns null.
   TEventItem& Objects(int index);
+  // The message text of the record at `index`: its source's message with the insertion strings
+  // put in, or the replacement text. Nothing is kept between calls.
+  std::string Items(int index);
+  // The message module path registered for an event source, or empty.
+  std::string GetMessageFile(const std::string& sourceName);
   // Writes an event of `eventType` with `text` as its one insertion string.
   void Add(TEventType eventType, const std::string& text);
   // Writes the event `item` describes: type, category, identifier, strings and data.
