@@ -303,7 +303,6 @@ uint32_t LogFileImpl::Append(Record record) {
   layout::SetExtent(header, next);
   header.flags &= ~(kFlagDirty | kFlagLogFull);
   WriteHeader(header);
-  storage_.Flush();
 
   header_ = header;
   view_.offsets.erase(view_.offsets.begin(), view_.offsets.begin() + drop);

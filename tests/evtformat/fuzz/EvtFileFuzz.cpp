@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes as a log file. Opening either fails with CorruptLog or gives a log
 // whose every record reads, forwards and backwards, within the file; appending to it keeps it
-// readable. Built and run by scripts/fuzz.sh.
+// readable, a second view of it sees the append on Refresh, its copy holds the same records and
+// clearing it leaves an empty log. Built and run by scripts/fuzz.sh.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -15,23 +16,26 @@ void Check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-void ReadAll(const LogFile& log) {
+std::vector<std::vector<uint8_t>> ReadAll(const LogFile& log) {
+  std::vector<std::vector<uint8_t>> records;
   const uint32_t oldest = log.OldestRecordNumber();
   const uint32_t count = log.Count();
   Check(count == 0 ? oldest == 0 : log.header().currentRecordNumber - oldest == count);
   for (uint32_t pass = 0; pass < 2; ++pass) {
     for (uint32_t i = 0; i < count; ++i) {
       const uint32_t number = oldest + (pass == 0 ? i : count - 1 - i);
-      const std::vector<uint8_t> bytes = log.RecordBytes(number);
+      std::vector<uint8_t> bytes = log.RecordBytes(number);
       Check(!bytes.empty());
       try {
         const Record record = DecodeRecord(bytes.data(), bytes.size());
         Check(record.recordNumber == number);
       } catch (const CorruptLog&) {
       }
+      if (pass == 0) records.push_back(std::move(bytes));
     }
   }
   Check(log.RecordBytes(oldest + count).empty());
+  return records;
 }
 
 }  // namespace
@@ -44,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const CorruptLog&) {
     return 0;
   }
+  auto other = LogFile::Open(storage, true);
   ReadAll(*log);
 
   Record record;
@@ -60,10 +65,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   auto reopened = LogFile::Open(storage, true);
-  ReadAll(*reopened);
+  const auto records = ReadAll(*reopened);
   Check(reopened->header().currentRecordNumber == number + 1);
   const std::vector<uint8_t> bytes = reopened->RecordBytes(number);
   record.recordNumber = number;
   Check(DecodeRecord(bytes.data(), bytes.size()) == record);
+
+  other->Refresh();
+  Check(ReadAll(*other) == records);
+
+  MemoryStorage copy;
+  reopened->CopyTo(copy);
+  auto copied = LogFile::Open(copy, true);
+  Check(ReadAll(*copied) == records);
+  Check((copy.bytes()[36] & kFlagDirty) == 0);
+
+  log->Clear();
+  auto cleared = LogFile::Open(storage, true);
+  Check(cleared->Count() == 0 && cleared->header().currentRecordNumber == 1);
   return 0;
 }
