@@ -11,11 +11,11 @@ Record MakeRecord(uint32_t seed, size_t size, uint32_t timeWritten) {
   record.eventId = 0x40000000u + seed;
   record.eventType = static_cast<uint16_t>(1u << (seed % 5));
   record.eventCategory = static_cast<uint16_t>(seed % 7);
-  record.sourceName = u"Source" + Utf16(std::to_string(seed % 3));
+  record.sourceName = u"Source" + Widen(std::to_string(seed % 3));
   record.computerName = u"HOST";
   for (uint32_t i = 0; i < seed % 4; ++i) {
-    record.strings.push_back(u"text " + Utf16(std::to_string(seed)) + u" \u4e2d\u6587 " +
-                             Utf16(std::to_string(i)));
+    record.strings.push_back(u"text " + Widen(std::to_string(seed)) + u" \u4e2d\u6587 " +
+                             Widen(std::to_string(i)));
   }
   if (seed % 3 == 1) record.sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
   for (size_t i = 0; i < size + seed % 5; ++i) record.data.push_back(static_cast<uint8_t>(seed + i));
@@ -74,24 +74,12 @@ std::string Utf8(const std::u16string& text) {
   return out;
 }
 
-std::u16string Utf16(const std::string& utf8) {
-  std::u16string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<uint8_t>(utf8[i]);
-    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-    uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
-      c = c << 6 | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
-    }
-    i += 1 + extra;
-    if (c >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return out;
+std::u16string Widen(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
+  std::vector<uint32_t> numbers;
+  for (uint32_t n = first; n <= last; ++n) numbers.push_back(n);
+  return numbers;
 }
 
 MemoryStorage NewLog(uint32_t maxSize, uint32_t retention) {

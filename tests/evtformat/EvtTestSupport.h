@@ -19,8 +19,10 @@ std::vector<Record> ReadBackwards(const LogFile& log);
 // The record numbers of `records`.
 std::vector<uint32_t> Numbers(const std::vector<Record>& records);
 
+std::vector<uint32_t> Range(uint32_t first, uint32_t last);
+
 std::string Utf8(const std::u16string& text);
-std::u16string Utf16(const std::string& utf8);
+std::u16string Widen(const std::string& ascii);
 
 // A fresh empty log in memory.
 MemoryStorage NewLog(uint32_t maxSize = kSizeStep, uint32_t retention = 0);

@@ -12,14 +12,9 @@ namespace {
 
 using test::MakeRecord;
 using test::Numbers;
+using test::Range;
 using test::ReadBackwards;
 using test::ReadForwards;
-
-std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
-  std::vector<uint32_t> numbers;
-  for (uint32_t n = first; n <= last; ++n) numbers.push_back(n);
-  return numbers;
-}
 
 // The records a log should hold: what was appended, numbered.
 std::vector<Record> Expected(std::vector<Record> appended, uint32_t firstNumber) {

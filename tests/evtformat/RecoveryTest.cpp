@@ -14,14 +14,9 @@ namespace {
 
 using test::MakeRecord;
 using test::Numbers;
+using test::Range;
 using test::ReadBackwards;
 using test::ReadForwards;
-
-std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
-  std::vector<uint32_t> numbers;
-  for (uint32_t n = first; n <= last; ++n) numbers.push_back(n);
-  return numbers;
-}
 
 // A log of `records` appends, with the header put back as it was after `staleAfter` of them
 // and marked dirty: what the system leaves when it stops without writing its header.

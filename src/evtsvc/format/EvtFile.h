@@ -43,35 +43,50 @@ enum class Direction { Forwards, Backwards };
 // An open log file. Not thread-safe and not process-safe by itself: the service serialises
 // access to one file across processes and calls Refresh() after taking its lock, so that what
 // other processes appended, cleared or wrapped is seen.
+//
+// Reading holds 4 bytes per record (where each starts) and a 64 KiB block cache, never the file.
+// Failures: CorruptLog for a damaged file, LogFull, std::system_error from the storage,
+// std::logic_error for a change through a read-only LogFile, and EncodeRecord's errors from
+// Append.
 class LogFile {
  public:
-  // Reads the header; a dirty or stale header is recovered by scanning as the system does.
-  // A damaged file throws CorruptLog. readOnly refuses every change (std::logic_error).
+  // Finds the log's records: the header when it is current, else (dirty or stale header) the
+  // end-of-file record reached by walking on from the header's end offset or found by scanning.
+  // Records split at the end of the file, or padding before it, are read as the system leaves
+  // them. A damaged file throws CorruptLog. readOnly refuses every change.
   static std::unique_ptr<LogFile> Open(Storage& storage, bool readOnly);
-  // Writes an empty log of the given maximum size (rounded up to 64 KiB) and retention. The
-  // file starts at 64 KiB and grows in 64 KiB steps up to the maximum before it wraps.
+  // Writes an empty log of the given maximum size (rounded up to 64 KiB, at least 64 KiB) and
+  // retention. The file starts at 64 KiB and grows in 64 KiB steps up to the maximum before it
+  // wraps.
   static void Create(Storage& storage, uint32_t maxSize, uint32_t retention);
 
   virtual ~LogFile() = default;
-  // Picks up what was written to the storage since Open or the last Refresh.
+  // Picks up what was written to the storage since Open or the last Refresh; cheap when nothing
+  // changed (the header and the end-of-file record are compared).
   virtual void Refresh() = 0;
   // The log's state as this object sees it (never marked dirty).
   virtual const Header& header() const = 0;
   virtual uint32_t Count() const = 0;                 // records in the log
-  virtual uint32_t OldestRecordNumber() const = 0;    // 0 when empty
+  virtual uint32_t OldestRecordNumber() const = 0;    // 0 when empty; newest = oldest + count - 1
   // The on-disk bytes of record `number` (contiguous even when it wraps), or empty when no such
-  // record exists.
+  // record exists. The record's frame (lengths, signature, number) is checked; DecodeRecord
+  // checks the rest.
   virtual std::vector<uint8_t> RecordBytes(uint32_t number) const = 0;
-  // Appends a record (its number and closing number are assigned here) and returns its number,
-  // overwriting the oldest records as retention allows when the file is full; throws LogFull
-  // when it may not.
+  // Appends a record (its number is assigned here; its closing number is 0, as the system
+  // writes it) and returns its number. The file grows while below its maximum; after that the
+  // oldest records are overwritten as the retention allows (0: always; kRetainForever: never;
+  // else only records written more than that many seconds before the new record's timeWritten),
+  // otherwise LogFull is thrown, the log-full flag set and nothing else changed. A record never
+  // lies across the end of the file: when it does not fit before it, the end is left as padding
+  // and the record goes after the header.
   virtual uint32_t Append(Record record) = 0;
-  // Empties the log, keeping its size settings.
+  // Empties the log, keeping its maximum size and retention; numbering starts again at 1.
   virtual void Clear() = 0;
   // New maximum size (rounded up to 64 KiB) and retention. A file already larger than the new
   // maximum keeps its size until it is cleared.
   virtual void SetLimits(uint32_t maxSize, uint32_t retention) = 0;
-  // A clean, consistent copy of the log (header not dirty) into another storage.
+  // A clean, consistent copy of the log (a backup file) into another storage: same file size,
+  // header and record numbers, the records one after another from just after the header.
   virtual void CopyTo(Storage& target) const = 0;
 };
 
