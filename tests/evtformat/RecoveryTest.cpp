@@ -163,6 +163,31 @@ TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
   EXPECT_GT(splitRecords, 100);
 }
 
+// 0 marks an empty log, so a header numbering from 0 starts at 1, and numbers stop rather than
+// wrap round after 0xFFFFFFFF.
+TEST(LogRecovery, RecordNumbersNeverBecomeZero) {
+  for (uint32_t current : {0u, 0xFFFFFFFFu}) {
+    MemoryStorage storage = test::NewLog();
+    Header header;
+    header.maxSize = kSizeStep;
+    header.currentRecordNumber = current;
+    const auto raw = layout::EncodeHeader(header);
+    storage.Write(0, raw.data(), raw.size());
+    const auto eof = layout::EncodeEof(layout::ExtentOf(header));
+    storage.Write(kHeaderSize, eof.data(), eof.size());
+    auto log = LogFile::Open(storage, false);
+    ASSERT_EQ(log->header().currentRecordNumber, current);
+    const uint32_t first = current == 0 ? 1 : current;
+    EXPECT_EQ(log->Append(MakeRecord(1)), first);
+    if (current == 0) continue;
+    EXPECT_THROW(log->Append(MakeRecord(2)), LogFull);
+    auto reopened = LogFile::Open(storage, true);
+    EXPECT_EQ(reopened->Count(), 1u);
+    EXPECT_EQ(reopened->header().currentRecordNumber, 0u);
+    EXPECT_EQ(ReadForwards(*reopened).at(0).recordNumber, first);
+  }
+}
+
 TEST(LogDamage, FilesThatAreNoLogAreRefused) {
   const MemoryStorage good = test::NewLog();
   EXPECT_THROW(LogFile::Open(*std::make_unique<MemoryStorage>(), true), CorruptLog);

@@ -219,12 +219,17 @@ void LogFileImpl::Commit() {
 uint32_t LogFileImpl::Append(Record record) {
   RequireWritable();
   const uint64_t loads = loads_;
-  record.recordNumber = header_.currentRecordNumber;
+  const Extent old = view_.extent;
+  const size_t count = view_.offsets.size();
+  // 0 is no record number (an oldest number of 0 means empty), so numbers do not wrap round.
+  record.recordNumber = old.current;
+  if (record.recordNumber == 0) {
+    if (count != 0) throw LogFull("the event log has used up its record numbers");
+    record.recordNumber = 1;
+  }
   record.closingRecordNumber = 0;
   const std::vector<uint8_t> bytes = EncodeRecord(record);
   const uint32_t length = static_cast<uint32_t>(bytes.size());
-  const Extent old = view_.extent;
-  const size_t count = view_.offsets.size();
 
   // A log that has not wrapped grows before it wraps, up to its maximum size.
   uint32_t fileSize = ring_->fileSize();
