@@ -47,7 +47,10 @@ uint64_t TLogReader::ForEach(const std::function<bool(const TRawRecord&)>& visit
 }
 
 std::string AnsiToUtf8(std::string_view text) {
-  if (text.empty()) return {};
+  // ASCII is the same in every ANSI code page and in UTF-8: most texts need no conversion.
+  bool ascii = true;
+  for (char c : text) ascii &= static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(text);
   const int units =
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(units), L'\0');

@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   // Output is data (JSON lines, CSV with its own line ends): no CR added to every LF.
   _setmode(_fileno(stdout), _O_BINARY);
+  // Fully buffered: every write to the host is a round trip through the system, costly per record.
+  static char outputBuffer[1 << 16];
+  setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   try {
     corvane::BindSystemTables();
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
