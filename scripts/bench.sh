@@ -17,10 +17,9 @@ fi
 # measure NAME COMMAND...: prints seconds and peak kilobytes of one run, output discarded.
 measure() {
   local name=$1; shift
-  local stats
-  stats=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  printf '%-34s %8s s %10s KiB\n' "$name" ${stats}
-  echo "$stats" > "$out/$name.stats"
+  /usr/bin/time -o "$out/$name.stats" -f '%e %M' "$@" >/dev/null 2>"$out/$name.err" || {
+    echo "$name failed:" >&2; cat "$out/$name.err" >&2; return 1; }
+  printf '%-34s %8s s %10s KiB\n' "$name" $(cat "$out/$name.stats")
 }
 
 records=$("$here/bin/corvane" count --file "$big" 2>/dev/null || echo 0)
@@ -28,6 +27,33 @@ echo "log: $big ($(du -m "$big" | cut -f1) MB, $records records)"
 measure evtexport evtexport "$big"
 measure corvane-dump-text "$here/bin/corvane" dump --format text --file "$big"
 measure read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
+
+# Message texts: 100,000 events over 20 sources, each source with a message module of its own.
+msgdir="$out/messages"
+mkdir -p "$msgdir"
+for n in $(seq -w 1 20); do cp "$build/win/bench/benchmsg.dll" "$msgdir/msg$n.dll"; done
+python3 - "$msgdir" > "$msgdir/sources.reg" <<'PY'
+import sys
+folder = "Z:" + sys.argv[1].replace("/", "\\")
+key = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\EventLog\CorvaneBench"
+quote = lambda text: '"' + text.replace("\\", "\\\\") + '"'
+print("REGEDIT4\n")
+print(f"[{key}]\n\"File\"={quote(folder + chr(92) + 'bench.evt')}\n")
+for n in range(1, 21):
+    print(f"[{key}\\BenchSource{n:02}]\n\"EventMessageFile\"={quote(folder + chr(92) + f'msg{n:02}.dll')}\n")
+PY
+"$here/scripts/wine-run" regedit /S "Z:${msgdir//\//\\}\\sources.reg"
+[ -f "$msgdir/bench.evt" ] ||
+  "$here/scripts/wine-run" "$build/win/bench/make_message_log.exe" "Z:$msgdir/bench.evt" 100000 20
+items=${ITEMS_COUNT:-5000}
+"$here/scripts/wine-run" "$build/win/bench/message_bench.exe" CorvaneBench "$items"
+measure corvane-dump-messages "$here/bin/corvane" dump --messages --format jsonl --log CorvaneBench
+python3 - "$out/corvane-dump-messages.stats" <<'PY'
+import sys
+sec = float(open(sys.argv[1]).read().split()[0])
+print(f"dump --messages: 100000 messages in {sec:.2f} s: {100000 / sec:.0f} messages/s")
+PY
+rm "$out/corvane-dump-messages.stats"
 
 python3 - "$out" "$records" <<'PY'
 import sys, pathlib
