@@ -29,6 +29,11 @@ bool LookupAccountBySid(const std::string& machineName, const void* sid, std::st
   accountName.clear();
   domainName.clear();
   if (!sid) return false;
+  // Without the security functions (their library missing) no name can be had: the same answer
+  // as a machine that cannot name the account.
+  if (!SecurityApi.GetLengthSid || !EventLogApi.LookupAccountSidA || !EventLogApi.EqualSid) {
+    return false;
+  }
   PSID psid = const_cast<void*>(sid);
   const DWORD length = SecurityApi.GetLengthSid(psid);
   if (length == 0 || length > SECURITY_MAX_SID_SIZE) return false;

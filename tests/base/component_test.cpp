@@ -62,14 +62,5 @@ TEST(Component, FailedReadingClearsTheMarksWithoutLoaded) {
   EXPECT_FALSE(probe.readingAtSet);
 }
 
-TEST(Component, DesigningIsAStateOfItsOwn) {
-  Probe probe(nullptr);
-  probe.SetDesigning(true);
-  EXPECT_TRUE(probe.HasState(TComponentState::Designing));
-  EXPECT_FALSE(probe.IsReading());
-  probe.SetDesigning(false);
-  EXPECT_FALSE(probe.HasState(TComponentState::Designing));
-}
-
 }  // namespace
 }  // namespace corvane

@@ -76,12 +76,6 @@ TEST(NTPersistent, DesignModeIsAskedOfTheHostingControl) {
   EXPECT_FALSE(component.IsDesignMode());
 }
 
-TEST(NTPersistent, EmptyMachineNameIsPassedAsNull) {
-  EXPECT_EQ(StringOrNull(""), nullptr);
-  const std::string name = "\\\\HOST";
-  EXPECT_EQ(StringOrNull(name), name.c_str());
-}
-
 TEST(NTPersistent, LocalComputerNameIsTheSystemsName) {
   char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof(name);

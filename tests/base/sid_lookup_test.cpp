@@ -95,6 +95,14 @@ TEST_F(SidLookup, AFailedLookupIsNotRememberedAndAskedAgain) {
   EXPECT_EQ(GlobalSidStore().Count(), 1);
 }
 
+TEST_F(SidLookup, MissingSecurityFunctionsMeanNoNameRatherThanAnError) {
+  ScopedEntry<decltype(&::LookupAccountSidA)> missing(EventLogApi.LookupAccountSidA, nullptr);
+  std::string account = "stale", domain;
+  EXPECT_FALSE(LookupAccountBySid("", DomainUser(7).data(), account, domain));
+  EXPECT_EQ(account, "");
+  EXPECT_TRUE(accounts.machines.empty());
+}
+
 TEST_F(SidLookup, TheLocalSystemAccountHasNoDomain) {
   std::string account, domain;
   ASSERT_TRUE(LookupAccountBySid("", WellKnown(5, 18).data(), account, domain));

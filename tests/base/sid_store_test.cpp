@@ -94,10 +94,5 @@ TEST(SidHolder, HoldsACopyAndRefusesBadLengths) {
   EXPECT_THROW(holder.SetValue(nullptr, 4, "", ""), EOleSysError);
 }
 
-TEST(SidStore, TheGlobalCacheIsOneStoreWithoutOwner) {
-  EXPECT_EQ(&GlobalSidStore(), &GlobalSidStore());
-  EXPECT_EQ(GlobalSidStore().Owner(), nullptr);
-}
-
 }  // namespace
 }  // namespace corvane
