@@ -87,8 +87,11 @@ BOOL WINAPI NtEvtSvc_ReadEventLogA(HANDLE log, DWORD flags, DWORD recordOffset, 
       ThrowWin32(ERROR_INVALID_PARAMETER);
     }
     const svc::ReadOutcome outcome = svc::ReadRecords(log, flags, recordOffset, buffer, size);
-    *bytesRead = outcome.bytesRead;
-    *bytesNeeded = outcome.bytesNeeded;
+    // The counts are reported on success and with the size needed, and left alone otherwise.
+    if (outcome.error == ERROR_SUCCESS || outcome.error == ERROR_INSUFFICIENT_BUFFER) {
+      *bytesRead = outcome.bytesRead;
+      *bytesNeeded = outcome.bytesNeeded;
+    }
     if (outcome.error != ERROR_SUCCESS) ThrowWin32(outcome.error);
     return TRUE;
   });

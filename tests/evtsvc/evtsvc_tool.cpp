@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "Owners.h"
 #include "ServiceLibrary.h"
 #include "TestSupport.h"
 
+using corvane::evtsvc::UniqueHandle;
 using corvane::evtsvc::test::ParseRecords;
 using corvane::evtsvc::test::ServiceLibrary;
 
@@ -43,10 +45,10 @@ int Write(const std::string& source, long count, const std::string& tag) {
 
 int Follow(const std::string& name, size_t expected, DWORD timeout) {
   const ServiceLibrary& svc = ServiceLibrary::Get();
-  const HANDLE log = svc.OpenEventLogA(nullptr, name.c_str());
+  const corvane::evtsvc::test::UniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
   if (!log) return Fail("OpenEventLogA", GetLastError());
-  const HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (!svc.NotifyChangeEventLog(log, changed)) return Fail("NotifyChangeEventLog", GetLastError());
+  const UniqueHandle changed(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!svc.NotifyChangeEventLog(log.get(), changed.get())) return Fail("NotifyChangeEventLog", GetLastError());
 
   std::map<std::string, long> nextIndex;
   size_t read = 0;
@@ -55,7 +57,7 @@ int Follow(const std::string& name, size_t expected, DWORD timeout) {
   while (read < expected) {
     DWORD bytes = 0;
     DWORD needed = 0;
-    if (svc.ReadEventLogA(log, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 0, buffer.data(),
+    if (svc.ReadEventLogA(log.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 0, buffer.data(),
                           static_cast<DWORD>(buffer.size()), &bytes, &needed)) {
       for (const auto& record : ParseRecords(buffer.data(), bytes)) {
         if (record.strings.size() != 2) return Fail("record without tag and index", 0);
@@ -73,7 +75,7 @@ int Follow(const std::string& name, size_t expected, DWORD timeout) {
     const DWORD error = GetLastError();
     if (error != ERROR_HANDLE_EOF) return Fail("ReadEventLogA", error);
     ++waits;
-    if (WaitForSingleObject(changed, timeout) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(changed.get(), timeout) != WAIT_OBJECT_0) {
       std::printf("FAILED: no change notified within %lu ms after %zu records\n", timeout, read);
       return 2;
     }
@@ -81,8 +83,6 @@ int Follow(const std::string& name, size_t expected, DWORD timeout) {
   std::printf("read %zu records, waited for %zu change notifications;", read, waits);
   for (const auto& [tag, count] : nextIndex) std::printf(" %s: %ld in order;", tag.c_str(), count);
   std::printf("\n");
-  svc.CloseEventLog(log);
-  CloseHandle(changed);
   return 0;
 }
 

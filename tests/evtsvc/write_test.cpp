@@ -7,6 +7,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <thread>
 
 #include "ServiceLibrary.h"
 #include "TestSupport.h"
@@ -136,6 +138,33 @@ TEST_F(Writing, BadArgumentsAreRefusedAndNothingIsWritten) {
   EXPECT_TRUE(Report(source_.get(), 4, 1, {std::string(31839, 'x')}, std::vector<uint8_t>(1000)))
       << GetLastError();
   EXPECT_EQ(Count(source_.get()), 1u);
+}
+
+TEST_F(Writing, ThreadsOfOneProcessWriteThroughTheirOwnHandlesWithoutLoss) {
+  constexpr int kPerThread = 150;
+  auto writeAll = [&](const std::string& tag) {
+    const UniqueLog own(svc_.RegisterEventSourceA(nullptr, "CorvaneWriteSource"));
+    for (int i = 0; i < kPerThread; ++i) {
+      if (!Report(own.get(), EVENTLOG_INFORMATION_TYPE, 1, {tag, std::to_string(i)})) {
+        ADD_FAILURE() << tag << " " << i << ": " << GetLastError();
+        return;
+      }
+    }
+  };
+  std::thread first(writeAll, "first");
+  std::thread second(writeAll, "second");
+  writeAll("third");
+  first.join();
+  second.join();
+
+  std::map<std::string, int> next;
+  const std::vector<ReadRecord> records = ReadBack();
+  ASSERT_EQ(records.size(), 3u * kPerThread);
+  for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].recordNumber, i + 1);
+    ASSERT_EQ(records[i].strings.size(), 2u);
+    EXPECT_EQ(records[i].strings[1], std::to_string(next[records[i].strings[0]]++));
+  }
 }
 
 TEST(FullLog, RetentionThatForbidsOverwritingRefusesTheEventAndKeepsTheRest) {
