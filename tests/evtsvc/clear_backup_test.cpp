@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ChildProcess.h"
 #include "ServiceLibrary.h"
 #include "TestSupport.h"
 
@@ -126,6 +127,19 @@ TEST_F(ClearAndBackup, ReaderOfAClearedLogIsToldOnceAndThenReadsTheNewLog) {
   EXPECT_EQ(Strings(ReadAll(reader.get(), kForwards)), std::vector<std::string>{"new"});
   // The handle that cleared goes on without being told.
   EXPECT_EQ(Strings(ReadAll(log_.get(), kForwards)), std::vector<std::string>{"new"});
+}
+
+TEST_F(ClearAndBackup, ClearAndWritesByAnotherProcessAreSeenHere) {
+  ASSERT_EQ(ReadOnce(log_.get(), kForwards, 0, 0x10000).records.size(), 3u);
+  ASSERT_EQ(ChildProcess(ToolCommand("clear " + scratch_.name())).Wait(60000), 0u);
+  ASSERT_EQ(ChildProcess(ToolCommand("write " + scratch_.name() + " 2 other")).Wait(60000), 0u);
+  EXPECT_EQ(Count(log_.get()), 2u);
+  EXPECT_EQ(ReadOnce(log_.get(), kForwards, 0, 0x10000).error,
+            static_cast<DWORD>(ERROR_EVENTLOG_FILE_CHANGED));
+  const std::vector<ReadRecord> records = ReadAll(log_.get(), kForwards);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].recordNumber, 1u);
+  EXPECT_EQ(records[1].strings, (std::vector<std::string>{"other", "1"}));
 }
 
 TEST_F(ClearAndBackup, FilesThatAreNoLogAreCorrupt) {

@@ -1,5 +1,6 @@
 // A second (and third) process for the service tests. It loads the service DLL on its own and
 //   write <source> <count> <tag>   writes <count> events whose strings are <tag> and their index
+//   clear <log>                    clears the log
 //   follow <log> <count> <ms>      reads the log from its oldest record as new events arrive,
 //                                  waiting on change notification, until <count> records were
 //                                  read; every tag's indexes must come complete and in order.
@@ -40,6 +41,14 @@ int Write(const std::string& source, long count, const std::string& tag) {
   }
   if (!svc.DeregisterEventSource(log)) return Fail("DeregisterEventSource", GetLastError());
   std::printf("wrote %ld events as %s\n", count, source.c_str());
+  return 0;
+}
+
+int Clear(const std::string& name) {
+  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const corvane::evtsvc::test::UniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
+  if (!log) return Fail("OpenEventLogA", GetLastError());
+  if (!svc.ClearEventLogA(log.get(), nullptr)) return Fail("ClearEventLogA", GetLastError());
   return 0;
 }
 
@@ -91,10 +100,11 @@ int Follow(const std::string& name, size_t expected, DWORD timeout) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 4 && args[0] == "write") return Write(args[1], std::atol(args[2].c_str()), args[3]);
+  if (args.size() == 2 && args[0] == "clear") return Clear(args[1]);
   if (args.size() == 4 && args[0] == "follow") {
     return Follow(args[1], std::strtoul(args[2].c_str(), nullptr, 10),
                   std::strtoul(args[3].c_str(), nullptr, 10));
   }
-  std::printf("usage: evtsvc_tool write <source> <count> <tag> | follow <log> <count> <ms>\n");
+  std::printf("usage: evtsvc_tool write <source> <count> <tag> | clear <log> | follow <log> <count> <ms>\n");
   return 1;
 }
