@@ -9,7 +9,7 @@ out="$here/${BUILD:-build}/fuzz-records"
 mkdir -p "$out/corpus" "$out/artifacts"
 
 src="$here/src"
-clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+clang++ -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$src" -I"$here/tests/records" \
   "$here/tests/records/fuzz/records_fuzz.cpp" "$src/core/RawRecord.cpp" "$src/core/EventItem.cpp" \
   "$src/framework/ClassError.cpp" "$src/framework/Persistent.cpp" \
