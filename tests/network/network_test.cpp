@@ -9,6 +9,8 @@
 #include "evtsvc/network/Network.h"
 #include "evtsvc/network/NetworkErrors.h"
 #include "evtsvc/network/Paging.h"
+#include "EvtFile.h"
+#include "SampleNetwork.h"
 
 namespace corvane::network {
 namespace {
@@ -160,6 +162,39 @@ TEST_F(SampleNetwork, RegistriesOfEveryEncodingRead) {
   }
   // The local machine has no registry file: its registry is the system's.
   EXPECT_TRUE(network_->Local()->Registry().Subkeys().empty());
+}
+
+TEST(SampleLogs, EveryMachineGetsItsThreeLogsHoldingItsEventsInOrder) {
+  const auto target = std::filesystem::temp_directory_path() / "evtnetwork-sample-logs";
+  std::filesystem::remove_all(target);
+  sample::Build(kSample, target);
+  EXPECT_THROW(sample::Build(kSample, target), std::runtime_error);
+  size_t checked = 0;
+  for (const char* machine : {"CORVDC", "CORVSRV", "CORVWKS", "LABPC"}) {
+    for (const char* file : {"AppEvent.Evt", "SecEvent.Evt", "SysEvent.Evt"}) {
+      evt::FileStorage storage(target / machine / "system32" / "config" / file, evt::FileStorage::Mode::ReadOnly);
+      const auto log = evt::LogFile::Open(storage, true);
+      std::vector<const sample::SampleEvent*> expected;
+      for (const auto& event : sample::Events()) {
+        if (event.machine == machine && event.log == file) expected.push_back(&event);
+      }
+      ASSERT_EQ(log->Count(), expected.size()) << machine << " " << file;
+      for (uint32_t i = 0; i < log->Count(); ++i) {
+        const std::vector<uint8_t> bytes = log->RecordBytes(log->OldestRecordNumber() + i);
+        const evt::Record record = evt::DecodeRecord(bytes.data(), bytes.size());
+        EXPECT_EQ(record.eventId, expected[i]->eventId);
+        EXPECT_EQ(record.sourceName, expected[i]->source);
+        EXPECT_EQ(record.strings, expected[i]->strings);
+        EXPECT_EQ(record.timeGenerated, sample::EventTime(i));
+        EXPECT_EQ(record.sid.empty(), expected[i]->sid.empty());
+        ++checked;
+      }
+    }
+  }
+  EXPECT_EQ(checked, sample::Events().size());
+  // The local machine's logs are the system's: none is written for it.
+  EXPECT_FALSE(std::filesystem::exists(target / "localhost" / "system32"));
+  std::filesystem::remove_all(target);
 }
 
 TEST(NetworkFolder, BrokenMachinesAreRefusedNamingTheFile) {
