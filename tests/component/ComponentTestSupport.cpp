@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "framework/WinHandle.h"
 #include "system/NT_vs_95.h"
 #include "system/SystemTables.h"
 
@@ -74,11 +75,13 @@ TestLog::TestLog(const std::string& stem, const std::vector<std::string>& source
   EXPECT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << folder_;
   file_ = folder_ + "\\" + name_ + ".evt";
 
-  HKEY key = nullptr;
+  HKEY created = nullptr;
   const std::string keyPath = kLogsKey + name_;
   EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
+                            nullptr, &created, nullptr),
             ERROR_SUCCESS);
+  const UniqueKey owner(created);
+  const HKEY key = owner.get();
   RegSetValueExA(key, "File", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file_.c_str()),
                  static_cast<DWORD>(file_.size() + 1));
   const DWORD maxSize = 4 * 1024 * 1024;
@@ -92,9 +95,8 @@ TestLog::TestLog(const std::string& stem, const std::vector<std::string>& source
     EXPECT_EQ(RegCreateKeyExA(key, source.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &sourceKey, nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(sourceKey);
+    const UniqueKey sourceOwner(sourceKey);
   }
-  RegCloseKey(key);
 }
 
 TestLog::~TestLog() {
@@ -156,12 +158,12 @@ bool WriteFromOtherProcess(const std::string& source, int count) {
     ADD_FAILURE() << "cannot start the writer: " << GetLastError();
     return false;
   }
-  CloseHandle(process.hThread);
+  const TUniqueHandle thread(process.hThread);
+  const TUniqueHandle child(process.hProcess);
   DWORD exitCode = 1;
   // The writer's events may already signal while it runs; keep the messages moving meanwhile.
   PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 30000);
   GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hProcess);
   return exitCode == 0;
 }
 

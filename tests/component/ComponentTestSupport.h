@@ -8,10 +8,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace corvane::component_test {
+
+// Owner of a registry key opened straight through the system (not through our tables).
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 // The service DLL's Windows path.
 std::string ServiceLibraryPath();

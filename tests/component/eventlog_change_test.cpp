@@ -14,6 +14,7 @@
 #include "ComponentTestSupport.h"
 #include "StandIns.h"
 #include "core/EventLog.h"
+#include "framework/WinHandle.h"
 #include "framework/OleSysError.h"
 
 namespace corvane {
@@ -62,13 +63,13 @@ std::unique_ptr<TVEVivudAre> LoadedComponent(const std::string& source,
 int ThreadsOfThisProcess() {
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  const TUniqueHandle owner(snapshot);
   THREADENTRY32 entry{};
   entry.dwSize = sizeof(entry);
   int count = 0;
   for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
   }
-  CloseHandle(snapshot);
   return count;
 }
 

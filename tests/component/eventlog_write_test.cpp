@@ -387,7 +387,7 @@ TEST(EventSourcesTest, ListsTheLogsSortedThenTheirSourcesSortedWithReadAccessOnl
   DWORD logCount = 0;
   RegQueryInfoKeyA(logsKey, nullptr, nullptr, nullptr, &logCount, nullptr, nullptr, nullptr,
                    nullptr, nullptr, nullptr, nullptr);
-  RegCloseKey(logsKey);
+  const component_test::UniqueKey logsOwner(logsKey);
   ASSERT_LT(static_cast<int>(logCount), list->Count());
   EXPECT_GT(alpha, static_cast<int>(logCount) - 1);
   for (int i = 1; i < list->Count(); ++i) {
