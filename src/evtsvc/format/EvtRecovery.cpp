@@ -126,14 +126,19 @@ uint32_t PaddingAt(const Ring& ring, uint32_t offset, uint32_t room) {
   const uint32_t tail = ring.fileSize() - offset;
   if (offset == kHeaderSize || tail > room) return 0;
   if (tail < kMinRecordSize) return tail;
-  // A larger tail must be all filler, so that a damaged record is not taken for one.
-  std::vector<uint8_t> bytes(tail);
-  ring.Read(offset, bytes.data(), tail);
-  const uint8_t first = bytes[0];
+  // A larger tail must be all filler, so that a damaged record is not taken for one. Read in
+  // pieces: after damage the tail may be most of the file.
+  std::vector<uint8_t> bytes(std::min<uint32_t>(tail, kScanChunk));
+  const uint8_t first = static_cast<uint8_t>(ring.Read32(offset));
   if (first != 0 && first != kPaddingByte) return 0;
-  for (uint32_t i = 0; i < tail; ++i) {
-    const uint8_t want = i % 4 == 0 ? first : 0;
-    if (bytes[i] != want) return 0;
+  for (uint32_t done = 0; done < tail;) {
+    const uint32_t size = std::min<uint32_t>(tail - done, static_cast<uint32_t>(bytes.size()));
+    ring.Read(offset + done, bytes.data(), size);
+    for (uint32_t i = 0; i < size; ++i) {
+      const uint8_t want = (done + i) % 4 == 0 ? first : 0;
+      if (bytes[i] != want) return 0;
+    }
+    done += size;
   }
   return tail;
 }
