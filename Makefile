@@ -32,8 +32,11 @@ test: build
 demo: build
 	@BUILD=$(BUILD) scripts/demo.sh
 
+# Each parser's fuzzer in turn, FUZZ_SECONDS apiece (default 60).
 fuzz: deps
 	@BUILD=$(BUILD) scripts/fuzz.sh $(FUZZ_SECONDS)
+	@BUILD=$(BUILD) scripts/fuzz-records.sh $(FUZZ_SECONDS)
+	@BUILD=$(BUILD) scripts/fuzz-network.sh $(FUZZ_SECONDS)
 
 bench: build
 	@BUILD=$(BUILD) scripts/bench.sh
