@@ -34,5 +34,14 @@ step "The three newest records of the Application log, with their messages"
 step "The same as JSON lines"
 "$corvane" dump --log Application --newest 3 --format jsonl --messages
 
+step "A machine of the simulated network: the Application log of \\\\CORVSRV"
+network="$build/demo-network"
+rm -rf "$network"
+"$build/native/tests/network/make_sample_network" "$network" >/dev/null
+export CORVANE_NETWORK="Z:$network"
+"$corvane" count --log Application --machine CORVSRV
+"$corvane" dump --log Application --machine '\\CORVSRV' --format jsonl
+unset CORVANE_NETWORK
+
 step "The sample log ($(basename "$here/../shared/data/AppEvent.Evt")), Chinese strings under code page 936"
 CORVANE_LOCALE=zh_CN.UTF-8 "$corvane" dump --file "$here/../shared/data/AppEvent.Evt"
