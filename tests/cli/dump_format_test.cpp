@@ -81,6 +81,27 @@ TEST(FormatRecord, CsvRowMatchesTheHeaderColumns) {
             "number,record,generated,written,event_id,type,category,source,computer,sid,strings,data");
 }
 
+TEST(FormatRecord, TextHasAHeadLineThenOneLinePerStringAndTheData) {
+  DumpRecord r = Sample();
+  r.number = 41;
+  r.category = 3;
+  r.type = 16;
+  r.sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  EXPECT_EQ(FormatRecord(r, DumpFormat::Text),
+            "#41  record 1  2020-04-26T03:19:48Z  audit-failure  LoadPerf  id 1000 (1073742824)  "
+            "category 3  CHENBIN-17299A5  S-1-5-18\n"
+            "    string: RSVP\n"
+            "    string: QoS RSVP\n"
+            "    data: 0c140000\n");
+  r.sid.clear();
+  r.strings.clear();
+  r.data.clear();
+  r.number = -1;
+  EXPECT_EQ(FormatRecord(r, DumpFormat::Text),
+            "#-1  record 1  2020-04-26T03:19:48Z  audit-failure  LoadPerf  id 1000 (1073742824)  "
+            "category 3  CHENBIN-17299A5\n");
+}
+
 TEST(FormatRecord, TextIndentsEveryMessageLineAndDropsTrailingLineEnds) {
   DumpRecord r = Sample();
   r.message = "First line.\r\n\r\nThird line.\r\n";

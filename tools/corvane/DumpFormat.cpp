@@ -1,8 +1,27 @@
 #include "DumpFormat.h"
 
+#include <charconv>
 #include <cstdio>
+#include <string_view>
 
 namespace corvane::cli {
+namespace {
+
+void AppendNumber(std::string& out, int64_t value) {
+  char buffer[24];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  out.append(buffer, end);
+}
+
+void AppendHex(std::string& out, const std::vector<uint8_t>& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  for (uint8_t b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+}
+
+}  // namespace
 
 std::string SidToText(const std::vector<uint8_t>& sid) {
   if (sid.size() < 8 || sid[0] != 1) return {};
@@ -47,13 +66,9 @@ std::string IsoTime(uint32_t seconds) {
 }
 
 std::string Hex(const std::vector<uint8_t>& bytes) {
-  static const char digits[] = "0123456789abcdef";
   std::string text;
   text.reserve(bytes.size() * 2);
-  for (uint8_t b : bytes) {
-    text += digits[b >> 4];
-    text += digits[b & 15];
-  }
+  AppendHex(text, bytes);
   return text;
 }
 
@@ -153,25 +168,63 @@ const char* TypeName(uint16_t type) {
   }
 }
 
+// Text is what a dump prints by default, a line or more for each of possibly millions of
+// records: it is appended in place into one string rather than built from temporaries.
 std::string Text(const DumpRecord& r) {
   const std::string sid = SidToText(r.sid);
-  std::string text = "#" + std::to_string(r.number) + "  record " + std::to_string(r.record) +
-                     "  " + IsoTime(r.generated) + "  " + TypeName(r.type) + "  " + r.source +
-                     "  id " + std::to_string(r.eventId & 0xFFFF) + " (" +
-                     std::to_string(r.eventId) + ")  category " + std::to_string(r.category) +
-                     "  " + r.computer + (sid.empty() ? "" : "  " + sid) + "\n";
-  for (const auto& s : r.strings) text += "    string: " + s + "\n";
-  if (!r.data.empty()) text += "    data: " + Hex(r.data) + "\n";
+  size_t estimate = 160 + r.source.size() + r.computer.size() + sid.size() + 2 * r.data.size();
+  for (const auto& s : r.strings) estimate += s.size() + 16;
+  std::string text;
+  text.reserve(estimate);
+  text += '#';
+  AppendNumber(text, r.number);
+  text += "  record ";
+  AppendNumber(text, r.record);
+  text += "  ";
+  text += IsoTime(r.generated);
+  text += "  ";
+  text += TypeName(r.type);
+  text += "  ";
+  text += r.source;
+  text += "  id ";
+  AppendNumber(text, r.eventId & 0xFFFF);
+  text += " (";
+  AppendNumber(text, r.eventId);
+  text += ")  category ";
+  AppendNumber(text, r.category);
+  text += "  ";
+  text += r.computer;
+  if (!sid.empty()) {
+    text += "  ";
+    text += sid;
+  }
+  text += '\n';
+  for (const auto& s : r.strings) {
+    text += "    string: ";
+    text += s;
+    text += '\n';
+  }
+  if (!r.data.empty()) {
+    text += "    data: ";
+    AppendHex(text, r.data);
+    text += '\n';
+  }
   if (r.message) {
     // One message line per text line, without the line ends the formatter leaves at the end.
-    std::string message = *r.message;
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    std::string_view message = *r.message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+      message.remove_suffix(1);
+    }
     text += "    message: ";
     for (size_t i = 0; i < message.size(); ++i) {
       if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;
-      text += message[i] == '\n' ? std::string("\n             ") : std::string(1, message[i]);
+      if (message[i] == '\n') {
+        text += "\n             ";
+      } else {
+        text += message[i];
+      }
     }
-    text += "\n";
+    text += '\n';
   }
   return text;
 }
