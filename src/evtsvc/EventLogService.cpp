@@ -100,12 +100,12 @@ void CloseLog(HANDLE handle) { HandleTable::Remove(handle); }
 
 DWORD CountRecords(HANDLE handle) {
   const auto log = HandleTable::Find(handle);
-  return log->log->Use([](SharedLog::Access access) { return access.file.Count(); });
+  return log->log->CurrentCounts().count;
 }
 
 DWORD OldestRecord(HANDLE handle) {
   const auto log = HandleTable::Find(handle);
-  return log->log->Use([](SharedLog::Access access) { return access.file.OldestRecordNumber(); });
+  return log->log->CurrentCounts().oldest;
 }
 
 ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* buffer, DWORD size) {
@@ -199,7 +199,7 @@ void Report(HANDLE handle, const EventToReport& event) {
     const auto* data = static_cast<const uint8_t*>(event.data);
     record.data.assign(data, data + event.dataSize);
   }
-  log->log->Use([&](SharedLog::Access access) {
+  log->log->Change([&](SharedLog::Access access) {
     access.file.Append(std::move(record));
     access.shared.SignalSubscribers(access.lock);
   });
@@ -212,7 +212,7 @@ void ClearLog(HANDLE handle, const char* backupFile) {
   if (backupFile && *backupFile) target.emplace(FromAnsi(backupFile));
 
   std::lock_guard guard(log->mutex);
-  log->log->Use([&](SharedLog::Access access) {
+  log->log->Change([&](SharedLog::Access access) {
     if (target) {
       access.file.CopyTo(target->storage());
       target->Keep();

@@ -1,5 +1,6 @@
 #include "LogSharedState.h"
 
+#include <atomic>
 #include <cwchar>
 #include <vector>
 
@@ -7,8 +8,8 @@
 
 namespace corvane::evtsvc {
 
-// Lives in the named section; all of it is read and written only under the lock. The section
-// starts zeroed, which is an empty table.
+// Lives in the named section; all of it but the generation is read and written only under the
+// lock. The section starts zeroed, which is an empty table.
 struct LogSharedState::Table {
   static constexpr uint32_t kCapacity = 256;
   struct Subscriber {
@@ -17,6 +18,9 @@ struct LogSharedState::Table {
     uint64_t processCreated;  // FILETIME of the process start
     uint64_t event;           // handle value in that process
   };
+  // Written under the lock, read without it: accessed atomically only. 64 bits, so that it
+  // cannot come round to a value a reader still holds.
+  alignas(8) uint64_t generation;
   uint32_t clearCount;
   uint32_t subscriberCount;
   Subscriber subscribers[kCapacity];
@@ -54,6 +58,12 @@ uint64_t OwnCreationTime() {
 uint64_t HandleValue(HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
 HANDLE ValueHandle(uint64_t value) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)); }
 
+static_assert(std::atomic_ref<uint64_t>::is_always_lock_free);
+
+void Advance(uint64_t& generation) {
+  std::atomic_ref<uint64_t>(generation).fetch_add(1, std::memory_order_release);
+}
+
 enum class Delivery { Delivered, SubscriberGone };
 
 Delivery Signal(const LogSharedState::Lock&, uint32_t processId, uint64_t processCreated,
@@ -83,11 +93,13 @@ Delivery Signal(const LogSharedState::Lock&, uint32_t processId, uint64_t proces
 
 }  // namespace
 
-LogSharedState::Lock::Lock(HANDLE mutex) : mutex_(mutex) {
+LogSharedState::Lock::Lock(HANDLE mutex, uint64_t& generation) : mutex_(mutex) {
   // An abandoned lock means a process died inside an operation; the file format keeps the log
-  // readable at every step, and the next Refresh picks up whatever state it left.
+  // readable at every step. The change is counted, since the dead process could not, so that
+  // every process refreshes its view and picks up whatever state it left.
   const DWORD result = WaitForSingleObject(mutex_, INFINITE);
   if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) ThrowLastError();
+  if (result == WAIT_ABANDONED) Advance(generation);
 }
 
 LogSharedState::Lock::~Lock() { ReleaseMutex(mutex_); }
@@ -102,7 +114,15 @@ LogSharedState::LogSharedState(const std::wstring& canonicalPath) {
   if (!view_) ThrowLastError();
 }
 
-LogSharedState::Lock LogSharedState::Acquire() const { return Lock(mutex_.get()); }
+LogSharedState::Lock LogSharedState::Acquire() const {
+  return Lock(mutex_.get(), table().generation);
+}
+
+uint64_t LogSharedState::Generation() const {
+  return std::atomic_ref<uint64_t>(table().generation).load(std::memory_order_acquire);
+}
+
+void LogSharedState::CountChange(const Lock&) { Advance(table().generation); }
 
 LogSharedState::Table& LogSharedState::table() const { return *static_cast<Table*>(view_.get()); }
 

@@ -1,6 +1,8 @@
 // What every process that has one log file open shares with the others: the lock that
 // serialises access to the file, a count of the clears (so that a reader notices that the log
-// it was walking through is gone), and the table of processes to notify when the log changes.
+// it was walking through is gone), a change generation (so that a process need not re-read the
+// file, nor even take the lock, to learn that nothing changed), and the table of processes to
+// notify when the log changes.
 //
 // The lock is a named mutex and the rest a named section, both named after the log file's
 // canonical path. A subscriber is the pair (process, event handle in that process); the
@@ -24,7 +26,8 @@ class LogSharedState {
   // The cross-process lock, held while it lives. Operations below take it as proof.
   class Lock {
    public:
-    explicit Lock(HANDLE mutex);
+    // `generation` is counted on when the previous owner died holding the lock.
+    Lock(HANDLE mutex, uint64_t& generation);
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
     ~Lock();
@@ -35,7 +38,15 @@ class LogSharedState {
 
   explicit LogSharedState(const std::wstring& canonicalPath);
 
+  // Counts a change of the file when the previous owner died holding the lock, since it may
+  // have changed the file without counting it.
   Lock Acquire() const;
+
+  // Moves on with every change of the file made through any process (writers call
+  // CountChange under the lock, after the change). Read without the lock: a value equal to one
+  // read earlier under the lock means that the file is still as it was then.
+  uint64_t Generation() const;
+  void CountChange(const Lock&);
 
   uint32_t ClearCount(const Lock&) const;
   void CountClear(const Lock&);

@@ -40,11 +40,21 @@ std::shared_ptr<SharedLog> SharedLog::OpenLive(const LogConfig& config) {
   std::shared_ptr<SharedLog> log(new SharedLog(std::move(storage), canonical, false));
   {
     const LogSharedState::Lock lock = log->shared_.Acquire();
-    if (log->storage_->Size() == 0) evt::LogFile::Create(*log->storage_, config.maxSize, config.retention);
+    bool changed = false;
+    if (log->storage_->Size() == 0) {
+      evt::LogFile::Create(*log->storage_, config.maxSize, config.retention);
+      changed = true;
+    }
     log->file_ = evt::LogFile::Open(*log->storage_, false);
     const evt::Header& header = log->file_->header();
     if (header.maxSize != config.maxSize || header.retention != config.retention) {
       log->file_->SetLimits(config.maxSize, config.retention);
+      changed = true;
+    }
+    if (changed) {
+      log->Changed(lock, true);
+    } else {
+      log->Viewed(lock);
     }
   }
   live.logs[canonical] = log;
@@ -56,7 +66,43 @@ std::shared_ptr<SharedLog> SharedLog::OpenBackup(const std::wstring& path) {
   std::shared_ptr<SharedLog> log(new SharedLog(std::move(storage), CanonicalPath(path), true));
   const LogSharedState::Lock lock = log->shared_.Acquire();
   log->file_ = evt::LogFile::Open(*log->storage_, true);
+  log->Viewed(lock);
   return log;
+}
+
+void SharedLog::CatchUp(const LogSharedState::Lock& lock) {
+  if (viewKnown_ && viewGeneration_ == shared_.Generation()) return;
+  file_->Refresh();
+  Viewed(lock);
+}
+
+void SharedLog::Viewed(const LogSharedState::Lock&) {
+  viewGeneration_ = shared_.Generation();
+  viewKnown_ = true;
+  std::lock_guard guard(countsMutex_);
+  counts_ = {file_->Count(), file_->OldestRecordNumber()};
+  countsGeneration_ = viewGeneration_;
+  countsKnown_ = true;
+}
+
+void SharedLog::Changed(const LogSharedState::Lock& lock, bool viewCurrent) {
+  shared_.CountChange(lock);
+  if (viewCurrent) {
+    Viewed(lock);
+  } else {
+    viewKnown_ = false;
+  }
+}
+
+SharedLog::Counts SharedLog::CurrentCounts() {
+  {
+    // Counts remembered at the generation the section still shows describe the file as it is:
+    // every change moves the generation on before the lock is released.
+    const uint64_t now = shared_.Generation();
+    std::lock_guard guard(countsMutex_);
+    if (countsKnown_ && countsGeneration_ == now) return counts_;
+  }
+  return Use([](Access access) { return Counts{access.file.Count(), access.file.OldestRecordNumber()}; });
 }
 
 }  // namespace corvane::evtsvc
