@@ -27,11 +27,21 @@ class Builder {
     const DWORD dword = static_cast<DWORD>(value);
     std::memcpy(bytes_.data() + at, &dword, sizeof(dword));
   }
+  void Reserve(size_t count) { bytes_.reserve(count); }
   std::vector<uint8_t> Take() { return std::move(bytes_); }
 
  private:
   std::vector<uint8_t> bytes_;
 };
+
+// Enough for the 8-bit record unless a code page takes more than a byte per character, so that
+// the record is built without moving it as it grows.
+size_t Estimate(const evt::Record& record) {
+  size_t size = sizeof(EVENTLOGRECORD) + record.sourceName.size() + record.computerName.size() +
+                record.sid.size() + record.data.size() + 16;
+  for (const std::u16string& text : record.strings) size += text.size() + 1;
+  return size;
+}
 
 }  // namespace
 
@@ -51,14 +61,15 @@ std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
 
   Builder out;
   out.Bytes(&fixed, sizeof(fixed));
-  out.Text(ToAnsi(FromU16(record.sourceName)));
-  out.Text(ToAnsi(FromU16(record.computerName)));
+  out.Reserve(Estimate(record));
+  out.Text(ToAnsi(record.sourceName));
+  out.Text(ToAnsi(record.computerName));
   out.Zeros(sizeof(DWORD) - out.size() % sizeof(DWORD));
 
   const size_t sidOffset = out.size();
   out.Bytes(record.sid.data(), record.sid.size());
   const size_t stringOffset = out.size();
-  for (const std::u16string& text : record.strings) out.Text(ToAnsi(FromU16(text)));
+  for (const std::u16string& text : record.strings) out.Text(ToAnsi(text));
   const size_t dataOffset = out.size();
   out.Bytes(record.data.data(), record.data.size());
   out.Zeros((sizeof(DWORD) - out.size() % sizeof(DWORD)) % sizeof(DWORD));

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "Win32Error.h"
@@ -25,6 +26,11 @@ std::wstring FromAnsi(std::string_view text) {
 
 std::string ToAnsi(std::wstring_view text) {
   if (text.empty()) return {};
+  // ASCII is the same in every ANSI code page, and nearly all event text is ASCII: it needs no
+  // trip through the code-page tables.
+  if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
   if (text.size() > INT_MAX) ThrowWin32(ERROR_INVALID_PARAMETER);
   const int length = static_cast<int>(text.size());
   const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
@@ -35,6 +41,13 @@ std::string ToAnsi(std::wstring_view text) {
     ThrowLastError();
   }
   return result;
+}
+
+std::string ToAnsi(std::u16string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
+  return ToAnsi(FromU16(text));
 }
 
 std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }

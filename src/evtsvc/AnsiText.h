@@ -10,6 +10,8 @@ namespace corvane::evtsvc {
 std::wstring FromAnsi(std::string_view text);
 // Characters the code page cannot represent become its default character ('?').
 std::string ToAnsi(std::wstring_view text);
+// The same for text as the log format keeps it.
+std::string ToAnsi(std::u16string_view text);
 
 // The log format keeps UTF-16 as char16_t; on Windows wchar_t is the same 16-bit unit.
 std::u16string ToU16(std::wstring_view text);
