@@ -23,7 +23,7 @@ SUDO=""
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}" >&2
   $SUDO apt-get update -qq >/dev/null
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # Wine takes its ANSI code page from the Unix locale, which must exist: en_US gives 1252, zh_CN 936.
