@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <limits>
@@ -15,12 +16,22 @@ namespace {
 
 class Builder {
  public:
+  explicit Builder(std::vector<uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
   size_t size() const { return bytes_.size(); }
   void Bytes(const void* data, size_t count) {
     const auto* begin = static_cast<const uint8_t*>(data);
     bytes_.insert(bytes_.end(), begin, begin + count);
   }
-  void Text(const std::string& text) { Bytes(text.c_str(), text.size() + 1); }
+  // ASCII is the same in every ANSI code page and goes straight in, without a converted copy.
+  void Text(const std::u16string& text) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+      bytes_.insert(bytes_.end(), text.begin(), text.end());
+      bytes_.push_back(0);
+      return;
+    }
+    const std::string ansi = ToAnsi(text);
+    Bytes(ansi.c_str(), ansi.size() + 1);
+  }
   void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
   void Dword(size_t at, size_t value) {
     if (value > std::numeric_limits<DWORD>::max()) ThrowWin32(ERROR_ARITHMETIC_OVERFLOW);
@@ -28,10 +39,9 @@ class Builder {
     std::memcpy(bytes_.data() + at, &dword, sizeof(dword));
   }
   void Reserve(size_t count) { bytes_.reserve(count); }
-  std::vector<uint8_t> Take() { return std::move(bytes_); }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::vector<uint8_t>& bytes_;
 };
 
 // Enough for the 8-bit record unless a code page takes more than a byte per character, so that
@@ -46,6 +56,12 @@ size_t Estimate(const evt::Record& record) {
 }  // namespace
 
 std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
+  std::vector<uint8_t> bytes;
+  AnsiRecord(record, bytes);
+  return bytes;
+}
+
+void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes) {
   EVENTLOGRECORD fixed{};
   static_assert(sizeof(fixed) == 56);
   fixed.Reserved = evt::kRecordSignature;
@@ -59,17 +75,17 @@ std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
   fixed.ReservedFlags = record.reservedFlags;
   fixed.ClosingRecordNumber = record.closingRecordNumber;
 
-  Builder out;
+  Builder out(bytes);
   out.Bytes(&fixed, sizeof(fixed));
   out.Reserve(Estimate(record));
-  out.Text(ToAnsi(record.sourceName));
-  out.Text(ToAnsi(record.computerName));
+  out.Text(record.sourceName);
+  out.Text(record.computerName);
   out.Zeros(sizeof(DWORD) - out.size() % sizeof(DWORD));
 
   const size_t sidOffset = out.size();
   out.Bytes(record.sid.data(), record.sid.size());
   const size_t stringOffset = out.size();
-  for (const std::u16string& text : record.strings) out.Text(ToAnsi(text));
+  for (const std::u16string& text : record.strings) out.Text(text);
   const size_t dataOffset = out.size();
   out.Bytes(record.data.data(), record.data.size());
   out.Zeros((sizeof(DWORD) - out.size() % sizeof(DWORD)) % sizeof(DWORD));
@@ -83,7 +99,6 @@ std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
   out.Dword(offsetof(EVENTLOGRECORD, DataLength), record.data.size());
   out.Dword(offsetof(EVENTLOGRECORD, DataOffset), dataOffset);
   out.Dword(length - sizeof(DWORD), length);
-  return out.Take();
 }
 
 }  // namespace corvane::evtsvc

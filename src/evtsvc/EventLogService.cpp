@@ -147,12 +147,15 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
     }
 
     DWORD used = 0;
+    // Reused from record to record: a read fills its buffer with many records.
+    std::vector<uint8_t> stored, record;
+    evt::Record decoded;
     while (count && number >= oldest && number <= newest) {
-      std::vector<uint8_t> record;
       try {
-        const std::vector<uint8_t> stored = access.file.RecordBytes(number);
+        access.file.RecordBytes(number, stored);
         if (stored.empty()) break;
-        record = AnsiRecord(evt::DecodeRecord(stored.data(), stored.size()));
+        evt::DecodeRecord(stored.data(), stored.size(), decoded);
+        AnsiRecord(decoded, record);
       } catch (const evt::CorruptLog&) {
         // The records before a damaged one are delivered; the next read reports the damage.
         if (used > 0) break;

@@ -28,6 +28,36 @@ TEST(RecordCodec, RoundTripKeepsEveryField) {
   }
 }
 
+// A reader reuses one Record for many records: nothing of a longer or fuller record before may
+// be left in a shorter or emptier one after it.
+TEST(RecordCodec, DecodingIntoAUsedRecordLeavesNothingOfTheOldOne) {
+  Record full = MakeRecord(1, 5);
+  full.sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  full.data = {1, 2, 3};
+  full.strings = {u"a longer first string", u"second", u"third"};
+  full.sourceName = u"A rather long source name";
+  Record empty = MakeRecord(2);
+  empty.sid.clear();
+  empty.data.clear();
+  empty.strings = {u"x"};
+  empty.sourceName = u"S";
+  empty.computerName = u"";
+
+  Record reused;
+  const auto fullBytes = EncodeRecord(full);
+  const auto emptyBytes = EncodeRecord(empty);
+  DecodeRecord(fullBytes.data(), fullBytes.size(), reused);
+  EXPECT_EQ(reused, full);
+  DecodeRecord(emptyBytes.data(), emptyBytes.size(), reused);
+  EXPECT_EQ(reused, empty);
+  empty.strings.clear();
+  const auto noStrings = EncodeRecord(empty);
+  DecodeRecord(noStrings.data(), noStrings.size(), reused);
+  EXPECT_EQ(reused, empty);
+  DecodeRecord(fullBytes.data(), fullBytes.size(), reused);
+  EXPECT_EQ(reused, full);
+}
+
 TEST(RecordCodec, LayoutFollowsTheSystem) {
   Record record = MakeRecord(2);  // no SID
   record.sourceName = u"Src";     // names end at 56 + 8 + 10 = 74, not on a DWORD

@@ -72,6 +72,8 @@ class LogFile {
   // record exists. The record's frame (lengths, signature, number) is checked; DecodeRecord
   // checks the rest.
   virtual std::vector<uint8_t> RecordBytes(uint32_t number) const = 0;
+  // The same into `bytes`, whose room is reused from one record to the next.
+  virtual void RecordBytes(uint32_t number, std::vector<uint8_t>& bytes) const = 0;
   // Appends a record (its number is assigned here; its closing number is 0, as the system
   // writes it) and returns its number. The file grows while below its maximum; after that the
   // oldest records are overwritten as the retention allows (0: always; kRetainForever: never;

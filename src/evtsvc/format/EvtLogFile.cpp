@@ -99,10 +99,15 @@ class LogFileImpl final : public LogFile {
   uint32_t OldestRecordNumber() const override { return view_.extent.oldest; }
 
   std::vector<uint8_t> RecordBytes(uint32_t number) const override {
-    const auto [offset, length] = Locate(number);
-    std::vector<uint8_t> bytes(length);
-    if (length != 0) ring_->Read(offset, bytes.data(), length);
+    std::vector<uint8_t> bytes;
+    RecordBytes(number, bytes);
     return bytes;
+  }
+
+  void RecordBytes(uint32_t number, std::vector<uint8_t>& bytes) const override {
+    const auto [offset, length] = Locate(number);
+    bytes.resize(length);
+    if (length != 0) ring_->Read(offset, bytes.data(), length);
   }
 
   uint32_t Append(Record record) override;

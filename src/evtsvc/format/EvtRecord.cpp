@@ -103,6 +103,12 @@ std::vector<uint8_t> EncodeRecord(const Record& record) {
 }
 
 Record DecodeRecord(const uint8_t* bytes, size_t size) {
+  Record record;
+  DecodeRecord(bytes, size, record);
+  return record;
+}
+
+void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
   if (size < kMinRecordSize) throw CorruptLog("event record too short");
   if (Load32(bytes + kLength) != size || Load32(bytes + size - 4) != size) {
     throw CorruptLog("event record lengths disagree");
@@ -112,7 +118,6 @@ Record DecodeRecord(const uint8_t* bytes, size_t size) {
   }
   const size_t end = size - 4;  // variable parts end before the trailing length
 
-  Record record;
   record.recordNumber = Load32(bytes + kNumber);
   record.timeGenerated = Load32(bytes + kTimeGenerated);
   record.timeWritten = Load32(bytes + kTimeWritten);
@@ -135,15 +140,17 @@ Record DecodeRecord(const uint8_t* bytes, size_t size) {
     return offset;
   };
 
+  record.sid.clear();
+  record.data.clear();
   const uint32_t sidLength = Load32(bytes + kSidLength);
   if (sidLength != 0) {
     const size_t at = part(kSidOffset, sidLength, "SID");
     record.sid.assign(bytes + at, bytes + at + sidLength);
   }
   const uint16_t numStrings = Load16(bytes + kNumStrings);
+  record.strings.resize(numStrings);
   if (numStrings != 0) {
     size_t at = part(kStringOffset, 0, "strings");
-    record.strings.resize(numStrings);
     for (auto& text : record.strings) at = GetText(bytes, at, end, text);
   }
   const uint32_t dataLength = Load32(bytes + kDataLength);
@@ -151,7 +158,6 @@ Record DecodeRecord(const uint8_t* bytes, size_t size) {
     const size_t at = part(kDataOffset, dataLength, "data");
     record.data.assign(bytes + at, bytes + at + dataLength);
   }
-  return record;
 }
 
 }  // namespace corvane::evt

@@ -40,5 +40,8 @@ std::vector<uint8_t> EncodeRecord(const Record& record);
 // Decodes one record's on-disk bytes, `size` being exactly its Length. Every offset and length
 // is checked against the record; a record that contradicts itself throws CorruptLog.
 Record DecodeRecord(const uint8_t* bytes, size_t size);
+// The same into `record`, whose texts and buffers are reused: a reader going through many
+// records then allocates only when one needs more room than those before it.
+void DecodeRecord(const uint8_t* bytes, size_t size, Record& record);
 
 }  // namespace corvane::evt
