@@ -121,13 +121,20 @@ void Ring::ReadLinear(uint64_t offset, uint8_t* buffer, size_t count) const {
     return;
   }
   if (offset < cachedOffset_ || offset + count > cachedOffset_ + cachedSize_) {
-    const size_t block = static_cast<size_t>(std::min<uint64_t>(kCacheBlock, fileSize_ - offset));
+    // A read before the cached block means a walk backwards (newest record first): the block
+    // then ends with this read, so that the records before it come from the cache too, rather
+    // than a whole block being read for each of them.
+    uint64_t start = offset;
+    if (cachedSize_ != 0 && offset < cachedOffset_) {
+      start = offset + count > kCacheBlock ? offset + count - kCacheBlock : 0;
+    }
+    const size_t block = static_cast<size_t>(std::min<uint64_t>(kCacheBlock, fileSize_ - start));
     cache_.resize(kCacheBlock);
     cachedSize_ = 0;
-    storage_.Read(offset, cache_.data(), block);
-    cachedOffset_ = offset;
+    storage_.Read(start, cache_.data(), block);
+    cachedOffset_ = start;
     cachedSize_ = block;
-    if (count > block) throw CorruptLog("read outside the log file");
+    if (offset + count > start + block) throw CorruptLog("read outside the log file");
   }
   std::memcpy(buffer, cache_.data() + (offset - cachedOffset_), count);
 }
