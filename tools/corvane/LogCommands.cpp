@@ -12,6 +12,7 @@
 #include "Options.h"
 #include "core/EventLog.h"
 #include "core/EventLogHandles.h"
+#include "framework/Component.h"
 #include "system/ErrorText.h"
 #include "system/NTCommon.h"
 
@@ -163,39 +164,65 @@ int Dump(const std::vector<std::string>& args) {
 int Watch(const std::vector<std::string>& args) {
   const Options options(args, {"log", "machine", "format"}, {});
   if (!options.Positional().empty()) throw UsageError("watch takes no arguments");
-  if (options.Has("file")) throw UsageError("watch follows a live log: give --log NAME");
-  const TLogSource source = SourceFrom(options);
+  const std::string logName = options.Get("log").value_or("");
+  if (logName.empty()) throw UsageError("watch follows a live log: give --log NAME");
+  const std::string machine = MachineArgument(options.Get("machine").value_or(""));
   const DumpFormat format = FormatFrom(options);
-  TEventLogHandle log = OpenSource(source);
-  TUniqueHandle changed(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  if (!changed) RaiseLastSystemError();
-  if (!EventLogApi.NotifyChangeEventLog(log.get(), changed.get())) RaiseLastSystemError();
+
+  // Opened as when restored from saved state, so that the component's wait thread runs and its
+  // OnChange reaches this thread.
+  TVEVivudAre component(nullptr);
+  {
+    TComponentReading reading(component);
+    component.SetMachineName(machine);
+    component.SetSourceName(logName);
+    component.SetActive(true);
+    reading.Complete();
+  }
+  if (!component.Active()) RaiseSystemError("the log could not be opened");
+  if (!component.GetMachineName().empty())
+    RaiseSystemError("only logs of this machine report their changes");
 
   // New records are those past the newest one seen; positions keep counting from the start.
-  uint32_t seen = RecordCount(log.get());
+  HANDLE log = component.Handle();
+  uint32_t seen = RecordCount(log);
   DWORD oldest = 0;
-  if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
+  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
   uint32_t next = oldest + seen;
-  std::fflush(stdout);
-  for (;;) {
-    if (WaitForSingleObject(changed.get(), INFINITE) != WAIT_OBJECT_0) RaiseLastSystemError();
-    const uint32_t count = RecordCount(log.get());
+  const auto printNew = [&] {
+    const uint32_t count = RecordCount(log);
     if (count == 0) {
       seen = 0;
       next = 0;
-      continue;
+      return;
     }
-    if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
+    if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
     if (next < oldest || next == 0) next = oldest;  // cleared or wrapped past what we saw
-    if (next >= oldest + count) continue;
-    TLogReader reader(log.get(), false, next);
+    if (next >= oldest + count) return;
+    TLogReader reader(log, false, next);
     reader.ForEach([&](const TRawRecord& raw) {
       Print(FormatRecord(ToDump(raw, seen++), format) + (format == DumpFormat::Text ? "" : "\n"));
       next = raw.RecordNumber + 1;
       return true;
     });
     std::fflush(stdout);
+  };
+  // The handler runs inside this thread's message dispatch: a failure ends the loop here.
+  component.SetOnChange([&](TPersistent*) {
+    try {
+      printNew();
+    } catch (const EOleSysError& e) {
+      std::fprintf(stderr, "corvane: %s\n", e.Message().c_str());
+      PostQuitMessage(1);
+    }
+  });
+  std::fflush(stdout);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
   }
+  return static_cast<int>(message.wParam);
 }
 
 }  // namespace corvane::cli
