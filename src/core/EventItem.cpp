@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 
 #include "core/RawRecord.h"
@@ -22,6 +24,76 @@ std::unique_ptr<uint8_t[]> CopyBytes(const void* buffer, int32_t length) {
 }
 
 }  // namespace
+
+// TPooledString
+
+struct TPooledString::TEntry {
+  std::string text;
+  size_t references = 0;  // guarded by the pool's mutex
+};
+
+namespace {
+
+struct TStringPool {
+  std::mutex lock;
+  // Keyed by views into the entries' own text, which stays put while the entry lives.
+  std::unordered_map<std::string_view, std::unique_ptr<TPooledString::TEntry>> entries;
+};
+
+TStringPool& StringPool() {
+  // Never destroyed: items held in static objects may still release their strings after the
+  // end of main, when a function-local static pool would already be gone.
+  static TStringPool* const pool = new TStringPool;
+  return *pool;
+}
+
+const std::string& EmptyString() {
+  static const std::string* const empty = new std::string;
+  return *empty;
+}
+
+}  // namespace
+
+TPooledString::TPooledString(std::string_view text) {
+  if (text.empty()) return;
+  TStringPool& pool = StringPool();
+  std::lock_guard<std::mutex> guard(pool.lock);
+  auto found = pool.entries.find(text);
+  if (found == pool.entries.end()) {
+    auto entry = std::make_unique<TEntry>();
+    entry->text.assign(text);
+    const std::string_view key = entry->text;
+    found = pool.entries.emplace(key, std::move(entry)).first;
+  }
+  entry_ = found->second.get();
+  ++entry_->references;
+}
+
+TPooledString::TPooledString(const TPooledString& other) : entry_(other.entry_) {
+  if (!entry_) return;
+  std::lock_guard<std::mutex> guard(StringPool().lock);
+  ++entry_->references;
+}
+
+TPooledString& TPooledString::operator=(const TPooledString& other) {
+  if (entry_ == other.entry_) return *this;
+  TPooledString copy(other);
+  Release();
+  std::swap(entry_, copy.entry_);
+  return *this;
+}
+
+TPooledString::~TPooledString() { Release(); }
+
+void TPooledString::Release() {
+  if (!entry_) return;
+  TStringPool& pool = StringPool();
+  std::lock_guard<std::mutex> guard(pool.lock);
+  if (--entry_->references == 0) pool.entries.erase(std::string_view(entry_->text));
+  entry_ = nullptr;
+}
+
+const std::string& TPooledString::Get() const { return entry_ ? entry_->text : EmptyString(); }
 
 // TByteList
 
@@ -65,6 +137,11 @@ void TByteList::Add(uint8_t value) {
 
 TEventItem::TEventItem(TNTPersistent* owner) : owner_(owner) {}
 
+TByteList& TEventItem::DataBytes() {
+  if (!dataBytes_) dataBytes_ = std::make_unique<TByteList>(*this);
+  return *dataBytes_;
+}
+
 const TClassInfo& TEventItem::StaticClassInfo() {
   static const TClassInfo info("TEventItem", &TPersistent::StaticClassInfo(), {});
   return info;
@@ -95,8 +172,8 @@ void TEventItem::Reset() {
   eventType_ = TEventType::Success;
   eventCategory_ = 0;
   strings_.Clear();
-  sourceName_.clear();
-  computerName_.clear();
+  sourceName_ = TPooledString();
+  computerName_ = TPooledString();
   SetData(nullptr, 0);
   SetSid(nullptr, 0);
 }
@@ -106,6 +183,8 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   const TRawRecord raw = DecodeRawRecord(record, available);
   auto data = CopyBytes(raw.Data.data(), static_cast<int32_t>(raw.Data.size()));
   auto sid = CopyBytes(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()));
+  TPooledString sourceName(raw.SourceName);
+  TPooledString computerName(raw.ComputerName);
   TStringList strings;
   for (std::string_view s : raw.Strings) strings.Add(std::string(s));
 
@@ -114,13 +193,15 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   timeWritten_ = RecordTimeToDateTime(raw.TimeWritten);
   eventId_ = raw.EventId;
   eventType_ = SystemToEventType(raw.EventType);
-  strings_.Assign(strings);
+  // Exactly as many slots as strings: a list grown one string at a time keeps up to twice that.
+  strings_.SetCapacity(strings.Count());
+  strings_.AddStrings(strings);
   eventCategory_ = raw.EventCategory;
-  sourceName_ = raw.SourceName;
-  computerName_ = raw.ComputerName;
+  sourceName_ = std::move(sourceName);
+  computerName_ = std::move(computerName);
   sid_ = std::move(sid);
   sidLength_ = static_cast<int32_t>(raw.Sid.size());
-  username_.clear();
+  username_ = TPooledString();
   AdoptData(std::move(data), static_cast<int32_t>(raw.Data.size()));
 }
 
@@ -141,7 +222,7 @@ void TEventItem::SetSid(const void* buffer, int32_t length) {
   sidLength_ = copy ? length : 0;
   sid_ = std::move(copy);
   // A name resolved for the previous SID (or "N/A" for none) would be wrong for the new one.
-  username_.clear();
+  username_ = TPooledString();
 }
 
 }  // namespace corvane

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/EventType.h"
 #include "framework/Persistent.h"
@@ -20,6 +22,37 @@ namespace corvane {
 
 class TEventItem;
 class TNTPersistent;
+
+// An immutable string shared through a process-wide pool. Source names, computer names and
+// account names repeat across thousands of cached records, so each item holds one pointer to a
+// pooled copy instead of a string of its own. The last holder removes the copy from the pool, so
+// names set by hand do not pile up. The pool is guarded by a mutex: items of different
+// components may live on different threads.
+class TPooledString {
+ public:
+  TPooledString() = default;
+  explicit TPooledString(std::string_view text);
+  TPooledString(const TPooledString& other);
+  TPooledString& operator=(const TPooledString& other);
+  TPooledString(TPooledString&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)) {}
+  TPooledString& operator=(TPooledString&& other) noexcept {
+    std::swap(entry_, other.entry_);
+    return *this;
+  }
+  ~TPooledString();
+
+  // The empty string for a default-constructed one.
+  const std::string& Get() const;
+  bool Empty() const { return !entry_; }
+
+  // One pooled copy; opaque outside EventItem.cpp.
+  struct TEntry;
+
+ private:
+  void Release();
+
+  TEntry* entry_ = nullptr;  // null for the empty string, which is never pooled
+};
 
 // Presents the owner's Data and DataLength as a list of bytes; stores nothing itself.
 class TByteList : public TPersistent {
@@ -93,10 +126,10 @@ class TEventItem : public TPersistent {
   void SetEventType(TEventType value) { eventType_ = value; }
   uint16_t EventCategory() const { return eventCategory_; }
   void SetEventCategory(uint16_t value) { eventCategory_ = value; }
-  const std::string& SourceName() const { return sourceName_; }
-  void SetSourceName(const std::string& value) { sourceName_ = value; }
-  const std::string& ComputerName() const { return computerName_; }
-  void SetComputerName(const std::string& value) { computerName_ = value; }
+  const std::string& SourceName() const { return sourceName_.Get(); }
+  void SetSourceName(const std::string& value) { sourceName_ = TPooledString(value); }
+  const std::string& ComputerName() const { return computerName_.Get(); }
+  void SetComputerName(const std::string& value) { computerName_ = TPooledString(value); }
   TStringList& Strings() { return strings_; }
   const TStringList& Strings() const { return strings_; }
 
@@ -106,29 +139,33 @@ class TEventItem : public TPersistent {
   int32_t DataLength() const { return dataLength_; }
   const uint8_t* Sid() const { return sid_.get(); }
   int32_t SidLength() const { return sidLength_; }
-  TByteList& DataBytes() { return dataBytes_; }
+  // Made on first use: most cached items are never asked for it.
+  TByteList& DataBytes();
 
  private:
   friend class TByteList;
   // Takes over `buffer` of `length` bytes (null and 0 for none) as the data.
   void AdoptData(std::unique_ptr<uint8_t[]> buffer, int32_t length);
 
+  // Ordered so that the small members share 8-byte slots: the component caches one item per
+  // record read, hundreds of thousands of them for a large log.
   TNTPersistent* owner_;
   int32_t number_ = 0;
+  uint32_t eventId_ = 0;
   double timeGenerated_ = 0;
   double timeWritten_ = 0;
-  uint32_t eventId_ = 0;
-  TEventType eventType_ = TEventType::Success;
   TStringList strings_;
-  std::string username_;
-  uint16_t eventCategory_ = 0;
-  std::string sourceName_;
-  std::string computerName_;
-  int32_t dataLength_ = 0;
+  TPooledString sourceName_;
+  TPooledString computerName_;
+  // Empty until resolved; then the name or "N/A".
+  TPooledString username_;
   std::unique_ptr<uint8_t[]> data_;
   std::unique_ptr<uint8_t[]> sid_;
+  int32_t dataLength_ = 0;
   int32_t sidLength_ = 0;
-  TByteList dataBytes_{*this};
+  uint16_t eventCategory_ = 0;
+  TEventType eventType_ = TEventType::Success;
+  std::unique_ptr<TByteList> dataBytes_;
 };
 
 }  // namespace corvane

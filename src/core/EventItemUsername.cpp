@@ -14,10 +14,10 @@ constexpr char kNoUser[] = "N/A";
 
 const std::string& TEventItem::Username() {
   if (sidLength_ <= 0) {
-    username_ = kNoUser;
-    return username_;
+    username_ = TPooledString(kNoUser);
+    return username_.Get();
   }
-  if (!username_.empty()) return username_;
+  if (!username_.Empty()) return username_.Get();
   std::string account;
   std::string domain;
   const std::string machine = owner_ ? owner_->GetMachineName() : std::string();
@@ -25,11 +25,11 @@ const std::string& TEventItem::Username() {
   // that claims more than it has is not handed over.
   if (SidFitsBuffer(sid_.get(), static_cast<size_t>(sidLength_)) &&
       LookupAccountBySid(machine, sid_.get(), account, domain)) {
-    username_ = domain + "\\" + account;
+    username_ = TPooledString(domain + "\\" + account);
   } else {
-    username_ = kNoUser;
+    username_ = TPooledString(kNoUser);
   }
-  return username_;
+  return username_.Get();
 }
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "framework/StringList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/ClassError.h"
 #include "framework/PropertyInfo.h"
@@ -62,6 +63,18 @@ void TStringList::Insert(int index, const std::string& value) {
 void TStringList::Delete(int index) {
   CheckIndex(index);
   items_.erase(items_.begin() + index);
+}
+
+void TStringList::SetCapacity(int capacity) {
+  if (capacity < Count()) {
+    RaiseClassError("List capacity out of bounds (" + std::to_string(capacity) + ")");
+  }
+  if (static_cast<size_t>(capacity) == items_.capacity()) return;
+  // reserve never shrinks: move the entries into a vector of exactly the asked size.
+  std::vector<std::string> resized;
+  resized.reserve(static_cast<size_t>(capacity));
+  std::move(items_.begin(), items_.end(), std::back_inserter(resized));
+  items_.swap(resized);
 }
 
 void TStringList::AddStrings(const TStringList& strings) {

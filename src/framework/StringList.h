@@ -41,6 +41,10 @@ class TStringList : public TPersistent {
   void Insert(int index, const std::string& value);
   void Delete(int index);
   void Clear() { items_.clear(); }
+  // Slots held for entries. SetCapacity holds exactly `capacity` and lets the rest go (a list
+  // filled once and then kept, many of them, should not carry spare slots); below Count it raises.
+  int Capacity() const { return static_cast<int>(items_.capacity()); }
+  void SetCapacity(int capacity);
   void AddStrings(const TStringList& strings);
 
   // Position of the first entry equal to `value` by the list's comparison, or -1.
