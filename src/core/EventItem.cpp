@@ -23,6 +23,17 @@ std::unique_ptr<uint8_t[]> CopyBytes(const void* buffer, int32_t length) {
   return copy;
 }
 
+// `length` bytes from `buffer` behind a header holding the length, or none for a length of 0 or
+// less.
+std::unique_ptr<uint8_t[]> CopySid(const void* buffer, int32_t length, size_t headerSize) {
+  if (length <= 0) return nullptr;
+  if (!buffer) RaiseClassError("No bytes given for a length of " + std::to_string(length));
+  auto copy = std::make_unique<uint8_t[]>(headerSize + static_cast<size_t>(length));
+  std::memcpy(copy.get(), &length, sizeof(length));
+  std::memcpy(copy.get() + headerSize, buffer, static_cast<size_t>(length));
+  return copy;
+}
+
 }  // namespace
 
 // TPooledString
@@ -137,6 +148,12 @@ void TByteList::Add(uint8_t value) {
 
 TEventItem::TEventItem(TNTPersistent* owner) : owner_(owner) {}
 
+int32_t TEventItem::SidLength() const {
+  int32_t length = 0;
+  if (sid_) std::memcpy(&length, sid_.get(), sizeof(length));
+  return length;
+}
+
 TByteList& TEventItem::DataBytes() {
   if (!dataBytes_) dataBytes_ = std::make_unique<TByteList>(*this);
   return *dataBytes_;
@@ -182,7 +199,7 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   // Decoded before anything changes, so that a refused record leaves the item intact.
   const TRawRecord raw = DecodeRawRecord(record, available);
   auto data = CopyBytes(raw.Data.data(), static_cast<int32_t>(raw.Data.size()));
-  auto sid = CopyBytes(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()));
+  auto sid = CopySid(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()), kSidHeaderSize);
   TPooledString sourceName(raw.SourceName);
   TPooledString computerName(raw.ComputerName);
   TStringList strings;
@@ -200,7 +217,6 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   sourceName_ = std::move(sourceName);
   computerName_ = std::move(computerName);
   sid_ = std::move(sid);
-  sidLength_ = static_cast<int32_t>(raw.Sid.size());
   username_ = TPooledString();
   AdoptData(std::move(data), static_cast<int32_t>(raw.Data.size()));
 }
@@ -218,9 +234,7 @@ void TEventItem::AdoptData(std::unique_ptr<uint8_t[]> buffer, int32_t length) {
 }
 
 void TEventItem::SetSid(const void* buffer, int32_t length) {
-  auto copy = CopyBytes(buffer, length);
-  sidLength_ = copy ? length : 0;
-  sid_ = std::move(copy);
+  sid_ = CopySid(buffer, length, kSidHeaderSize);
   // A name resolved for the previous SID (or "N/A" for none) would be wrong for the new one.
   username_ = TPooledString();
 }

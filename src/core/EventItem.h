@@ -137,8 +137,8 @@ class TEventItem : public TPersistent {
   const uint8_t* Data() const { return data_.get(); }
   uint8_t* Data() { return data_.get(); }
   int32_t DataLength() const { return dataLength_; }
-  const uint8_t* Sid() const { return sid_.get(); }
-  int32_t SidLength() const { return sidLength_; }
+  const uint8_t* Sid() const { return sid_ ? sid_.get() + kSidHeaderSize : nullptr; }
+  int32_t SidLength() const;
   // Made on first use: most cached items are never asked for it.
   TByteList& DataBytes();
 
@@ -160,9 +160,12 @@ class TEventItem : public TPersistent {
   // Empty until resolved; then the name or "N/A".
   TPooledString username_;
   std::unique_ptr<uint8_t[]> data_;
+  // The SID's length is stored in the first kSidHeaderSize bytes of its own block (which keeps
+  // the SID 8-byte aligned): most records have no SID, and the field it spares brings the item
+  // down a heap size class.
+  static constexpr size_t kSidHeaderSize = 8;
   std::unique_ptr<uint8_t[]> sid_;
   int32_t dataLength_ = 0;
-  int32_t sidLength_ = 0;
   uint16_t eventCategory_ = 0;
   TEventType eventType_ = TEventType::Success;
   std::unique_ptr<TByteList> dataBytes_;

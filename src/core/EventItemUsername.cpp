@@ -13,7 +13,7 @@ constexpr char kNoUser[] = "N/A";
 }  // namespace
 
 const std::string& TEventItem::Username() {
-  if (sidLength_ <= 0) {
+  if (!sid_) {
     username_ = TPooledString(kNoUser);
     return username_.Get();
   }
@@ -23,8 +23,8 @@ const std::string& TEventItem::Username() {
   const std::string machine = owner_ ? owner_->GetMachineName() : std::string();
   // The system reads as many bytes as the SID states for itself: a SID from a damaged record
   // that claims more than it has is not handed over.
-  if (SidFitsBuffer(sid_.get(), static_cast<size_t>(sidLength_)) &&
-      LookupAccountBySid(machine, sid_.get(), account, domain)) {
+  if (SidFitsBuffer(Sid(), static_cast<size_t>(SidLength())) &&
+      LookupAccountBySid(machine, Sid(), account, domain)) {
     username_ = TPooledString(domain + "\\" + account);
   } else {
     username_ = TPooledString(kNoUser);
