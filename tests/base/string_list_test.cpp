@@ -127,5 +127,16 @@ TEST(StringList, AssignCopiesStringsIntoTheTargetsOwnOrder) {
   EXPECT_EQ(target.Count(), 3);
 }
 
+TEST(StringList, CapacityHoldsExactlyWhatIsAskedButNeverLessThanTheEntries) {
+  TStringList list{"a", "b", "c"};
+  list.SetCapacity(10);
+  EXPECT_GE(list.Capacity(), 10);
+  list.SetCapacity(3);
+  EXPECT_EQ(list.Capacity(), 3);
+  EXPECT_EQ(list.Text(), "a\r\nb\r\nc\r\n") << "the entries stay";
+  EXPECT_THROW(list.SetCapacity(2), EOleSysError);
+  EXPECT_EQ(list.Count(), 3);
+}
+
 }  // namespace
 }  // namespace corvane

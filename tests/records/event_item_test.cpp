@@ -241,4 +241,35 @@ TEST(ByteList, IndexesOutsideTheDataAreRefused) {
 }
 
 }  // namespace
+TEST(PooledString, EqualTextsShareOneCopyThatOutlivesEveryHolderButTheLast) {
+  TPooledString first("CHENBIN-17299A5");
+  TPooledString second(std::string("CHENBIN-17299A5"));
+  EXPECT_EQ(&first.Get(), &second.Get()) << "one pooled copy";
+  TPooledString other("another computer");
+  EXPECT_NE(&first.Get(), &other.Get());
+  {
+    TPooledString copy = first;
+    first = TPooledString();
+    EXPECT_TRUE(first.Empty());
+    EXPECT_EQ(first.Get(), "");
+    EXPECT_EQ(copy.Get(), "CHENBIN-17299A5");
+  }
+  EXPECT_EQ(second.Get(), "CHENBIN-17299A5") << "still held by the last holder";
+  TPooledString moved = std::move(second);
+  EXPECT_EQ(moved.Get(), "CHENBIN-17299A5");
+  EXPECT_TRUE(TPooledString("").Empty()) << "the empty text is never pooled";
+}
+
+TEST(PooledString, ItemsKeepTheirNamesWhenOthersChangeTheirs) {
+  TEventItem a(nullptr), b(nullptr);
+  a.SetSourceName("Disk");
+  b.SetSourceName("Disk");
+  b.SetSourceName("Tcpip");
+  EXPECT_EQ(a.SourceName(), "Disk");
+  EXPECT_EQ(b.SourceName(), "Tcpip");
+  b.Assign(a);
+  a.SetSourceName("Other");
+  EXPECT_EQ(b.SourceName(), "Disk");
+}
+
 }  // namespace corvane
