@@ -153,6 +153,9 @@ void LogSharedState::Unsubscribe(const Lock&, HANDLE event) {
 }
 
 void LogSharedState::SignalSubscribers(const Lock& lock) {
+  // A subscriber woken here may ask for the record count at once, without the lock: the
+  // generation must already show the change it is told about, or it would read the old count.
+  CountChange(lock);
   Table& t = table();
   if (t.subscriberCount > Table::kCapacity) t.subscriberCount = Table::kCapacity;
   for (uint32_t i = t.subscriberCount; i-- > 0;) {
