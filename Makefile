@@ -22,9 +22,12 @@ $(NATIVE)/CMakeCache.txt: | deps
 	@CC=gcc CXX=g++ cmake -S . -B $(NATIVE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Debug \
 	  -DCORVANE_WERROR=$(WERROR) >/dev/null
 
+# Quiet: only what the compilers say reaches the terminal.
+QUIET := { grep -v -E '^\[ *[0-9]+%\] Built target' || true; }
+
 build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
-	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s
-	@cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s
+	@bash -o pipefail -c "cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
+	@bash -o pipefail -c "cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 
 test: build
 	@BUILD=$(BUILD) scripts/run-tests.sh
