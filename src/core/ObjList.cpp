@@ -76,24 +76,8 @@ void TObjectList::Clear() {
 }
 
 bool TObjectList::Find(const TPersistent& key, TObjectCompare compare, int& index) const {
-  int low = 0;
-  int high = Count() - 1;
-  bool found = false;
-  while (low <= high) {
-    const int middle = low + (high - low) / 2;
-    const int r = compare(list_[static_cast<size_t>(middle)].get(), key);
-    if (r < 0) {
-      low = middle + 1;
-    } else {
-      high = middle - 1;
-      if (r == 0) {
-        found = true;
-        if (duplicates_ != TDuplicates::Accept) low = middle;
-      }
-    }
-  }
-  index = low;
-  return found;
+  const auto compareAt = [&](int i) { return compare(list_[static_cast<size_t>(i)].get(), key); };
+  return BisectSorted(Count(), duplicates_, compareAt, index);
 }
 
 int TObjectList::AddSorted(std::unique_ptr<TPersistent> object, TObjectCompare compare) {

@@ -114,24 +114,8 @@ int TStringList::IndexOf(std::string_view value) const {
 }
 
 bool TStringList::Find(std::string_view value, int& index) const {
-  int low = 0;
-  int high = Count() - 1;
-  bool found = false;
-  while (low <= high) {
-    const int middle = low + (high - low) / 2;
-    const int r = CompareStrings(items_[static_cast<size_t>(middle)], value);
-    if (r < 0) {
-      low = middle + 1;
-    } else {
-      high = middle - 1;
-      if (r == 0) {
-        found = true;
-        if (duplicates_ != TDuplicates::Accept) low = middle;
-      }
-    }
-  }
-  index = low;
-  return found;
+  const auto compareAt = [&](int i) { return CompareStrings(items_[static_cast<size_t>(i)], value); };
+  return BisectSorted(Count(), duplicates_, compareAt, index);
 }
 
 void TStringList::Sort() {

@@ -1,5 +1,7 @@
 #include "ComponentTestSupport.h"
 
+#include "../common/FileTree.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,24 +26,7 @@ std::string WindowsPath(std::string path) {
 
 std::string BuildDir() { return WindowsPath(CORVANE_BINARY_DIR); }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
+using corvane::testing::RemoveTree;
 
 class ServiceTables : public ::testing::Environment {
  public:

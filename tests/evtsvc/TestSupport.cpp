@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "../common/FileTree.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -38,24 +40,7 @@ std::string TextAt(const uint8_t* record, DWORD offset, DWORD end) {
   return std::string(begin, static_cast<const char*>(zero));
 }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
+using corvane::testing::RemoveTree;
 
 }  // namespace
 
