@@ -9,6 +9,9 @@ else()
   set(CORVANE_PATH_PREFIX "")
 endif()
 
+# Where the server module is linked, with the type libraries it ships beside it.
+set(CORVANE_OUTPUT_DIR ${CMAKE_BINARY_DIR}/bin)
+
 get_filename_component(CORVANE_SHARED_DIR ${CMAKE_SOURCE_DIR}/../shared ABSOLUTE)
 
 if(NOT CORVANE_WINDOWS AND CORVANE_SANITIZE)
@@ -52,10 +55,11 @@ function(corvane_test)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
 endfunction()
 
-# corvane_typelib(OUTPUT file.tlb IDL file.idl [HEADER file.h] [INCLUDES dir ...])
-# Compiles a type library with widl against the IDL files that Wine ships.
+# corvane_typelib(OUTPUT file.tlb IDL file.idl [HEADER file.h] [INCLUDES dir ...] [DEPENDS file ...])
+# Compiles a type library with widl against the IDL files that Wine ships. INCLUDES are searched
+# for imported IDL files and for the libraries they name in importlib.
 function(corvane_typelib)
-  cmake_parse_arguments(L "" "OUTPUT;IDL;HEADER" "INCLUDES" ${ARGN})
+  cmake_parse_arguments(L "" "OUTPUT;IDL;HEADER" "INCLUDES;DEPENDS" ${ARGN})
   set(incs -I/usr/include/wine/wine/windows -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
   foreach(dir ${L_INCLUDES})
     list(APPEND incs -I${dir} -L${dir})
@@ -70,7 +74,7 @@ function(corvane_typelib)
     OUTPUT ${outputs}
     COMMAND ${CORVANE_WIDL} ${incs} -t -o ${L_OUTPUT} ${L_IDL}
     ${header_cmd}
-    DEPENDS ${L_IDL}
+    DEPENDS ${L_IDL} ${L_DEPENDS}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     VERBATIM)
 endfunction()

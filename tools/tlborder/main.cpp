@@ -1,0 +1,72 @@
+// tlborder IN.tlb OUT.tlb TYPE...: writes the library IN to OUT with the named types first, in the
+// order given. Run at build time under Wine, in a folder where the libraries IN imports are found.
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "MsftFixups.h"
+#include "TypeLibCopy.h"
+
+namespace {
+
+std::wstring Wide(const char* text) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (size <= 0) throw std::runtime_error("argument is not text of the ANSI code page");
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
+  wide.resize(static_cast<std::size_t>(size) - 1);
+  return wide;
+}
+
+std::vector<std::uint8_t> ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read the saved library");
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const char* path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write the corrected library");
+}
+
+void Run(int argc, char** argv) {
+  Microsoft::WRL::ComPtr<ITypeLib> source;
+  const HRESULT hr = LoadTypeLibEx(Wide(argv[1]).c_str(), REGKIND_NONE, &source);
+  if (FAILED(hr)) throw std::runtime_error("cannot load the input library");
+  std::vector<std::wstring> order;
+  for (int i = 3; i < argc; ++i) order.push_back(Wide(argv[i]));
+
+  const auto fixes = corvane::tlborder::CopyTypeLibrary(source.Get(), Wide(argv[2]), order);
+  std::vector<std::uint8_t> bytes = ReadFile(argv[2]);
+  corvane::tlborder::ApplyTypeEntryFixes(bytes, fixes);
+  WriteFile(argv[2], bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: tlborder IN.tlb OUT.tlb TYPE...\n");
+    return 2;
+  }
+  try {
+    Run(argc, argv);
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tlborder: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "tlborder: unexpected failure\n");
+  }
+  // A half-written library must not pass for a good one in the next build step.
+  DeleteFileA(argv[2]);
+  return 1;
+}
