@@ -9,18 +9,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "evtsvc/Owners.h"
+#include "TypeLibOwners.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace corvane::tlborder {
 namespace {
-
-struct BstrTraits {
-  static BSTR Invalid() noexcept { return nullptr; }
-  static void Close(BSTR text) noexcept { SysFreeString(text); }
-};
-using Bstr = evtsvc::UniqueResource<BSTR, BstrTraits>;
 
 void Check(HRESULT hr, const char* step) {
   if (FAILED(hr)) {
@@ -29,28 +23,6 @@ void Check(HRESULT hr, const char* step) {
     throw std::runtime_error(text);
   }
 }
-
-// A description that the type info hands out and must take back (TYPEATTR, FUNCDESC, VARDESC).
-template <typename T, void (STDMETHODCALLTYPE ITypeInfo::*Release)(T*)>
-class Described {
- public:
-  explicit Described(ITypeInfo* owner) : owner_(owner) {}
-  Described(const Described&) = delete;
-  Described& operator=(const Described&) = delete;
-  ~Described() {
-    if (value_) (owner_.Get()->*Release)(value_);
-  }
-  T** put() { return &value_; }
-  const T* operator->() const { return value_; }
-  const T& operator*() const { return *value_; }
-
- private:
-  ComPtr<ITypeInfo> owner_;
-  T* value_ = nullptr;
-};
-using TypeAttr = Described<TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
-using FuncDesc = Described<FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
-using VarDesc = Described<VARDESC, &ITypeInfo::ReleaseVarDesc>;
 
 struct Docs {
   Bstr Name;
