@@ -226,6 +226,8 @@ class Copier {
     if (got < wanted) throw std::runtime_error("a function has unnamed parameters");
     Check(into->SetFuncAndParamNames(i, names.data(), wanted), "SetFuncAndParamNames");
 
+    // Help is found by DISPID, so a property's read and write forms carry one text, as they do
+    // in our libraries.
     const Docs docs = Documentation(from, func->memid);
     if (docs.Help) Check(into->SetFuncDocString(i, docs.Help.get()), "SetFuncDocString");
     if (docs.Context) Check(into->SetFuncHelpContext(i, docs.Context), "SetFuncHelpContext");
