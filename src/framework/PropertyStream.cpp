@@ -38,6 +38,11 @@ uint32_t Crc32(std::span<const uint8_t> bytes) {
   return c ^ 0xFFFFFFFFu;
 }
 
+uint32_t Little32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
 // The properties a saved state holds: what can be set back (a value with both accessors, or an
 // object reached through its reader) and is meant to be stored. Events are never saved.
 bool Saveable(const TPropInfo& prop) {
@@ -129,11 +134,7 @@ class Reader {
     const uint8_t* p = Take(2, what);
     return static_cast<uint16_t>(p[0] | p[1] << 8);
   }
-  uint32_t U32(const char* what) {
-    const uint8_t* p = Take(4, what);
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-  }
+  uint32_t U32(const char* what) { return Little32(Take(4, what)); }
   std::string_view Name(const char* what) {
     const uint16_t size = U16(what);
     return AsText(Take(size, what), size);
@@ -210,11 +211,6 @@ void Apply(TPersistent& object, const std::vector<TSavedEntry>& entries) {
   }
 }
 
-uint32_t ReadHeaderU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 }  // namespace
 
 std::vector<uint8_t> WritePropertyStream(TComponent& component) {
@@ -250,7 +246,7 @@ size_t PropertyStreamSize(std::span<const uint8_t> header) {
            std::to_string(kPropertyStreamVersion));
   }
   if (header[6] != 0 || header[7] != 0) Refuse("the header's reserved field is not 0");
-  const uint32_t payload = ReadHeaderU32(header.data() + 8);
+  const uint32_t payload = Little32(header.data() + 8);
   if (payload > kMaxPropertyStreamPayload) {
     Refuse("the header announces " + std::to_string(payload) + " bytes, more than " +
            std::to_string(kMaxPropertyStreamPayload));
@@ -265,7 +261,7 @@ void ReadPropertyStream(TComponent& component, std::span<const uint8_t> bytes) {
            std::to_string(bytes.size()));
   }
   const std::span<const uint8_t> body = bytes.subspan(kPropertyStreamHeaderSize);
-  if (Crc32(body) != ReadHeaderU32(bytes.data() + 12)) Refuse("the checksum does not match");
+  if (Crc32(body) != Little32(bytes.data() + 12)) Refuse("the checksum does not match");
 
   Reader reader(body);
   const std::string className(reader.Name("the class name"));
