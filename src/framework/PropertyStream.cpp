@@ -97,6 +97,9 @@ void Writer::Object(TPersistent& object, const TClassInfo& info, int depth) {
   for (const TPropInfo* prop : info.Properties()) {
     if (Saveable(*prop)) saved.push_back(prop);
   }
+  if (saved.size() > std::numeric_limits<uint16_t>::max()) {
+    RaiseClassError("Class " + info.Name() + " publishes too many properties to save");
+  }
   U16(static_cast<uint16_t>(saved.size()));
   for (const TPropInfo* prop : saved) {
     Name(prop->Name);
