@@ -1,6 +1,7 @@
 // The common base of the library's components: the target machine with its credentials, the
-// connection to that machine's "\IPC$" share, and the network queries that scripts reach
-// through the control (servers, domain controllers, groups, users, well-known accounts).
+// connection to that machine's "\IPC$" share, the network queries that scripts reach through
+// the control (servers, domain controllers, groups, users, well-known accounts), and the small
+// face a container shows for the component, in a window of its own while a container shows it.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +12,10 @@
 #include <string>
 
 #include "framework/Component.h"
+#include "framework/ParkingWindow.h"
 #include "framework/PropertyInfo.h"
 #include "framework/StringList.h"
+#include "framework/WinHandle.h"
 
 namespace corvane {
 
@@ -34,6 +37,9 @@ constexpr TAccountKinds ServerTrust = 0x10;
 // (0x4 and everything from 0x40 up) are dropped.
 uint32_t AccountKindsToFilter(TAccountKinds kinds);
 TAccountKinds FilterToAccountKinds(uint32_t filter);
+
+// The component's face is always this many pixels wide and high.
+constexpr int kFaceSize = 28;
 
 // What GetAccounts lists.
 namespace AccountList {
@@ -89,7 +95,7 @@ class TNTPersistent : public TComponent {
  public:
   explicit TNTPersistent(TComponent* owner);
   // Leaves an established connection in place.
-  ~TNTPersistent() override = default;
+  ~TNTPersistent() override;
 
   const TClassInfo& ClassInfo() const override;
   static const TClassInfo& StaticClassInfo();
@@ -142,14 +148,52 @@ class TNTPersistent : public TComponent {
   // normal and interdomain-trust users, then the well-known accounts named by this computer.
   std::unique_ptr<TStringList> GetAccounts(const std::string& server, uint32_t kinds) const;
 
+  // The face. Position within the parent window; the size is always kFaceSize square.
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Keeps `left` and `top` (moving the window, if there is one); width and height become
+  // kFaceSize whatever is asked.
+  virtual void SetBounds(int left, int top, int width, int height);
+  // Draws the face with its top-left corner at `origin` of `dc`: the picture inside a raised
+  // frame (white top and left edges, button-shadow right and bottom ones).
+  virtual void Paint(HDC dc, POINT origin);
+  // The picture: the bitmap resource of this module named by the class name in capitals,
+  // loaded on first use (the class is complete by then). Null when the module has none; the
+  // face is then drawn as the frame alone.
+  HBITMAP Bitmap();
+
+  // The component's window; null until a container shows the component or it could be parked.
+  HWND WindowHandle() const { return window_.get(); }
+  // Places the window in `parent` (made on first need, at Left and Top) for a container that
+  // shows the component. A null parent parks it in this thread's hidden parking window; where
+  // none can be made (no display) the window is destroyed and the component goes on without
+  // one. Raises the system's error when a window for a real parent cannot be made.
+  void ParentTo(HWND parent);
+  // Draws the face anew in the window, if there is one, before returning.
+  void Repaint();
+
  protected:
   // After reading saved state: connect once with the streamed name and credentials.
   void Loaded() override;
 
  private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept;
+
   std::string machineName_;
   std::unique_ptr<TLogonAs> logonAs_;
   IOwnerControl* ownerControl_ = nullptr;
+  TGdiObject<HBITMAP> bitmap_;
+  bool bitmapLoaded_ = false;
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = kFaceSize;
+  int height_ = kFaceSize;
+  // Declared before the window, so that a parked window goes before the window it sits in.
+  std::shared_ptr<TParkingWindow> parking_;
+  TWindowOwner window_;
 };
 
 }  // namespace corvane

@@ -1,0 +1,32 @@
+// A window class of this module: registered on first use, unregistered when the module unloads.
+// Each kind of window of ours keeps one as a function-local static.
+#pragma once
+
+#include <windows.h>
+
+namespace corvane {
+
+// The module (DLL or program) this code was linked into, whose resources and window classes
+// are ours.
+HINSTANCE ThisModule();
+
+class TWindowClass {
+ public:
+  TWindowClass(const char* name, WNDPROC proc, HBRUSH background = nullptr);
+  ~TWindowClass();
+  TWindowClass(const TWindowClass&) = delete;
+  TWindowClass& operator=(const TWindowClass&) = delete;
+
+  // Raises the registration's failure, if it failed.
+  void Require() const;
+  const char* Name() const { return name_; }
+  HINSTANCE Instance() const { return instance_; }
+
+ private:
+  const char* name_;
+  HINSTANCE instance_;
+  bool registered_ = false;
+  DWORD error_ = 0;
+};
+
+}  // namespace corvane
