@@ -109,6 +109,8 @@ TEST_F(ComObjectTest, EveryInterfaceLeadsToOneIdentityAndCountsOnOneCounter) {
   EXPECT_EQ(dual->QueryInterface(__uuidof(IGadget), &none), E_NOINTERFACE);
   EXPECT_EQ(none, nullptr);
   EXPECT_EQ(dual->QueryInterface(IID_IPersist, &none), E_NOINTERFACE);
+  // Interfaces derived from others answer their bases too.
+  EXPECT_TRUE((ComObject<struct TPersisting, IPersistStreamInit>::Answers(IID_IPersist)));
   EXPECT_EQ(RefCount(widget->Identity()), 6u);
 }
 
@@ -214,12 +216,11 @@ TEST_F(ComObjectTest, ScriptsSeeTheRecordAsTheirException) {
   UniqueVariant result;
   EXCEPINFO exception{};
   EXPECT_EQ(Call(widget.get(), 3, DISPATCH_METHOD, &argument, 1, result.put(), &exception), DISP_E_EXCEPTION);
+  const UniqueBstr description(exception.bstrDescription), source(exception.bstrSource),
+      helpFile(exception.bstrHelpFile);
   EXPECT_EQ(exception.scode, static_cast<HRESULT>(0x80041234));
-  EXPECT_STREQ(exception.bstrDescription, L"Widget failed");
-  EXPECT_STREQ(exception.bstrSource, L"Test.Widget");
-  UniqueBstr(exception.bstrDescription).reset();
-  UniqueBstr(exception.bstrSource).reset();
-  UniqueBstr(exception.bstrHelpFile).reset();
+  EXPECT_STREQ(description.get(), L"Widget failed");
+  EXPECT_STREQ(source.get(), L"Test.Widget");
 }
 
 TEST_F(ComObjectTest, RunningOutOfMemoryGivesOutOfMemory) {
@@ -235,6 +236,7 @@ TEST_F(ComObjectTest, TypeInformationComesFromTheRegisteredLibrary) {
   } catch (const EOleSysError& error) {
     EXPECT_EQ(error.ErrorCode(), TYPE_E_LIBNOTREGISTERED);
   }
+  EXPECT_TRUE(ModuleLock::CanUnload()) << "a construction that failed still counts";
 
   ASSERT_EQ(RegisterTypeLib(library_.get(), const_cast<LPOLESTR>(COM_TEST_TLB), nullptr), S_OK);
   ComPtr<IDispatch> widget = Make<TWidget>(libid).query<IDispatch>();
