@@ -56,12 +56,13 @@ void Free(I** out) noexcept {
   if (I* held = std::exchange(*out, nullptr)) held->Release();
 }
 template <typename T>
-  requires std::is_arithmetic_v<T>
+concept Scalar = std::is_arithmetic_v<T> || std::is_enum_v<T>;
+
+template <Scalar T>
 void Clear(T* out) noexcept {
   *out = T{};
 }
-template <typename T>
-  requires std::is_arithmetic_v<T>
+template <Scalar T>
 void Free(T* out) noexcept {
   *out = T{};
 }
