@@ -1,0 +1,25 @@
+// Type information of the dual interfaces that objects answer IDispatch from. A dual's type
+// information is always kept from its interface side: calls through the dispatch side would come
+// back into IDispatch::Invoke.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "framework/com/ComPtr.h"
+
+namespace corvane {
+
+// The interface `iid` of the library registered under `libid`, version 1.0, locale 0. Loaded once
+// per (library, interface) for the process; a failed lookup raises EOleSysError with its HRESULT.
+ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid);
+// The interface `iid` of an already loaded library (an embedded one, or a test's).
+ComPtr<ITypeInfo> TypeInfoOf(ITypeLib& library, const IID& iid);
+// The interface side of `info` when it is the dispatch side of a dual, else `info` itself.
+ComPtr<ITypeInfo> InterfaceSide(ComPtr<ITypeInfo> info);
+
+// Drops the cached type information, for the module's unloading (the cache is never destroyed
+// at process exit, when the automation library may already be gone).
+void ReleaseCachedTypeInfos() noexcept;
+
+}  // namespace corvane
