@@ -41,6 +41,7 @@ fuzz: deps
 	@BUILD=$(BUILD) scripts/fuzz-records.sh $(FUZZ_SECONDS)
 	@BUILD=$(BUILD) scripts/fuzz-network.sh $(FUZZ_SECONDS)
 	@BUILD=$(BUILD) scripts/fuzz-stream.sh $(FUZZ_SECONDS)
+	@BUILD=$(BUILD) scripts/fuzz-messages.sh $(FUZZ_SECONDS)
 
 bench: build
 	@BUILD=$(BUILD) scripts/bench.sh

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "core/EventLog.h"
+#include "core/MessageTable.h"
+#include "framework/OleSysError.h"
 #include "framework/StringList.h"
 #include "system/BrowsReg.h"
 #include "system/ErrorText.h"
@@ -81,9 +83,59 @@ std::string ExpandSystemRoot(std::string path) {
   return std::string(directory.data(), length) + path;
 }
 
+namespace {
+
+// True when every byte of [begin, begin + size) is mapped readable: a damaged resource
+// directory can place a resource beyond the module's own mapping.
+bool Readable(const void* begin, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(begin);
+  const uint8_t* const end = p + size;
+  while (p < end) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(p, &region, sizeof region) == 0 || region.State != MEM_COMMIT ||
+        (region.Protect & (PAGE_NOACCESS | PAGE_GUARD)) != 0)
+      return false;
+    p = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
+// Every language's message table of the module must pass the check, since the formatter may
+// choose any of them.
+BOOL CALLBACK CheckTableLanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language,
+                                 LONG_PTR sound) noexcept {
+  bool& result = *reinterpret_cast<bool*>(sound);
+  const HRSRC resource = FindResourceExA(module, type, name, language);
+  const HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const void* table = loaded ? LockResource(loaded) : nullptr;
+  const DWORD size = resource ? SizeofResource(module, resource) : 0;
+  try {
+    if (!table || !Readable(table, size)) throw EOleSysError("unreadable", kSystemErrorCode);
+    CheckMessageTable(table, size);
+  } catch (const EOleSysError&) {
+    result = false;
+  }
+  return result;
+}
+
+bool MessageTablesSound(HMODULE module) {
+  bool sound = true;
+  EnumResourceLanguagesA(module, RT_MESSAGETABLE, MAKEINTRESOURCEA(1), CheckTableLanguage,
+                         reinterpret_cast<LONG_PTR>(&sound));
+  return sound;
+}
+
+}  // namespace
+
 TMessageModule::TMessageModule(const std::string& path)
     : module_(path.empty() ? nullptr
-                           : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+                           : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+  // A module whose table cannot be trusted is as good as one without the message.
+  if (module_ && !MessageTablesSound(module_)) {
+    FreeLibrary(module_);
+    module_ = nullptr;
+  }
+}
 
 TMessageModule::~TMessageModule() {
   if (module_) FreeLibrary(module_);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <mutex>
 
 #include "core/SidStore.h"
 #include "system/NTCommon.h"
@@ -17,6 +18,11 @@ constexpr DWORD kNameBufferSize = 128;
 
 // S-1-5-18: revision 1, one sub-authority, authority 5 (NT, big-endian), sub-authority 18.
 BYTE kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+
+// The cache is the process's, and any thread that reads a record's user name comes here (a host
+// may run one control per apartment on threads of its own). Held only around the cache, never
+// across the lookup itself, which may wait on the network.
+std::mutex cacheLock;
 
 std::string FromBuffer(const char* buffer) {
   return std::string(buffer, strnlen(buffer, kNameBufferSize));
@@ -39,10 +45,13 @@ bool LookupAccountBySid(const std::string& machineName, const void* sid, std::st
   if (length == 0 || length > SECURITY_MAX_SID_SIZE) return false;
 
   TSidStore& store = GlobalSidStore();
-  const int index = store.IndexOf(sid, static_cast<int32_t>(length));
-  if (index >= 0) {
-    store.GetNames(index, accountName, domainName);
-    return true;
+  {
+    std::lock_guard lock(cacheLock);
+    const int index = store.IndexOf(sid, static_cast<int32_t>(length));
+    if (index >= 0) {
+      store.GetNames(index, accountName, domainName);
+      return true;
+    }
   }
 
   char account[kNameBufferSize] = {};
@@ -58,7 +67,12 @@ bool LookupAccountBySid(const std::string& machineName, const void* sid, std::st
   std::string foundDomain = FromBuffer(domain);
   if (EventLogApi.EqualSid(psid, kLocalSystemSid)) foundDomain.clear();
 
-  store.Add(sid, static_cast<int32_t>(length), foundAccount, foundDomain);
+  {
+    // Another thread may have named the same SID meanwhile: one entry per SID.
+    std::lock_guard lock(cacheLock);
+    if (store.IndexOf(sid, static_cast<int32_t>(length)) < 0)
+      store.Add(sid, static_cast<int32_t>(length), foundAccount, foundDomain);
+  }
   accountName = std::move(foundAccount);
   domainName = std::move(foundDomain);
   return true;

@@ -1,6 +1,6 @@
 // The process-wide cache of account names resolved from security identifiers (SIDs). SIDs are
 // handled as byte buffers with an explicit length, ordered by length first, then bytewise as
-// unsigned values. Used only from the thread that owns the components; it has no lock.
+// unsigned values. Has no lock of its own: the account lookup serialises the one shared store.
 #pragma once
 
 #include <cstdint>

@@ -108,7 +108,11 @@ void EnsureStandardLogs(const Machine& machine) {
 
 UniqueKey OpenLogKey(const Machine& machine, const std::wstring& log) {
   if (!IsKeyName(log)) return {};
-  return machine.OpenKey(std::wstring(kLogsKey) + L"\\" + log, KEY_READ, false);
+  UniqueKey key = machine.OpenKey(std::wstring(kLogsKey) + L"\\" + log, KEY_READ, false);
+  // A service keeps its own settings in "Parameters" beside the logs: a key that names no log
+  // file there is no log, and gets none.
+  if (key && SameName(log, L"Parameters") && !HasValue(key.get(), L"File")) return {};
+  return key;
 }
 
 LogConfig ConfigOf(const Machine& machine, const std::wstring& log) {

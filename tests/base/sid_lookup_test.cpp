@@ -2,8 +2,10 @@
 // failures asked again; and the well-known accounts listed by the component base.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/SidLookup.h"
@@ -132,6 +134,45 @@ TEST_F(SidLookup, WellKnownAccountsAreNamedOnThisComputerOnceAndListedByName) {
   list = component.GetAccounts("", AccountList::WellKnown);
   EXPECT_EQ(list->Count(), 5);
   EXPECT_EQ(accounts.machines.size(), 11u - 6u);
+}
+
+// Names each domain user SID "user<rid>"; safe from any thread, and slow enough that two
+// threads asking for the same SID overlap.
+BOOL WINAPI NameByRid(LPCSTR, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
+                      LPDWORD domainSize, PSID_NAME_USE use) {
+  Sleep(1);
+  const std::string account = "user" + std::to_string(static_cast<const uint8_t*>(sid)[12]);
+  lstrcpynA(name, account.c_str(), static_cast<int>(*nameSize));
+  lstrcpynA(domain, "CORP", static_cast<int>(*domainSize));
+  *use = SidTypeUser;
+  return TRUE;
+}
+
+// Two apartments, each on a thread of its own, name the same accounts at once: every answer is
+// right and the shared cache holds each SID once.
+TEST_F(SidLookup, TwoThreadsShareTheCacheSafely) {
+  ScopedEntry<decltype(&::LookupAccountSidA)> byRid(EventLogApi.LookupAccountSidA, &NameByRid);
+  constexpr int kUsers = 100;
+  std::atomic<int> wrong{0};
+  std::atomic<int> waiting{2};
+  const auto work = [&] {
+    for (--waiting; waiting > 0;) {
+    }
+    for (int round = 0; round < 2; ++round) {
+      for (int rid = 0; rid < kUsers; ++rid) {
+        std::string account, domain;
+        const Bytes user = DomainUser(static_cast<uint8_t>(rid));
+        if (!LookupAccountBySid("", user.data(), account, domain) ||
+            account != "user" + std::to_string(rid) || domain != "CORP")
+          ++wrong;
+      }
+    }
+  };
+  std::thread other(work);
+  work();
+  other.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(GlobalSidStore().Count(), kUsers);
 }
 
 TEST(SidLookupOnWine, WellKnownAccountsResolveThroughTheRealSecurityService) {

@@ -4,6 +4,7 @@ import io
 import json
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -20,6 +21,8 @@ SOURCE = "CorvaneCliSource"
 KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog" + "\\" + LOG
 ENV = dict(os.environ, BUILD=os.path.relpath(BUILD, ROOT) if BUILD.startswith(ROOT) else BUILD)
 ENV.pop("CORVANE_PROGRESS", None)
+# The tests fix their locale (code page 1252 unless a test asks for another), whatever the caller's.
+ENV["CORVANE_LOCALE"] = "en_US.UTF-8"
 
 
 def corvane(*args, locale=None, check=True):
@@ -44,7 +47,8 @@ def windows_path(path):
 def setUpModule():
     os.makedirs(WORK, exist_ok=True)
     for name in os.listdir(WORK):
-        os.remove(os.path.join(WORK, name))
+        path = os.path.join(WORK, name)
+        shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
     wine("reg", "add", KEY, "/v", "File", "/t", "REG_EXPAND_SZ", "/d",
          windows_path(os.path.join(WORK, "clitest.evt")), "/f")
     wine("reg", "add", KEY + "\\" + SOURCE, "/f")
@@ -87,6 +91,15 @@ class SampleLog(unittest.TestCase):
             self.assertEqual(json.loads(row[10]), ref["strings"])
             self.assertEqual(row[11], ref["data"])
 
+    def test_the_callers_utf8_locale_is_used_without_corvane_locale(self):
+        env = {k: v for k, v in ENV.items() if k not in ("CORVANE_LOCALE", "LC_ALL", "LC_CTYPE")}
+        env["LANG"] = "zh_CN.UTF-8"
+        args = [CORVANE, "dump", "--format", "jsonl", "--file", SAMPLE]
+        callers = subprocess.run(args, env=env, capture_output=True, timeout=300).stdout
+        chinese = corvane(*args[1:], locale="zh_CN.UTF-8").stdout
+        self.assertNotEqual(corvane(*args[1:]).stdout, chinese, "the sample holds text 1252 lacks")
+        self.assertEqual(callers, chinese)
+
     def test_text_names_the_type_and_source(self):
         out = corvane("dump", "--newest", "1", "--file", SAMPLE).stdout.decode()
         self.assertRegex(out, r"^#120  record 121  2020-04-30T06:51:16Z  information  ESENT")
@@ -96,10 +109,17 @@ class Errors(unittest.TestCase):
     def test_usage_errors_exit_2(self):
         for args in (["dump"], ["dump", "--log", "A", "--file", "B"], ["frobnicate"],
                      ["dump", "--file", SAMPLE, "--format", "xml"], ["write"],
-                     ["count", "--file", SAMPLE, "--bogus"], ["write", "--source", "S", "--data", "1"]):
+                     ["count", "--file", SAMPLE, "--bogus"], ["write", "--source", "S", "--data", "1"],
+                     ["backup", "--log", LOG, ""], ["clear", "--log", LOG, "--backup", ""]):
             result = corvane(*args, check=False)
             self.assertEqual(result.returncode, 2, args)
             self.assertTrue(result.stderr.startswith(b"corvane: "), result.stderr)
+
+    def test_a_command_line_too_long_for_windows_is_refused_by_the_wrapper(self):
+        result = corvane("write", "--source", SOURCE, "--no-user", "a" * 33000, check=False)
+        self.assertEqual(result.returncode, 2)
+        self.assertRegex(result.stderr.decode(), r"^corvane: the command line has \d+ characters, more than "
+                                                 r"the 32767 a Windows program accepts\n$")
 
     def test_failures_exit_1_with_one_line(self):
         result = corvane("count", "--file", "/nonexistent/none.evt", check=False)
@@ -108,6 +128,56 @@ class Errors(unittest.TestCase):
         result = corvane("count", "--log", "System", "--machine", "NOSUCHHOST", check=False)
         self.assertEqual(result.returncode, 1)
         self.assertIn(b"1722", result.stderr)
+
+
+    def test_text_the_code_page_cannot_hold_is_refused_naming_the_argument(self):
+        before = corvane("count", "--log", "Application").stdout
+        result = corvane("write", "--source", "事件源", "--no-user", "x", check=False)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stderr.decode("utf-8").rstrip(),
+                         'corvane: argument 3 ("事件源") has characters that code page 1252 cannot hold')
+        self.assertEqual(corvane("count", "--log", "Application").stdout, before)
+
+    def test_a_damaged_message_module_gives_the_replacement_text(self):
+        # The test module with its third message block pointing a megabyte past its table.
+        messages = os.path.join(BUILD, "win", "tests", "messages")
+        with open(os.path.join(messages, "testmsg_mc", "testmsg_MSG00409.bin"), "rb") as f:
+            table = f.read()
+        with open(os.path.join(messages, "testmsg.dll"), "rb") as f:
+            module = bytearray(f.read())
+        at = module.find(table)
+        self.assertGreater(at, 0)
+        module[at + 4 + 2 * 12 + 8:at + 4 + 2 * 12 + 12] = (0x00100000).to_bytes(4, "little")
+        damaged = os.path.join(WORK, "damaged.dll")
+        with open(damaged, "wb") as f:
+            f.write(module)
+        source = "CorvaneDamagedModule"
+        wine("reg", "add", KEY + "\\" + source, "/v", "EventMessageFile", "/d", windows_path(damaged), "/f")
+        try:
+            corvane("write", "--source", source, "--id", str(0xC0000002), "--no-user", "kept")
+            result = corvane("dump", "--log", LOG, "--newest", "1", "--messages", "--format", "jsonl",
+                             check=False)
+        finally:
+            wine("reg", "delete", KEY + "\\" + source, "/f")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        record = json.loads(result.stdout)
+        self.assertEqual(record["message"], "The description for Event ID ( 2 ) in Source ( %s ) could "
+                         "not be found. It contains the following insertion string(s): .\r\nkept" % source)
+
+    def test_a_broken_simulated_machine_is_named_and_hides_no_other(self):
+        network = os.path.join(WORK, "network")
+        for machine in ("GOOD", "EMPTY"):
+            os.makedirs(os.path.join(network, machine), exist_ok=True)
+        with open(os.path.join(network, "GOOD", "accounts.txt"), "w") as f:
+            f.write("sid S-1-5-21-5\nrole server\n")
+        env = dict(ENV, CORVANE_NETWORK=network)  # a Linux path
+        good = subprocess.run([CORVANE, "count", "--log", "Application", "--machine", "GOOD"], env=env,
+                              capture_output=True, timeout=300)
+        self.assertEqual((good.returncode, good.stdout.strip()), (0, b"0"), good.stderr)
+        empty = subprocess.run([CORVANE, "count", "--log", "Application", "--machine", "EMPTY"], env=env,
+                               capture_output=True, timeout=300)
+        self.assertEqual(empty.returncode, 1)
+        self.assertRegex(empty.stderr.decode(), r"EMPTY.accounts\.txt")
 
 
 class WritingAndClearing(unittest.TestCase):
@@ -142,8 +212,25 @@ class WritingAndClearing(unittest.TestCase):
         self.assertEqual(corvane("count", "--log", LOG).stdout.strip(), b"0")
         self.assertEqual(corvane("count", "--file", cleared).stdout.strip(), b"4")
 
+    def test_a_log_name_not_registered_is_refused_and_nothing_is_touched(self):
+        corvane("write", "--source", SOURCE, "--no-user", "kept")
+        before = corvane("count", "--log", LOG).stdout
+        backup = os.path.join(WORK, "refused.evt")
+        for args in (["clear", "--log", "Sytem"], ["count", "--log", "Sytem"],
+                     ["dump", "--log", "Parameters"], ["backup", "--log", "Sytem", backup],
+                     ["watch", "--log", "sytem"], ["clear", "--log", LOG + "\\" + SOURCE]):
+            result = corvane(*args, check=False)
+            self.assertEqual(result.returncode, 1, args)
+            self.assertEqual(result.stderr.decode().rstrip(),
+                             "corvane: no event log named %s on this machine" % args[2])
+            self.assertEqual(result.stdout, b"")
+        self.assertFalse(os.path.exists(backup))
+        self.assertEqual(corvane("count", "--log", LOG.lower()).stdout, before)
+        self.assertEqual(corvane("count", "--log", "security").returncode, 0)
+
     def test_logs_lists_logs_then_sources(self):
         names = corvane("logs").stdout.decode().splitlines()
+        self.assertNotIn("Parameters", names, "the service's own settings are no log")
         self.assertIn(LOG, names)
         self.assertIn(SOURCE, names)
         self.assertLess(names.index(LOG), names.index(SOURCE))
@@ -159,18 +246,29 @@ class WritingAndClearing(unittest.TestCase):
             corvane("write", "--source", SOURCE, "--no-user", "watched one")
             corvane("write", "--source", SOURCE, "--no-user", "watched two")
             seen = b""
-            deadline = time.time() + 30
             os.set_blocking(watcher.stdout.fileno(), False)
-            while time.time() < deadline and seen.count(b"watched") < 2:
-                chunk = watcher.stdout.read()
-                if chunk:
-                    seen += chunk
-                time.sleep(0.2)
+
+            def wait_for(count):
+                nonlocal seen
+                deadline = time.time() + 30
+                while time.time() < deadline and seen.count(b"watched") < count:
+                    chunk = watcher.stdout.read()
+                    if chunk:
+                        seen += chunk
+                    time.sleep(0.2)
+            wait_for(2)
+            # A clear does not end the watch: what is written after it follows.
+            corvane("clear", "--log", LOG)
+            corvane("write", "--source", SOURCE, "--no-user", "watched three")
+            wait_for(3)
+            self.assertIsNone(watcher.poll(), watcher.stderr.read() if watcher.poll() else "")
         finally:
             os.killpg(watcher.pid, signal.SIGTERM)
             watcher.wait(timeout=30)
         lines = [json.loads(l) for l in seen.splitlines()]
-        self.assertEqual([l["strings"] for l in lines], [["watched one"], ["watched two"]])
+        self.assertEqual([l["strings"] for l in lines],
+                         [["watched one"], ["watched two"], ["watched three"]])
+        self.assertEqual(lines[2]["number"], 0)
 
 
 if __name__ == "__main__":

@@ -110,5 +110,17 @@ TEST(FormatRecord, TextIndentsEveryMessageLineAndDropsTrailingLineEnds) {
   EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
+TEST(FormatRecord, TextShowsControlCharactersEscapedSoNoStringForgesALine) {
+  DumpRecord r = Sample();
+  r.source = "Src\r";
+  r.strings = {"one\n#2  record 9\tforged\x1b[2J\x7f", "C:\\path"};
+  r.data.clear();
+  EXPECT_EQ(FormatRecord(r, DumpFormat::Text),
+            "#0  record 1  2020-04-26T03:19:48Z  information  Src\\r  id 1000 (1073742824)  "
+            "category 0  CHENBIN-17299A5\n"
+            "    string: one\\n#2  record 9\\tforged\\x1b[2J\\x7f\n"
+            "    string: C:\\path\n");
+}
+
 }  // namespace
 }  // namespace corvane::cli

@@ -120,6 +120,45 @@ MemoryStorage Rotated(const MemoryStorage& log, uint32_t shift) {
   return rotated;
 }
 
+// Files written before records were split at the end of the file leave zeros from the last
+// record that fits to the end, and the next record after the header: still read, and appended to.
+TEST(LogRecovery, PaddingBeforeTheEndOfTheFileIsReadAndAppendedAfter) {
+  std::vector<uint8_t> bytes(kSizeStep, 0);
+  std::vector<Record> written;
+  const uint32_t start = kSizeStep - 3000;
+  uint32_t at = start;
+  for (uint32_t number = 1; number <= 6; ++number) {
+    Record record = MakeRecord(number, 700);
+    record.recordNumber = number;
+    const std::vector<uint8_t> encoded = EncodeRecord(record);
+    if (at > kHeaderSize && at + encoded.size() > kSizeStep) at = kHeaderSize;  // the rest is padding
+    std::copy(encoded.begin(), encoded.end(), bytes.begin() + at);
+    at += static_cast<uint32_t>(encoded.size());
+    written.push_back(record);
+  }
+  ASSERT_LT(at, start) << "the newest records lie after the header";
+  MemoryStorage storage(std::move(bytes));
+  Header header;
+  header.startOffset = start;
+  header.endOffset = at;
+  header.currentRecordNumber = 7;
+  header.oldestRecordNumber = 1;
+  header.maxSize = kSizeStep;
+  header.flags = kFlagWrapped;
+  const auto raw = layout::EncodeHeader(header);
+  storage.Write(0, raw.data(), raw.size());
+  const auto eof = layout::EncodeEof(layout::ExtentOf(header));
+  storage.Write(at, eof.data(), eof.size());
+
+  auto log = LogFile::Open(storage, false);
+  ASSERT_EQ(ReadForwards(*log), written);
+  Record next = MakeRecord(7, 50);
+  ASSERT_EQ(log->Append(next), 7u);
+  next.recordNumber = 7;
+  written.push_back(next);
+  EXPECT_EQ(ReadForwards(*LogFile::Open(storage, true)), written);
+}
+
 TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
   MemoryStorage storage = test::NewLog();
   std::vector<Record> appended;

@@ -92,6 +92,15 @@ TEST_F(Resolution, UnknownLogOpensApplication) {
   const std::string marker = UniqueText("unknown-log");
   ASSERT_TRUE(ReportAs("Application", 5, {marker})) << GetLastError();
   EXPECT_TRUE(HasString(Newest(UniqueText("CorvaneNoSuchLog"), 50), marker));
+  // The service's own settings key beside the logs names no log file: it is no log.
+  UniqueKey parameters;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Parameters",
+                            0, nullptr, 0, KEY_READ, nullptr, parameters.put(), nullptr),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(HasString(Newest("Parameters", 50), marker));
+  char file[MAX_PATH] = {};
+  ExpandEnvironmentStringsA("%SystemRoot%\\system32\\config\\Parameters.evt", file, sizeof file);
+  EXPECT_FALSE(FileExists(file)) << file;
 }
 
 TEST_F(Resolution, SecurityLogIsNotWritten) {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "ComponentTestSupport.h"
 #include "core/EventLog.h"
 #include "core/EventMessages.h"
@@ -73,6 +76,34 @@ TEST(EventMessages, AModuleThatDoesNotLoadGivesTheReplacementText) {
   EXPECT_EQ(WriteAndFormat(log, "Gone", 0x40000001, {}),
             "The description for Event ID ( 1 ) in Source ( Gone ) could not be found. "
             "It contains the following insertion string(s): .");
+}
+
+// A copy of the test module whose third message block points a megabyte past its table.
+std::string DamagedModule() {
+  const std::string path = std::string(CORVANE_BINARY_DIR) + "\\tests\\messages\\damaged.dll";
+  std::string table;
+  {
+    const TMessageModule module(TestModule());
+    const HRSRC found = FindResourceA(module.get(), MAKEINTRESOURCEA(1), RT_MESSAGETABLE);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module.get(), found)));
+    table.assign(bytes, SizeofResource(module.get(), found));
+  }
+  std::ifstream in(TestModule(), std::ios::binary);
+  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t at = file.find(table);
+  EXPECT_NE(at, std::string::npos);
+  const uint32_t beyond = 0x00100000;
+  file.replace(at + 4 + 2 * 12 + 8, 4, reinterpret_cast<const char*>(&beyond), 4);
+  std::ofstream(path, std::ios::binary) << file;
+  return path;
+}
+
+TEST(EventMessages, AModuleWithADamagedTableGivesTheReplacementText) {
+  TestLog log("Msg", {"Damaged"});
+  SetMessageFile(log.Name(), "Damaged", DamagedModule());
+  EXPECT_EQ(WriteAndFormat(log, "Damaged", 0xC0000002, {"a"}),
+            "The description for Event ID ( 2 ) in Source ( Damaged ) could not be found. "
+            "It contains the following insertion string(s): .\r\na");
 }
 
 TEST(EventMessages, TheSystemRootVariableInItsExactCaseBecomesTheWindowsDirectory) {

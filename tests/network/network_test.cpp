@@ -197,7 +197,7 @@ TEST(SampleLogs, EveryMachineGetsItsThreeLogsHoldingItsEventsInOrder) {
   std::filesystem::remove_all(target);
 }
 
-TEST(NetworkFolder, BrokenMachinesAreRefusedNamingTheFile) {
+TEST(NetworkFolder, BrokenMachinesAreSetAsideNamingTheFile) {
   const auto root = std::filesystem::temp_directory_path() / ("evtnetwork-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / "GOOD");
@@ -214,12 +214,24 @@ TEST(NetworkFolder, BrokenMachinesAreRefusedNamingTheFile) {
     }
     return "accepted";
   };
-  EXPECT_NE(refusal().find("accounts.txt"), std::string::npos);
-  std::filesystem::remove_all(root / "NOACCOUNTS");
-  EXPECT_EQ(refusal(), "accepted");
+  // A broken machine is kept aside with what is wrong, file and line; the others are served.
   std::filesystem::create_directories(root / "me");
   write(root / "me" / "accounts.txt", "sid S-1-5-21-7\nrole server\nrole server\n");
-  EXPECT_NE(refusal().find("twice"), std::string::npos);
+  {
+    const auto network = Network::Load(root, u"ME", FromWindows1252);
+    ASSERT_NE(network->Find(u"GOOD"), nullptr);
+    EXPECT_EQ(network->Find(u"NOACCOUNTS"), nullptr);
+    ASSERT_NE(network->Broken(u"\\\\noaccounts"), nullptr);
+    EXPECT_EQ(network->Broken(u"NOACCOUNTS")->ErrorCode(), static_cast<int32_t>(kFileNotFound));
+    EXPECT_NE(network->Broken(u"NOACCOUNTS")->Message().find("NOACCOUNTS"), std::string::npos);
+    ASSERT_NE(network->Broken(u"ME"), nullptr);
+    EXPECT_EQ(network->Broken(u"ME")->Message().substr(0, 4), "13: ");
+    EXPECT_NE(network->Broken(u"ME")->Message().find("accounts.txt: accounts file line 3: "),
+              std::string::npos)
+        << network->Broken(u"ME")->Message();
+    EXPECT_EQ(network->Broken(u"GOOD"), nullptr);
+  }
+  std::filesystem::remove_all(root / "NOACCOUNTS");
   write(root / "me" / "accounts.txt", "sid S-1-5-21-7\nrole server\n");
   std::filesystem::create_directories(root / "localhost");
   write(root / "localhost" / "accounts.txt", "sid S-1-5-21-7\nrole server\n");

@@ -569,16 +569,23 @@ TEST(SimulatedNetwork, WithoutTheVariableOnlyTheLocalMachineIsReachable) {
   EXPECT_EQ(Users(L"\\\\CORVDC", FILTER_NORMAL_ACCOUNT, MAX_PREFERRED_LENGTH).names.size(), 6u);
 }
 
-TEST(SimulatedNetwork, ABrokenNetworkFolderIsReportedNotIgnored) {
+TEST(SimulatedNetwork, ABrokenMachineIsReportedAndHidesNoOther) {
   const std::filesystem::path broken = SampleNetworkEnvironment::folder_.parent_path() /
                                        ("broken-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::create_directories(broken / "BADPC");
   { std::ofstream(broken / "BADPC" / "accounts.txt") << "sid S-1-5-21-1\nrole chief\n"; }
+  std::filesystem::create_directories(broken / "NOFILEPC");
+  std::filesystem::create_directories(broken / "GOODPC");
+  { std::ofstream(broken / "GOODPC" / "accounts.txt") << "sid S-1-5-21-2\nrole server\nuser 500 normal Admin\n"; }
   SetEnvironmentVariableW(L"CORVANE_NETWORK", broken.wstring().c_str());
   LPBYTE raw = nullptr;
   DWORD read = 0, total = 0, resume = 0;
   EXPECT_EQ(Service().NetUserEnum(L"\\\\BADPC", 0, 0, &raw, MAX_PREFERRED_LENGTH, &read, &total, &resume),
             static_cast<DWORD>(ERROR_INVALID_DATA));
+  EXPECT_EQ(Service().NetUserEnum(L"\\\\NOFILEPC", 0, 0, &raw, MAX_PREFERRED_LENGTH, &read, &total, &resume),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(Users(L"\\\\GOODPC", FILTER_NORMAL_ACCOUNT, MAX_PREFERRED_LENGTH).names.size(), 1u)
+      << "a broken machine leaves the others served";
   SetEnvironmentVariableW(L"CORVANE_NETWORK", SampleNetworkEnvironment::folder_.wstring().c_str());
   std::filesystem::remove_all(broken);
 }

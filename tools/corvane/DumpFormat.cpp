@@ -168,6 +168,31 @@ const char* TypeName(uint16_t type) {
   }
 }
 
+// Control characters of a record's texts are shown escaped, so that no text can end its line
+// and forge another record's (or move the cursor of the terminal it is printed on).
+void AppendVisible(std::string& text, std::string_view value) {
+  static const char kDigits[] = "0123456789abcdef";
+  size_t plain = 0;  // where the run of characters shown as they are began
+  for (size_t i = 0; i < value.size(); ++i) {
+    const auto u = static_cast<unsigned char>(value[i]);
+    if (u >= 0x20 && u != 0x7F) continue;
+    text.append(value.substr(plain, i - plain));
+    plain = i + 1;
+    if (u == '\n') {
+      text += "\\n";
+    } else if (u == '\r') {
+      text += "\\r";
+    } else if (u == '\t') {
+      text += "\\t";
+    } else {
+      text += "\\x";
+      text += kDigits[u >> 4];
+      text += kDigits[u & 15];
+    }
+  }
+  text.append(value.substr(plain));
+}
+
 // Text is what a dump prints by default, a line or more for each of possibly millions of
 // records: it is appended in place into one string rather than built from temporaries.
 std::string Text(const DumpRecord& r) {
@@ -185,7 +210,7 @@ std::string Text(const DumpRecord& r) {
   text += "  ";
   text += TypeName(r.type);
   text += "  ";
-  text += r.source;
+  AppendVisible(text, r.source);
   text += "  id ";
   AppendNumber(text, r.eventId & 0xFFFF);
   text += " (";
@@ -193,7 +218,7 @@ std::string Text(const DumpRecord& r) {
   text += ")  category ";
   AppendNumber(text, r.category);
   text += "  ";
-  text += r.computer;
+  AppendVisible(text, r.computer);
   if (!sid.empty()) {
     text += "  ";
     text += sid;
@@ -201,7 +226,7 @@ std::string Text(const DumpRecord& r) {
   text += '\n';
   for (const auto& s : r.strings) {
     text += "    string: ";
-    text += s;
+    AppendVisible(text, s);
     text += '\n';
   }
   if (!r.data.empty()) {
@@ -221,7 +246,7 @@ std::string Text(const DumpRecord& r) {
       if (message[i] == '\n') {
         text += "\n             ";
       } else {
-        text += message[i];
+        AppendVisible(text, message.substr(i, 1));
       }
     }
     text += '\n';

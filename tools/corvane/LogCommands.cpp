@@ -10,6 +10,7 @@
 #include "LogReader.h"
 #include "MessageCache.h"
 #include "Options.h"
+#include "RegisteredLogs.h"
 #include "core/EventLog.h"
 #include "core/EventLogHandles.h"
 #include "framework/Component.h"
@@ -35,6 +36,7 @@ TLogSource SourceFrom(const Options& options) {
   if (auto file = options.Get("file")) source.file = HostPath(*file);
   if ((options.Has("log") && source.log.empty()) || (options.Has("file") && source.file.empty()))
     throw UsageError("the log or file name is empty");
+  if (!source.log.empty()) RequireRegisteredLog(source.machine, source.log);
   return source;
 }
 
@@ -168,6 +170,7 @@ int Watch(const std::vector<std::string>& args) {
   if (logName.empty()) throw UsageError("watch follows a live log: give --log NAME");
   const std::string machine = MachineArgument(options.Get("machine").value_or(""));
   const DumpFormat format = FormatFrom(options);
+  RequireRegisteredLog(machine, logName);
 
   // Opened as when restored from saved state, so that the component's wait thread runs and its
   // OnChange reaches this thread.
@@ -183,28 +186,29 @@ int Watch(const std::vector<std::string>& args) {
   if (!component.GetMachineName().empty())
     RaiseSystemError("only logs of this machine report their changes");
 
-  // New records are those past the newest one seen; positions keep counting from the start.
-  HANDLE log = component.Handle();
-  uint32_t seen = RecordCount(log);
-  DWORD oldest = 0;
-  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
-  uint32_t next = oldest + seen;
+  // Records are read through a handle of our own, past the newest one at the start: each change
+  // reads on from where the last one stopped. A clear ends that handle's walk; the log is then
+  // opened afresh and everything written since the clear is read. Positions count from the start
+  // of the watch, and from 0 again after a clear.
+  const TLogSource source{machine, logName, ""};
+  TEventLogHandle reading = OpenSource(source);
+  uint32_t seen = RecordCount(reading.get());
+  if (seen != 0) {
+    DWORD oldest = 0;
+    if (!EventLogApi.GetOldestEventLogRecord(reading.get(), &oldest)) RaiseLastSystemError();
+    TLogReader(reading.get(), false, oldest + seen - 1).ForEach([](const TRawRecord&) { return true; }, 1);
+  }
   const auto printNew = [&] {
-    const uint32_t count = RecordCount(log);
-    if (count == 0) {
+    for (;;) {
+      TLogReader reader(reading.get(), false, 0, true);
+      reader.ForEach([&](const TRawRecord& raw) {
+        Print(FormatRecord(ToDump(raw, seen++), format) + (format == DumpFormat::Text ? "" : "\n"));
+        return true;
+      });
+      if (!reader.Cleared()) break;
+      reading = OpenSource(source);
       seen = 0;
-      next = 0;
-      return;
     }
-    if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
-    if (next < oldest || next == 0) next = oldest;  // cleared or wrapped past what we saw
-    if (next >= oldest + count) return;
-    TLogReader reader(log, false, next);
-    reader.ForEach([&](const TRawRecord& raw) {
-      Print(FormatRecord(ToDump(raw, seen++), format) + (format == DumpFormat::Text ? "" : "\n"));
-      next = raw.RecordNumber + 1;
-      return true;
-    });
     std::fflush(stdout);
   };
   // The handler runs inside this thread's message dispatch: a failure ends the loop here.

@@ -5,11 +5,12 @@
 
 namespace corvane::cli {
 
-TLogReader::TLogReader(HANDLE log, bool backwards, uint32_t first)
+TLogReader::TLogReader(HANDLE log, bool backwards, uint32_t first, bool stopAtClear)
     : log_(log),
       direction_(backwards ? EVENTLOG_BACKWARDS_READ : EVENTLOG_FORWARDS_READ),
       seekTo_(first),
-      buffer_(16384) {}
+      buffer_(16384),
+      stopAtClear_(stopAtClear) {}
 
 bool TLogReader::Fill() {
   for (;;) {
@@ -24,6 +25,10 @@ bool TLogReader::Fill() {
     }
     const DWORD error = GetLastError();
     if (error == ERROR_HANDLE_EOF) return false;
+    if (error == ERROR_EVENTLOG_FILE_CHANGED && stopAtClear_) {
+      cleared_ = true;
+      return false;
+    }
     if (error == ERROR_INSUFFICIENT_BUFFER && needed > buffer_.size()) {
       buffer_.assign(needed, 0);
       continue;

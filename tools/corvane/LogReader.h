@@ -15,13 +15,15 @@ namespace corvane::cli {
 class TLogReader {
  public:
   // Reads from the oldest record on (or from the newest back), or, with `first` not 0, from
-  // that record number on in the chosen direction.
-  TLogReader(HANDLE log, bool backwards, uint32_t first = 0);
+  // that record number on in the chosen direction. With `stopAtClear`, a log cleared since the
+  // handle last read ends the walk and sets Cleared() instead of raising.
+  TLogReader(HANDLE log, bool backwards, uint32_t first = 0, bool stopAtClear = false);
 
   // Hands each record to `visit` until the end of the log, `limit` records, or visit
   // returning false. Returns how many records were visited.
   uint64_t ForEach(const std::function<bool(const TRawRecord&)>& visit,
                    uint64_t limit = UINT64_MAX);
+  bool Cleared() const { return cleared_; }
 
  private:
   bool Fill();
@@ -31,6 +33,8 @@ class TLogReader {
   uint32_t seekTo_;
   std::vector<BYTE> buffer_;
   DWORD filled_ = 0;
+  bool stopAtClear_;
+  bool cleared_ = false;
 };
 
 // An 8-bit text in the system's ANSI code page as UTF-8.

@@ -1,11 +1,13 @@
 // write, clear, backup and logs: through the event-log component.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "Commands.h"
 #include "Options.h"
+#include "RegisteredLogs.h"
 #include "core/EventLog.h"
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
@@ -32,7 +34,9 @@ TEventType TypeFrom(const std::string& name) {
 void OpenLog(TVEVivudAre& component, const Options& options) {
   const std::string log = options.Get("log").value_or("");
   if (log.empty()) throw UsageError("give --log NAME");
-  component.SetMachineName(MachineArgument(options.Get("machine").value_or("")));
+  const std::string machine = MachineArgument(options.Get("machine").value_or(""));
+  RequireRegisteredLog(machine, log);
+  component.SetMachineName(machine);
   component.SetSourceName(log);
   component.SetActive(true);
 }
@@ -66,9 +70,11 @@ int Write(const std::vector<std::string>& args) {
 int Clear(const std::vector<std::string>& args) {
   const Options options(args, {"log", "machine", "backup"}, {});
   if (!options.Positional().empty()) throw UsageError("clear takes no arguments");
+  const auto backup = options.Get("backup");
+  if (backup && backup->empty()) throw UsageError("--backup needs a PATH");
   TVEVivudAre component(nullptr);
   OpenLog(component, options);
-  if (const auto backup = options.Get("backup")) {
+  if (backup) {
     // One call, so that nothing written between the backup and the clearing is lost.
     const std::string path = HostPath(*backup);
     SetLastError(0);
@@ -81,7 +87,8 @@ int Clear(const std::vector<std::string>& args) {
 
 int Backup(const std::vector<std::string>& args) {
   const Options options(args, {"log", "machine"}, {});
-  if (options.Positional().size() != 1) throw UsageError("backup needs --log NAME and one PATH");
+  if (options.Positional().size() != 1 || options.Positional()[0].empty())
+    throw UsageError("backup needs --log NAME and one PATH");
   TVEVivudAre component(nullptr);
   OpenLog(component, options);
   // Set after opening: before, the component would open the file instead of the live log.
@@ -93,8 +100,17 @@ int Backup(const std::vector<std::string>& args) {
 int Logs(const std::vector<std::string>& args) {
   const Options options(args, {}, {});
   if (!options.Positional().empty()) throw UsageError("logs takes no arguments");
+  // The log names come first, one per key below the logs key; keys that are no logs are left out.
+  const TLogKeys keys = LogKeys("");
+  const size_t keyCount = keys.logs.size() + keys.others.size();
   const auto names = GetEventSources();
-  for (const auto& name : *names) std::printf("%s\n", name.c_str());
+  for (int i = 0; i < names->Count(); ++i) {
+    const std::string& name = (*names)[i];
+    if (static_cast<size_t>(i) < keyCount &&
+        std::find(keys.others.begin(), keys.others.end(), name) != keys.others.end())
+      continue;
+    std::printf("%s\n", name.c_str());
+  }
   return 0;
 }
 

@@ -14,6 +14,9 @@
 
 namespace {
 
+// As abort() ends a process: the work was cut short.
+constexpr UINT kFaultExitCode = 3;
+
 const char kUsage[] =
     "usage: corvane COMMAND [OPTIONS]\n"
     "  dump (--log NAME | --file PATH) [--machine NAME] [--format text|jsonl|csv]\n"
@@ -29,17 +32,58 @@ const char kUsage[] =
     "  tables [--missing]   the system function tables and the library each was bound from\n"
     "A machine is written \\\\NAME or NAME; Linux paths are accepted for files.\n";
 
+// The arguments in the ANSI code page, which is what the log functions take. Text that code page
+// cannot hold would be stored as "?" (or as a look-alike letter): such an argument is refused
+// before anything is read or written.
+std::vector<std::string> AnsiArguments(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  const UINT codePage = GetACP();
+  for (int i = 1; i < argc; ++i) {
+    const int units = static_cast<int>(wcslen(argv[i]));
+    BOOL lossy = FALSE;
+    // UTF-8 holds everything, and the system refuses the lossy flag for it.
+    BOOL* const check = codePage == CP_UTF8 ? nullptr : &lossy;
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int bytes = WideCharToMultiByte(codePage, flags, argv[i], units, nullptr, 0, nullptr, check);
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, flags, argv[i], units, ansi.data(), bytes, nullptr, check);
+    if (lossy) {
+      const int utf8Bytes = WideCharToMultiByte(CP_UTF8, 0, argv[i], units, nullptr, 0, nullptr, nullptr);
+      std::string utf8(static_cast<size_t>(utf8Bytes), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, argv[i], units, utf8.data(), utf8Bytes, nullptr, nullptr);
+      throw corvane::EOleSysError("argument " + std::to_string(i) + " (\"" + utf8 +
+                                      "\") has characters that code page " +
+                                      std::to_string(codePage) + " cannot hold",
+                                  corvane::kSystemErrorCode);
+    }
+    args.push_back(std::move(ansi));
+  }
+  return args;
+}
+
+// A fault inside the system still hands over the records already formatted, and is told on
+// standard error, never through a debugger's dump into the data on standard output.
+LONG WINAPI ReportFault(EXCEPTION_POINTERS* fault) noexcept {
+  std::fflush(stdout);
+  std::fprintf(stderr, "corvane: the process faulted (exception 0x%08lX)\n",
+               static_cast<unsigned long>(fault->ExceptionRecord->ExceptionCode));
+  std::fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), kFaultExitCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   using namespace corvane::cli;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  SetUnhandledExceptionFilter(ReportFault);
   // Output is data (JSON lines, CSV with its own line ends): no CR added to every LF.
   _setmode(_fileno(stdout), _O_BINARY);
   // Fully buffered: every write to the host is a round trip through the system, costly per record.
   static char outputBuffer[1 << 16];
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   try {
+    std::vector<std::string> args = AnsiArguments(argc, argv);
     corvane::BindSystemTables();
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
       std::fputs(kUsage, args.empty() ? stderr : stdout);

@@ -78,9 +78,9 @@ class LogFile {
   // writes it) and returns its number. The file grows while below its maximum; after that the
   // oldest records are overwritten as the retention allows (0: always; kRetainForever: never;
   // else only records written more than that many seconds before the new record's timeWritten),
-  // otherwise LogFull is thrown, the log-full flag set and nothing else changed. A record never
-  // lies across the end of the file: when it does not fit before it, the end is left as padding
-  // and the record goes after the header.
+  // otherwise LogFull is thrown, the log-full flag set and nothing else changed. A record that
+  // reaches the end of the file is split there, as the system splits it: it fills the file to
+  // the end and goes on after the header (so does the end-of-file record).
   virtual uint32_t Append(Record record) = 0;
   // Empties the log, keeping its maximum size and retention; numbering starts again at 1.
   virtual void Clear() = 0;

@@ -8,11 +8,9 @@
 //              before any of their bytes is overwritten;
 //           3. the new end-of-file record, after the space the new record will take;
 //           4. the record, all but its leading length (over the old end-of-file record, unless
-//              it goes after the header);
-//           5. padding at the end of the file, if the record or end-of-file record went after
-//              the header;
-//           6. the record's leading length, which makes it whole;
-//           7. the header, clean, describing the new extent.
+//              the log starts over after the header), the part after the wrap point first;
+//           5. the record's leading length, which makes it whole;
+//           6. the header, clean, describing the new extent.
 //   Clear:  1. header (empty, dirty); 2. the old end-of-file record's first word zeroed;
 //           3. the empty log's end-of-file record after the header; 4. shrink; 5. header clean.
 // A crash before the last step leaves either the old log, or (append) the old log without the
@@ -52,31 +50,21 @@ bool MayOverwrite(uint32_t retention, uint32_t oldTime, uint32_t newTime) {
 }
 
 // Where a record of `length` bytes written at `from` goes, and its end-of-file record after it.
-// Neither is split at the end of the file: a record that does not fit before it goes after the
-// header, and so does an end-of-file record; the bytes left at the end become padding.
+// As the system writes a wrapped log, both are split at the end of the file when they reach
+// it: the first part fills the file to its end and the rest follows the header, so readers that
+// walk the ring from the oldest record see every record as a regular one.
 struct Placement {
   uint32_t record = 0;
   uint32_t eof = 0;
   uint64_t consumed = 0;  // bytes from `from` to the end-of-file record
-  std::array<std::pair<uint32_t, uint32_t>, 2> padding{};  // offset and size
 };
 
 Placement PlaceAfter(uint32_t fileSize, uint32_t from, uint32_t length) {
   Placement place;
   place.record = from;
-  if (uint64_t{from} + length > fileSize) {
-    place.padding[0] = {from, fileSize - from};
-    place.consumed += fileSize - from;
-    place.record = kHeaderSize;
-  }
-  place.consumed += length;
-  const uint64_t after = uint64_t{place.record} + length;
-  place.eof = after >= fileSize ? kHeaderSize : static_cast<uint32_t>(after);
-  if (place.eof != kHeaderSize && place.eof + kEofRecordSize > fileSize) {
-    place.padding[1] = {place.eof, fileSize - place.eof};
-    place.consumed += fileSize - place.eof;
-    place.eof = kHeaderSize;
-  }
+  place.consumed = length;
+  const uint64_t after = uint64_t{from} + length;
+  place.eof = static_cast<uint32_t>(after >= fileSize ? after - fileSize + kHeaderSize : after);
   return place;
 }
 
@@ -301,11 +289,6 @@ uint32_t LogFileImpl::Append(Record record) {
   WriteEof(next);
   layout::WriteRing(storage_, *ring_, ring_->Advance(place.record, 4), bytes.data() + 4,
                     length - 4);
-  for (const auto& [offset, size] : place.padding) {
-    if (size == 0) continue;
-    const std::vector<uint8_t> zeros(size);
-    storage_.Write(offset, zeros.data(), size);
-  }
   // The leading length goes last: until it is there the record is not whole, and the walk from
   // the header's end offset stops at it (or at the old end-of-file record).
   layout::WriteRing(storage_, *ring_, place.record, bytes.data(), 4);

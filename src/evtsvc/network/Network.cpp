@@ -68,6 +68,16 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The text of a failure without the code in front ("13: "), for a message that wraps it.
+std::string Reason(const EOleSysError& failure) {
+  const std::string& message = failure.Message();
+  const size_t colon = message.find(": ");
+  if (colon == std::string::npos || colon == 0) return message;
+  for (size_t i = 0; i < colon; ++i)
+    if (message[i] < '0' || message[i] > '9') return message;
+  return message.substr(colon + 2);
+}
+
 std::u16string_view StripBackslashes(std::u16string_view name) {
   while (!name.empty() && name.front() == u'\\') name.remove_prefix(1);
   return name;
@@ -181,7 +191,7 @@ const RegKey& Host::Registry() const {
       try {
         ApplyRegFile(bytes.data(), bytes.size(), *tree, decode8_);
       } catch (const EOleSysError& error) {
-        Fail(kBadDatabase, file.string() + ": " + error.Message());
+        Fail(kBadDatabase, file.string() + ": " + Reason(error));
       }
     }
     registry_ = std::move(tree);
@@ -208,16 +218,21 @@ std::shared_ptr<const Network> Network::Load(const std::filesystem::path& folder
     const bool local = SameName(folderName, u"localhost") || (!localName.empty() && SameName(folderName, localName));
     const std::u16string name = UpperCase(local && !localName.empty() ? localName : folderName);
     if (name.size() > 15) Fail(kInvalidData, "the machine name " + ToUtf8(name) + " is longer than 15 characters");
-    if (network->Find(name)) Fail(kInvalidData, "the machine " + ToUtf8(name) + " appears twice in the network");
+    if (network->Find(name) || network->Broken(name))
+      Fail(kInvalidData, "the machine " + ToUtf8(name) + " appears twice in the network");
     const std::filesystem::path accountsFile = machineFolder / "accounts.txt";
-    const std::vector<uint8_t> bytes = ReadFile(accountsFile);
-    Accounts accounts;
     try {
-      accounts = ParseAccounts(bytes.data(), bytes.size());
+      const std::vector<uint8_t> bytes = ReadFile(accountsFile);
+      Accounts accounts;
+      try {
+        accounts = ParseAccounts(bytes.data(), bytes.size());
+      } catch (const EOleSysError& failure) {
+        Fail(kInvalidData, accountsFile.string() + ": " + Reason(failure));
+      }
+      network->hosts_.push_back(std::make_unique<Host>(name, machineFolder, local, std::move(accounts), decode8));
     } catch (const EOleSysError& failure) {
-      Fail(kInvalidData, accountsFile.string() + ": " + failure.Message());
+      network->broken_.emplace_back(name, failure);
     }
-    network->hosts_.push_back(std::make_unique<Host>(name, machineFolder, local, std::move(accounts), decode8));
   }
   std::sort(network->hosts_.begin(), network->hosts_.end(),
             [](const auto& a, const auto& b) { return CompareNames(a->Name(), b->Name()) < 0; });
@@ -228,6 +243,14 @@ const Host* Network::Find(std::u16string_view name) const {
   name = StripBackslashes(name);
   for (const auto& host : hosts_) {
     if (SameName(host->Name(), name)) return host.get();
+  }
+  return nullptr;
+}
+
+const EOleSysError* Network::Broken(std::u16string_view name) const {
+  name = StripBackslashes(name);
+  for (const auto& [machine, failure] : broken_) {
+    if (SameName(machine, name)) return &failure;
   }
   return nullptr;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Accounts.h"
+#include "NetworkErrors.h"
 #include "RegFile.h"
 #include "RegistryTree.h"
 #include "Sid.h"
@@ -74,14 +75,19 @@ class Host {
 
 class Network {
  public:
-  // Reads every machine's accounts file; `localName` is the local computer's name. A folder
-  // that breaks the rules above throws EOleSysError (ERROR_INVALID_DATA) naming it.
+  // Reads every machine's accounts file; `localName` is the local computer's name. A machine
+  // whose accounts cannot be read is kept aside (Broken); a network folder that is missing, or
+  // two folders for one machine, throw EOleSysError (ERROR_INVALID_DATA) naming them.
   static std::shared_ptr<const Network> Load(const std::filesystem::path& folder,
                                              std::u16string_view localName,
                                              const EightBitDecoder& decode8);
 
   // By name, leading backslashes ignored; null for a machine not in the network.
   const Host* Find(std::u16string_view name) const;
+  // Why the machine of that name is not in the network although its folder is there (its
+  // accounts file missing or damaged: the message names the file, and the line where there is
+  // one); null otherwise. One broken machine leaves the others served.
+  const EOleSysError* Broken(std::u16string_view name) const;
   const Host* Local() const;
   // In name order.
   const std::vector<std::unique_ptr<Host>>& Hosts() const { return hosts_; }
@@ -111,6 +117,7 @@ class Network {
 
  private:
   std::vector<std::unique_ptr<Host>> hosts_;
+  std::vector<std::pair<std::u16string, EOleSysError>> broken_;
 };
 
 // The SIDs every machine names the same way (Everyone, SYSTEM, NETWORK, ...).

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <map>
+#include <set>
 #include <mutex>
 #include <vector>
 
@@ -50,6 +52,30 @@ bool IsLocalName(std::wstring_view name) {
   return SameName(U16(name), u"localhost") || SameName(U16(name), u"127.0.0.1");
 }
 
+// A system function answers with an error code alone, which cannot say which of the network's
+// files is at fault: that is told on standard error as well, once per process for each fault.
+[[noreturn]] void Report(const EOleSysError& failure) {
+  static std::mutex mutex;
+  static auto* told = new std::set<std::string>;
+  {
+    std::lock_guard lock(mutex);
+    if (told->insert(failure.Message()).second) {
+      std::fprintf(stderr, "simulated network: %s\n", failure.Message().c_str());
+      std::fflush(stderr);
+    }
+  }
+  throw failure;
+}
+
+// Under Wine a Linux path ("/home/me/net") names the folder through drive Z:, whatever drive
+// is current.
+std::wstring HostFolder(std::wstring folder) {
+  static const bool underWine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (underWine && folder.size() >= 2 && folder[0] == L'/' && folder[1] != L'/') folder.insert(0, L"Z:");
+  return folder;
+}
+
 }  // namespace
 
 std::u16string FromAnsiText(std::string_view text) {
@@ -74,7 +100,7 @@ std::string ToAnsiText(std::u16string_view text) {
 }
 
 std::shared_ptr<const Network> CurrentNetwork() {
-  const std::wstring folder = Variable(kNetworkVariable);
+  const std::wstring folder = HostFolder(Variable(kNetworkVariable));
   if (folder.empty()) return nullptr;
   // Kept for the life of the process: handles and buffers refer into the networks.
   static std::mutex mutex;
@@ -82,8 +108,12 @@ std::shared_ptr<const Network> CurrentNetwork() {
   std::lock_guard lock(mutex);
   auto& network = (*loaded)[folder];
   if (!network) {
-    network = Network::Load(std::filesystem::path(folder), U16(ComputerNameOfKind(ComputerNameNetBIOS)),
-                            [](std::string_view text) { return FromAnsiText(text); });
+    try {
+      network = Network::Load(std::filesystem::path(folder), U16(ComputerNameOfKind(ComputerNameNetBIOS)),
+                              [](std::string_view text) { return FromAnsiText(text); });
+    } catch (const EOleSysError& failure) {
+      Report(failure);
+    }
   }
   return network;
 }
@@ -91,14 +121,20 @@ std::shared_ptr<const Network> CurrentNetwork() {
 Target Resolve(std::wstring_view machine) {
   const std::shared_ptr<const Network> network = CurrentNetwork();
   if (IsLocalName(machine)) {
+    if (network && !network->Local()) {
+      for (const std::u16string& name : {std::u16string(u"localhost"), U16(ComputerNameOfKind(ComputerNameNetBIOS))})
+        if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
+    }
     Target local{Reach::Local, {network, network ? network->Local() : nullptr}};
     return local;
   }
   if (network) {
-    if (const Host* host = network->Find(U16(WithoutBackslashes(machine)))) {
+    const std::u16string name = U16(WithoutBackslashes(machine));
+    if (const Host* host = network->Find(name)) {
       if (host->IsLocal()) return {Reach::Local, {network, host}};
       return {Reach::Simulated, {network, host}};
     }
+    if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
   }
   return {};
 }
