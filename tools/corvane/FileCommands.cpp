@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "DumpOptions.h"
 #include "FileLog.h"
@@ -28,8 +29,14 @@ void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), s
 int FileCount(const std::vector<std::string>& args) {
   const Options options(args, kCountOptions, {});
   if (!options.Positional().empty()) throw UsageError("count takes no arguments");
-  const TFileLog log(FileFrom(options));
-  std::printf("%u\n", log.Count());
+  const std::string file = FileFrom(options);
+  std::optional<uint32_t> count;
+  {
+    const evt::FileStorage storage(file, evt::FileStorage::Mode::ReadOnly);
+    count = evt::StatedCount(storage);
+  }
+  if (!count) count = TFileLog(file).Count();
+  std::printf("%u\n", *count);
   return 0;
 }
 
