@@ -122,6 +122,17 @@ class NativeFileReading(unittest.TestCase):
                          corvane("dump", "--format", "jsonl", "--file", SAMPLE,
                                  locale="zh_CN.UTF-8", native=False).stdout)
 
+    def test_failures_read_as_through_the_service(self):
+        junk = os.path.join(WORK, "junk.evt")
+        with open(junk, "wb") as f:
+            f.write(b"not an event log" * 64)
+        for path in (junk, os.path.join(WORK, "none.evt"), os.path.join(WORK, "none", "x.evt")):
+            native = corvane("dump", "--file", path, check=False)
+            service = corvane("dump", "--file", path, check=False, native=False)
+            # The Windows build's standard error is in text mode: its lines end in CR LF.
+            self.assertEqual((native.returncode, native.stderr),
+                             (1, service.stderr.replace(b"\r\n", b"\n")), path)
+
     def test_wrapped_log_reads_as_through_the_service(self):
         corvane("write", "--source", WRAP_SOURCE, "--repeat", "700", "--no-user",
                 "wrapped record, caf\u00e9")

@@ -1,35 +1,13 @@
 // corvane, native build: count and dump of a saved log file, read straight from the file. The
 // other commands, and reading through the service, are the Windows build's (bin/corvane picks).
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "EvtErrors.h"
 #include "FileCommands.h"
 #include "Usage.h"
 #include "UsageError.h"
-
-namespace {
-
-// Failures worded as the Windows build words the system's errors, so that a caller sees the
-// same line whichever build read the file.
-std::string SystemErrorText(const std::system_error& e) {
-  if (e.code().category() == std::generic_category()) {
-    switch (e.code().value()) {
-      case ENOENT: return "2: File not found.";
-      case ENOTDIR: return "3: Path not found.";
-      case EACCES:
-      case EPERM: return "5: Access denied.";
-      default: break;
-    }
-  }
-  return e.what();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace corvane::cli;
@@ -50,12 +28,6 @@ int main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::fprintf(stderr, "corvane: %s\n%s", e.what(), kUsage);
     return 2;
-  } catch (const corvane::evt::CorruptLog& e) {
-    std::fprintf(stderr, "corvane: 1500: %s\n", e.what());
-    return 1;
-  } catch (const std::system_error& e) {
-    std::fprintf(stderr, "corvane: %s\n", SystemErrorText(e).c_str());
-    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "corvane: %s\n", e.what());
     return 1;
