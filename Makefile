@@ -4,8 +4,11 @@ BUILD  ?= build
 JOBS   ?= $(shell nproc)
 WERROR ?= $(if $(CI),ON,OFF)
 
-WIN    := $(BUILD)/win
-NATIVE := $(BUILD)/native
+WIN     := $(BUILD)/win
+NATIVE  := $(BUILD)/native
+# Native and optimised, without the sanitizers: the command's file reading, which bin/corvane
+# runs, and the benchmarks' log generator.
+RELEASE := $(BUILD)/release
 
 .PHONY: all deps build test demo fuzz bench clean
 
@@ -22,11 +25,16 @@ $(NATIVE)/CMakeCache.txt: | deps
 	@CC=gcc CXX=g++ cmake -S . -B $(NATIVE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Debug \
 	  -DCORVANE_WERROR=$(WERROR) >/dev/null
 
+$(RELEASE)/CMakeCache.txt: | deps
+	@CC=gcc CXX=g++ cmake -S . -B $(RELEASE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCORVANE_SANITIZE=OFF -DCORVANE_WERROR=$(WERROR) >/dev/null
+
 # Quiet: only what the compilers say reaches the terminal.
 QUIET := { grep -v -E '^\[ *[0-9]+%\] Built target' || true; }
 
-build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt
+build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt $(RELEASE)/CMakeCache.txt
 	@bash -o pipefail -c "cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
+	@bash -o pipefail -c "cmake --build $(RELEASE) -j $(JOBS) --target corvane make_big_log -- --no-print-directory -s | $(QUIET)"
 	@bash -o pipefail -c "cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 
 test: build

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks, reported and not asserted: each of our readers against evtexport on the same
-# 100 MB log, in one run, with wall time and peak memory (maximum resident set size).
+# 100 MB log, in one run, with wall time, processor time (user + system, steadier than wall time
+# on a loaded machine) and peak memory (maximum resident set size, which for our programs under
+# Wine includes Wine's own share). Ratios are to evtexport in the same run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/${BUILD:-build}"
@@ -8,25 +10,50 @@ source "$here/scripts/wine-session.sh"
 export CORVANE_SYSTEM_LIBRARY="Z:$build/win/src/evtsvc/ntevtsvc.dll"
 out="$build/bench"
 mkdir -p "$out"
+rm -f "$out"/*.stats
 big="$out/big.evt"
-if [ ! -f "$big" ]; then
-  "$here/scripts/wine-run" "$build/win/bench/make_big_log.exe" \
-    "Z:$here/../shared/data/AppEvent.Evt" "Z:$big" 100
-fi
+[ -f "$big" ] || "$build/release/bench/make_big_log" "$here/../shared/data/AppEvent.Evt" "$big" 100
 
-# measure NAME COMMAND...: prints seconds and peak kilobytes of one run, output discarded.
+# measure NAME COMMAND...: one run; seconds, processor seconds, peak kilobytes. The output is
+# discarded, or kept in NAME.out with KEEP=1.
 measure() {
   local name=$1; shift
-  /usr/bin/time -o "$out/$name.stats" -f '%e %M' "$@" >/dev/null 2>"$out/$name.err" || {
+  local keep=/dev/null
+  [ "${KEEP:-0}" = 1 ] && keep="$out/$name.out"
+  /usr/bin/time -o "$out/$name.stats" -f '%e %U %S %M' "$@" >"$keep" 2>"$out/$name.err" || {
     echo "$name failed:" >&2; cat "$out/$name.err" >&2; return 1; }
-  printf '%-34s %8s s %10s KiB\n' "$name" $(cat "$out/$name.stats")
 }
 
-records=$("$here/bin/corvane" count --file "$big" 2>/dev/null || echo 0)
-echo "log: $big ($(du -m "$big" | cut -f1) MB, $records records)"
+records=$("$here/bin/corvane" count --file "$big")
+echo "log: $big ($(( $(stat -c %s "$big") / 1048576 )) MB, $records records)"
+component="$build/win/bench/component/component_read_bench.exe"
 measure evtexport evtexport "$big"
 measure corvane-dump-text "$here/bin/corvane" dump --format text --file "$big"
-measure read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
+measure corvane-dump-jsonl "$here/bin/corvane" dump --format jsonl --file "$big"
+measure corvane-count "$here/bin/corvane" count --file "$big"
+CORVANE_NATIVE=0 measure wine-corvane-dump-text "$here/bin/corvane" dump --format text --file "$big"
+measure wine-read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
+KEEP=1 measure wine-objects-forwards "$here/scripts/wine-run" "$component" "Z:$big" forwards
+KEEP=1 measure wine-objects-backwards "$here/scripts/wine-run" "$component" "Z:$big" backwards
+
+python3 - "$out" "$records" "$(stat -c %s "$big")" <<'PY'
+import sys, pathlib
+out, records, size = pathlib.Path(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
+stats = {p.stem: tuple(map(float, p.read_text().split())) for p in out.glob('*.stats')}
+base_wall, base_user, base_sys, _ = stats['evtexport']
+base_cpu = base_user + base_sys
+print(f"{'':26} {'wall s':>7} {'cpu s':>7} {'x evtexport time':>17} {'x evtexport rate':>17} "
+      f"{'peak MB':>8} {'x file':>6}")
+for name in ['evtexport'] + sorted(n for n in stats if n != 'evtexport'):
+    wall, user, sys_, kib = stats[name]
+    cpu = user + sys_
+    print(f"{name:26} {wall:7.2f} {cpu:7.2f}   wall {wall / base_wall:5.3f} cpu {cpu / base_cpu:5.3f}"
+          f"   wall {base_wall / wall if wall else 0:5.2f} cpu {base_cpu / cpu if cpu else 0:5.2f}"
+          f" {kib / 1024:8.1f} {kib * 1024 / size:6.2f}")
+PY
+rm -f "$out"/*.stats
+# The component's own timing, from opening the log to the last item (no process start-up).
+sed 's/\r$//' "$out/wine-objects-forwards.out" "$out/wine-objects-backwards.out"
 
 # Message texts: 100,000 events over 20 sources, each source with a message module of its own.
 msgdir="$out/messages"
@@ -55,12 +82,3 @@ print(f"dump --messages: 100000 messages in {sec:.2f} s: {100000 / sec:.0f} mess
 PY
 rm "$out/corvane-dump-messages.stats"
 
-python3 - "$out" "$records" <<'PY'
-import sys, pathlib
-out, records = pathlib.Path(sys.argv[1]), int(sys.argv[2] or 0)
-stats = {p.stem: tuple(map(float, p.read_text().split())) for p in out.glob('*.stats')}
-base = stats['evtexport'][0]
-for name, (sec, kib) in sorted(stats.items()):
-    rate = records / sec if sec else 0
-    print(f"{name:34} {rate:12.0f} records/s  ratio to evtexport {sec / base:6.3f}  peak {kib / 1024:7.1f} MB")
-PY

@@ -202,8 +202,6 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   auto sid = CopySid(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()), kSidHeaderSize);
   TPooledString sourceName(raw.SourceName);
   TPooledString computerName(raw.ComputerName);
-  TStringList strings;
-  for (std::string_view s : raw.Strings) strings.Add(std::string(s));
 
   Reset();
   timeGenerated_ = RecordTimeToDateTime(raw.TimeGenerated);
@@ -211,8 +209,10 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   eventId_ = raw.EventId;
   eventType_ = SystemToEventType(raw.EventType);
   // Exactly as many slots as strings: a list grown one string at a time keeps up to twice that.
-  strings_.SetCapacity(strings.Count());
-  strings_.AddStrings(strings);
+  // Filled in place, each string copied once: a large log's read comes through here for every
+  // record. Only running out of memory can stop it half way.
+  strings_.SetCapacity(static_cast<int>(raw.Strings.size()));
+  for (std::string_view s : raw.Strings) strings_.Add(std::string(s));
   eventCategory_ = raw.EventCategory;
   sourceName_ = std::move(sourceName);
   computerName_ = std::move(computerName);

@@ -46,25 +46,30 @@ class RecordReader {
   RecordReader(const uint8_t* bytes, uint32_t length, uint32_t number)
       : bytes_(bytes), length_(length), number_(number) {}
 
-  // The zero-terminated string at `offset`; `name` tells the refusal what it was.
-  std::string_view StringAt(size_t offset, const std::string& name) const {
+  // The zero-terminated string at `offset`; `name` (with `index` when not 0) tells the refusal
+  // what it was. Names are only put together for a refusal: every record read comes here.
+  std::string_view StringAt(size_t offset, const char* name, int index = 0) const {
     if (offset < kRawRecordFixedSize || offset >= length_) {
-      Refuse(name + " starts at " + std::to_string(offset) + ", outside the record");
+      Refuse(Name(name, index) + " starts at " + std::to_string(offset) + ", outside the record");
     }
     const void* end = std::memchr(bytes_ + offset, 0, length_ - offset);
-    if (!end) Refuse(name + " is not terminated within the record");
+    if (!end) Refuse(Name(name, index) + " is not terminated within the record");
     return {reinterpret_cast<const char*>(bytes_ + offset),
             static_cast<size_t>(static_cast<const uint8_t*>(end) - (bytes_ + offset))};
   }
 
-  std::span<const uint8_t> AreaAt(uint32_t offset, uint32_t size, const std::string& name) const {
+  std::span<const uint8_t> AreaAt(uint32_t offset, uint32_t size, const char* name) const {
     if (size == 0) return {};
     // 64-bit sums: offset + size cannot wrap.
     if (offset < kRawRecordFixedSize || uint64_t{offset} + size > length_ || size > kLargestArea) {
-      Refuse(name + " of " + std::to_string(size) + " bytes at " + std::to_string(offset) +
+      Refuse(std::string(name) + " of " + std::to_string(size) + " bytes at " + std::to_string(offset) +
              " lies outside the record");
     }
     return {bytes_ + offset, size};
+  }
+
+  static std::string Name(const char* name, int index) {
+    return index ? name + (" " + std::to_string(index)) : std::string(name);
   }
 
   [[noreturn]] void Refuse(const std::string& what) const {
@@ -114,7 +119,7 @@ TRawRecord DecodeRawRecord(const void* record, size_t available) {
   size_t offset = Read32(bytes + kStringOffsetAt);
   r.Strings.reserve(numStrings);
   for (uint16_t i = 0; i < numStrings; ++i) {
-    r.Strings.push_back(reader.StringAt(offset, "insertion string " + std::to_string(i + 1)));
+    r.Strings.push_back(reader.StringAt(offset, "insertion string", i + 1));
     offset += r.Strings.back().size() + 1;
   }
 

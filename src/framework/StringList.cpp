@@ -40,9 +40,11 @@ void TStringList::Put(int index, const std::string& value) {
   items_[static_cast<size_t>(index)] = value;
 }
 
-int TStringList::Add(const std::string& value) {
+int TStringList::Add(const std::string& value) { return Add(std::string(value)); }
+
+int TStringList::Add(std::string&& value) {
   if (!sorted_) {
-    items_.push_back(value);
+    items_.push_back(std::move(value));
     return Count() - 1;
   }
   int index = 0;
@@ -50,7 +52,7 @@ int TStringList::Add(const std::string& value) {
     if (duplicates_ == TDuplicates::Ignore) return index;
     if (duplicates_ == TDuplicates::Error) RaiseClassError("String list does not allow duplicates");
   }
-  items_.insert(items_.begin() + index, value);
+  items_.insert(items_.begin() + index, std::move(value));
   return index;
 }
 

@@ -38,6 +38,7 @@ class TStringList : public TPersistent {
   // Appends, or on a sorted list inserts at the sorted position (honouring Duplicates).
   // Returns the position of the entry; with Ignore, the position of the existing equal entry.
   int Add(const std::string& value);
+  int Add(std::string&& value);
   void Insert(int index, const std::string& value);
   void Delete(int index);
   void Clear() { items_.clear(); }

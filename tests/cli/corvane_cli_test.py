@@ -19,16 +19,20 @@ WORK = os.path.join(BUILD, "tests", "cli", "work")
 LOG = "CorvaneCliTest"
 SOURCE = "CorvaneCliSource"
 KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog" + "\\" + LOG
+WRAP_LOG, WRAP_SOURCE = "CorvaneCliWrap", "CorvaneCliWrapSource"
+WRAP_KEY = KEY[:-len(LOG)] + WRAP_LOG
 ENV = dict(os.environ, BUILD=os.path.relpath(BUILD, ROOT) if BUILD.startswith(ROOT) else BUILD)
 ENV.pop("CORVANE_PROGRESS", None)
 # The tests fix their locale (code page 1252 unless a test asks for another), whatever the caller's.
 ENV["CORVANE_LOCALE"] = "en_US.UTF-8"
 
 
-def corvane(*args, locale=None, check=True):
+def corvane(*args, locale=None, check=True, native=True):
     env = dict(ENV)
     if locale:
         env["CORVANE_LOCALE"] = locale
+    if not native:
+        env["CORVANE_NATIVE"] = "0"
     result = subprocess.run([CORVANE, *args], env=env, capture_output=True, timeout=300)
     if check and result.returncode != 0:
         raise AssertionError(f"corvane {args} exited {result.returncode}: {result.stderr!r}")
@@ -52,10 +56,17 @@ def setUpModule():
     wine("reg", "add", KEY, "/v", "File", "/t", "REG_EXPAND_SZ", "/d",
          windows_path(os.path.join(WORK, "clitest.evt")), "/f")
     wine("reg", "add", KEY + "\\" + SOURCE, "/f")
+    wine("reg", "add", WRAP_KEY, "/v", "File", "/t", "REG_EXPAND_SZ", "/d",
+         windows_path(os.path.join(WORK, "wrap.evt")), "/f")
+    for name in ("MaxSize", "Retention"):
+        wine("reg", "add", WRAP_KEY, "/v", name, "/t", "REG_DWORD", "/d",
+             "65536" if name == "MaxSize" else "0", "/f")
+    wine("reg", "add", WRAP_KEY + "\\" + WRAP_SOURCE, "/f")
 
 
 def tearDownModule():
     wine("reg", "delete", KEY, "/f")
+    wine("reg", "delete", WRAP_KEY, "/f")
 
 
 class SampleLog(unittest.TestCase):
@@ -103,6 +114,46 @@ class SampleLog(unittest.TestCase):
     def test_text_names_the_type_and_source(self):
         out = corvane("dump", "--newest", "1", "--file", SAMPLE).stdout.decode()
         self.assertRegex(out, r"^#120  record 121  2020-04-30T06:51:16Z  information  ESENT")
+
+
+class NativeFileReading(unittest.TestCase):
+    """bin/corvane reads saved files without Wine; the Windows build reads them through the service."""
+
+    def assert_same_as_service(self, path, locale=None):
+        for args in (["--format", "text"], ["--format", "jsonl", "--backwards"],
+                     ["--format", "csv", "--newest", "7"]):
+            native = corvane("dump", *args, "--file", path).stdout
+            self.assertEqual(native, corvane("dump", *args, "--file", path, locale=locale,
+                                             native=False).stdout, args)
+        self.assertEqual(corvane("count", "--file", path).stdout,
+                         corvane("count", "--file", path, native=False).stdout)
+
+    def test_sample_log_reads_as_through_the_service_and_keeps_chinese_in_any_locale(self):
+        self.assert_same_as_service(SAMPLE, locale="zh_CN.UTF-8")
+        # Code page 1252 cannot hold the Chinese strings; the native reader needs no code page.
+        self.assertEqual(corvane("dump", "--format", "jsonl", "--file", SAMPLE).stdout,
+                         corvane("dump", "--format", "jsonl", "--file", SAMPLE,
+                                 locale="zh_CN.UTF-8", native=False).stdout)
+
+    def test_failures_read_as_through_the_service(self):
+        junk = os.path.join(WORK, "junk.evt")
+        with open(junk, "wb") as f:
+            f.write(b"not an event log" * 64)
+        for path in (junk, os.path.join(WORK, "none.evt"), os.path.join(WORK, "none", "x.evt")):
+            native = corvane("dump", "--file", path, check=False)
+            service = corvane("dump", "--file", path, check=False, native=False)
+            # The Windows build's standard error is in text mode: its lines end in CR LF.
+            self.assertEqual((native.returncode, native.stderr),
+                             (1, service.stderr.replace(b"\r\n", b"\n")), path)
+
+    def test_wrapped_log_reads_as_through_the_service(self):
+        corvane("write", "--source", WRAP_SOURCE, "--repeat", "700", "--no-user",
+                "wrapped record, caf\u00e9")
+        path = os.path.join(WORK, "wrap.evt")
+        with open(path, "rb") as f:
+            flags = int.from_bytes(f.read(48)[36:40], "little")
+        self.assertTrue(flags & 2, "the log wrapped")
+        self.assert_same_as_service(path)
 
 
 class Errors(unittest.TestCase):

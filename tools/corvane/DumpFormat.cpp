@@ -45,7 +45,9 @@ std::string SidToText(const std::vector<uint8_t>& sid) {
   return text;
 }
 
-std::string IsoTime(uint32_t seconds) {
+namespace {
+
+void AppendIsoTime(std::string& out, uint32_t seconds) {
   // Days to a civil date (proleptic Gregorian), without the C library's time zone machinery.
   const int64_t days = seconds / 86400;
   const uint32_t rest = seconds % 86400;
@@ -58,11 +60,27 @@ std::string IsoTime(uint32_t seconds) {
   const int64_t day = doy - (153 * mp + 2) / 5 + 1;
   const int64_t month = mp < 10 ? mp + 3 : mp - 9;
   const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lldT%02u:%02u:%02uZ",
-                static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day), rest / 3600, rest / 60 % 60, rest % 60);
-  return buffer;
+  // Digits put in place: a dump prints this for every record, and the C library's formatting
+  // was a quarter of a text dump's time. Years run from 1970 to 2106.
+  char text[] = "0000-00-00T00:00:00Z";
+  const auto put = [&text](size_t at, int64_t value, size_t digits) {
+    for (size_t i = digits; i-- > 0; value /= 10) text[at + i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, year, 4);
+  put(5, month, 2);
+  put(8, day, 2);
+  put(11, rest / 3600, 2);
+  put(14, rest / 60 % 60, 2);
+  put(17, rest % 60, 2);
+  out.append(text, sizeof text - 1);
+}
+
+}  // namespace
+
+std::string IsoTime(uint32_t seconds) {
+  std::string text;
+  AppendIsoTime(text, seconds);
+  return text;
 }
 
 std::string Hex(const std::vector<uint8_t>& bytes) {
@@ -72,9 +90,18 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return text;
 }
 
-std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
+namespace {
+
+// JSON lines are the other common dump: their strings are appended in place, a run of plain
+// characters at a time.
+void AppendJsonString(std::string& out, std::string_view utf8) {
+  out += '"';
+  size_t plain = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(utf8, plain, i - plain);
+    plain = i + 1;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -83,17 +110,23 @@ std::string JsonString(const std::string& utf8) {
       case '\t': out += "\\t"; break;
       case '\b': out += "\\b"; break;
       case '\f': out += "\\f"; break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
+      default: {
+        char buffer[8];
+        std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+        out += buffer;
+      }
     }
   }
-  return out + "\"";
+  out.append(utf8, plain, utf8.size() - plain);
+  out += '"';
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& utf8) {
+  std::string out;
+  AppendJsonString(out, utf8);
+  return out;
 }
 
 std::string CsvField(const std::string& text) {
@@ -117,24 +150,48 @@ namespace {
 
 std::string Jsonl(const DumpRecord& r) {
   const std::string sid = SidToText(r.sid);
-  std::string line = "{\"number\": " + std::to_string(r.number) +
-                     ", \"record\": " + std::to_string(r.record) +
-                     ", \"generated\": " + JsonString(IsoTime(r.generated)) +
-                     ", \"written\": " + JsonString(IsoTime(r.written)) +
-                     ", \"event_id\": " + std::to_string(r.eventId) +
-                     ", \"type\": " + std::to_string(r.type) +
-                     ", \"category\": " + std::to_string(r.category) +
-                     ", \"source\": " + JsonString(r.source) +
-                     ", \"computer\": " + JsonString(r.computer) +
-                     ", \"sid\": " + (sid.empty() ? std::string("null") : JsonString(sid)) +
-                     ", \"strings\": [";
+  size_t estimate = 240 + r.source.size() + r.computer.size() + 2 * r.data.size();
+  for (const auto& s : r.strings) estimate += s.size() + 4;
+  std::string line;
+  line.reserve(estimate);
+  line += "{\"number\": ";
+  AppendNumber(line, r.number);
+  line += ", \"record\": ";
+  AppendNumber(line, r.record);
+  line += ", \"generated\": \"";
+  AppendIsoTime(line, r.generated);
+  line += "\", \"written\": \"";
+  AppendIsoTime(line, r.written);
+  line += "\", \"event_id\": ";
+  AppendNumber(line, r.eventId);
+  line += ", \"type\": ";
+  AppendNumber(line, r.type);
+  line += ", \"category\": ";
+  AppendNumber(line, r.category);
+  line += ", \"source\": ";
+  AppendJsonString(line, r.source);
+  line += ", \"computer\": ";
+  AppendJsonString(line, r.computer);
+  line += ", \"sid\": ";
+  if (sid.empty()) {
+    line += "null";
+  } else {
+    AppendJsonString(line, sid);
+  }
+  line += ", \"strings\": [";
   for (size_t i = 0; i < r.strings.size(); ++i) {
     if (i) line += ", ";
-    line += JsonString(r.strings[i]);
+    AppendJsonString(line, r.strings[i]);
   }
-  line += "], \"data\": " + JsonString(Hex(r.data));
-  if (r.message) line += ", \"message\": " + JsonString(*r.message);
-  return line + "}";
+  line += "], \"data\": \"";
+  AppendHex(line, r.data);
+  line += '"';
+  if (r.message) {
+    line += ", \"message\": ";
+    AppendJsonString(line, *r.message);
+  }
+  line += '}';
+  return line;
 }
 
 std::string Csv(const DumpRecord& r) {
@@ -206,7 +263,7 @@ std::string Text(const DumpRecord& r) {
   text += "  record ";
   AppendNumber(text, r.record);
   text += "  ";
-  text += IsoTime(r.generated);
+  AppendIsoTime(text, r.generated);
   text += "  ";
   text += TypeName(r.type);
   text += "  ";

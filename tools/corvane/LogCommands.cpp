@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "DumpFormat.h"
+#include "DumpOptions.h"
 #include "LogReader.h"
 #include "MessageCache.h"
 #include "Options.h"
@@ -19,8 +20,6 @@
 
 namespace corvane::cli {
 namespace {
-
-const std::set<std::string> kSourceOptions = {"log", "file", "machine"};
 
 struct TLogSource {
   std::string machine;  // "\\NAME", or empty for this machine
@@ -76,14 +75,6 @@ DumpRecord ToDump(const TRawRecord& raw, int64_t number) {
   return r;
 }
 
-DumpFormat FormatFrom(const Options& options) {
-  const std::string name = options.Get("format").value_or("text");
-  if (name == "text") return DumpFormat::Text;
-  if (name == "jsonl") return DumpFormat::Jsonl;
-  if (name == "csv") return DumpFormat::Csv;
-  throw UsageError("--format is text, jsonl or csv");
-}
-
 // Shows "records done of total" on stderr once a dump has run for a second, when stderr is a
 // terminal (the wrapper script tells, since under Wine the console cannot).
 class TProgress {
@@ -117,7 +108,7 @@ void Print(const std::string& text) {
 }  // namespace
 
 int Count(const std::vector<std::string>& args) {
-  const Options options(args, kSourceOptions, {});
+  const Options options(args, kCountOptions, {});
   if (!options.Positional().empty()) throw UsageError("count takes no arguments");
   const TLogSource source = SourceFrom(options);
   TEventLogHandle log = OpenSource(source);
@@ -126,8 +117,7 @@ int Count(const std::vector<std::string>& args) {
 }
 
 int Dump(const std::vector<std::string>& args) {
-  const Options options(args, {"log", "file", "machine", "format", "newest"},
-                        {"backwards", "messages"});
+  const Options options(args, kDumpOptions, kDumpFlags);
   if (!options.Positional().empty()) throw UsageError("dump takes no arguments");
   const TLogSource source = SourceFrom(options);
   const DumpFormat format = FormatFrom(options);

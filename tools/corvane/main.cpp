@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Usage.h"
 #include "framework/OleSysError.h"
 #include "system/SystemTables.h"
 
@@ -17,20 +18,6 @@ namespace {
 // As abort() ends a process: the work was cut short.
 constexpr UINT kFaultExitCode = 3;
 
-const char kUsage[] =
-    "usage: corvane COMMAND [OPTIONS]\n"
-    "  dump (--log NAME | --file PATH) [--machine NAME] [--format text|jsonl|csv]\n"
-    "       [--backwards] [--newest N] [--messages]\n"
-    "  count (--log NAME | --file PATH) [--machine NAME]\n"
-    "  write --source NAME [--type success|error|warning|information|audit-success|\n"
-    "       audit-failure] [--id N] [--category N] [--data HEX] [--no-user] [--repeat N]\n"
-    "       [--machine NAME] [STRING ...]\n"
-    "  clear --log NAME [--backup PATH] [--machine NAME]\n"
-    "  backup --log NAME [--machine NAME] PATH\n"
-    "  logs        the logs of this machine, then their event sources\n"
-    "  watch --log NAME [--format text|jsonl|csv]   print new records until interrupted\n"
-    "  tables [--missing]   the system function tables and the library each was bound from\n"
-    "A machine is written \\\\NAME or NAME; Linux paths are accepted for files.\n";
 
 // The arguments in the ANSI code page, which is what the log functions take. Text that code page
 // cannot hold would be stored as "?" (or as a look-alike letter): such an argument is refused

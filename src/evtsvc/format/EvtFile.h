@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,5 +92,11 @@ class LogFile {
   // header and record numbers, the records one after another from just after the header.
   virtual void CopyTo(Storage& target) const = 0;
 };
+
+// The number of records a clean file states in its header, when its end-of-file record and the
+// frames of its oldest and newest records agree; nothing for any other file (dirty, damaged, or
+// laid out so that the newest record cannot be found from the end), which only Open can count.
+// Reads a few blocks, not the records: the system itself counts a log from its header.
+std::optional<uint32_t> StatedCount(const Storage& storage);
 
 }  // namespace corvane::evt

@@ -1,6 +1,8 @@
 #include "EvtRecord.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -41,10 +43,14 @@ size_t GetText(const uint8_t* bytes, size_t at, size_t limit, std::u16string& te
   // The terminator is found first so that the text is built in one allocation: every record
   // read goes through here several times.
   for (size_t p = at; p + 2 <= limit; p += 2) {
-    if (bytes[p] != 0 || bytes[p + 1] != 0) continue;
+    if (Load16(bytes + p) != 0) continue;
     text.resize((p - at) / 2);
-    for (size_t i = 0; i < text.size(); ++i) {
-      text[i] = static_cast<char16_t>(Load16(bytes + at + 2 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(text.data(), bytes + at, p - at);
+    } else {
+      for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(Load16(bytes + at + 2 * i));
+      }
     }
     return p + 2;
   }

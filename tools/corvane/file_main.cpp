@@ -1,0 +1,35 @@
+// corvane, native build: count and dump of a saved log file, read straight from the file. The
+// other commands, and reading through the service, are the Windows build's (bin/corvane picks).
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "FileCommands.h"
+#include "Usage.h"
+#include "UsageError.h"
+
+int main(int argc, char** argv) {
+  using namespace corvane::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  // Dumps run to hundreds of megabytes: large writes, few calls.
+  static char outputBuffer[1 << 20];
+  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  try {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+      std::fputs(kUsage, args.empty() ? stderr : stdout);
+      return args.empty() ? 2 : 0;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "count") return FileCount(args);
+    if (command == "dump") return FileDump(args);
+    throw UsageError("\"" + command + "\" is run by the Windows build");
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "corvane: %s\n%s", e.what(), kUsage);
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "corvane: %s\n", e.what());
+    return 1;
+  }
+}
