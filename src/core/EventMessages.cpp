@@ -81,12 +81,9 @@ std::string ExpandSystemRoot(std::string path) {
   return std::string(directory.data(), length) + path;
 }
 
-TMessageModule::TMessageModule(const std::string& path)
-    : module_(path.empty() ? nullptr
-                           : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-
-TMessageModule::~TMessageModule() {
-  if (module_) FreeLibrary(module_);
+TUniqueModule LoadMessageModule(const std::string& path) {
+  if (path.empty()) return {};
+  return TUniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
 std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
@@ -111,7 +108,7 @@ std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
 std::string TVEVivudAre::Items(int index) {
   const TEventItem& item = Objects(index);
   if (item.SourceName().empty()) return {};
-  const TMessageModule module(GetMessageFile(item.SourceName()));
+  const TUniqueModule module = LoadMessageModule(GetMessageFile(item.SourceName()));
   std::string text;
   if (module && FormatEventMessage(module.get(), item, text)) return text;
   return DescriptionNotFound(item);

@@ -1,42 +1,36 @@
-// Owner of one kernel object handle (event, thread, file mapping): closed exactly once, by
-// whoever holds it last. Copying is deleted; moving hands the handle on.
+// Owners of the kernel's own resources, whose closers every process has (no table needed).
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "framework/UniqueResource.h"
 
 namespace corvane {
 
-class TUniqueHandle {
- public:
-  TUniqueHandle() = default;
-  explicit TUniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~TUniqueHandle() { reset(); }
-  TUniqueHandle(const TUniqueHandle&) = delete;
-  TUniqueHandle& operator=(const TUniqueHandle&) = delete;
-  TUniqueHandle(TUniqueHandle&& other) noexcept : handle_(other.release()) {}
-  TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
-  // Closing keeps the thread's last error: callers often close on the way to reporting it.
-  void reset(HANDLE handle = nullptr) {
-    if (handle_ != nullptr) {
-      DWORD saved = GetLastError();
-      CloseHandle(handle_);
-      SetLastError(saved);
-    }
-    handle_ = handle;
-  }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-
- private:
-  HANDLE handle_ = nullptr;
+struct THandleTraits {
+  static HANDLE Invalid() noexcept { return nullptr; }
+  static BOOL Close(HANDLE handle) noexcept { return ::CloseHandle(handle); }
 };
+// Kernel objects whose "no object" value is null (events, threads, mutexes, sections, processes).
+using TUniqueHandle = TUniqueResource<HANDLE, THandleTraits>;
+
+struct TFileTraits {
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static BOOL Close(HANDLE handle) noexcept { return ::CloseHandle(handle); }
+};
+// CreateFile results, whose "no object" value is INVALID_HANDLE_VALUE.
+using TUniqueFile = TUniqueResource<HANDLE, TFileTraits>;
+
+struct TViewTraits {
+  static void* Invalid() noexcept { return nullptr; }
+  static BOOL Close(void* view) noexcept { return ::UnmapViewOfFile(view); }
+};
+using TUniqueView = TUniqueResource<void*, TViewTraits>;
+
+struct TModuleTraits {
+  static HMODULE Invalid() noexcept { return nullptr; }
+  static BOOL Close(HMODULE module) noexcept { return ::FreeLibrary(module); }
+};
+using TUniqueModule = TUniqueResource<HMODULE, TModuleTraits>;
 
 }  // namespace corvane
