@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "system/ErrorText.h"
+#include "framework/SystemError.h"
 
 namespace corvane {
 

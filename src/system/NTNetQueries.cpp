@@ -7,7 +7,6 @@
 #include <array>
 #include <cctype>
 
-#include "core/SidLookup.h"
 #include "framework/UniqueResource.h"
 #include "system/ErrorText.h"
 #include "system/NTCommon.h"
@@ -68,6 +67,8 @@ constexpr std::array<TWellKnownSid, 11> kWellKnownSids = {
     WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  WellKnownSid(5, 18),
     WellKnownSid(5, 32), WellKnownSid(1, 0),  WellKnownSid(3, 0)};
 
+TAccountLookup accountLookup = nullptr;
+
 bool IsNoneGroup(const std::string& name) {
   if (name.size() != 4) return false;
   std::string upper = name;
@@ -109,6 +110,8 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
 }
 
 }  // namespace
+
+void SetAccountLookup(TAccountLookup lookup) noexcept { accountLookup = lookup; }
 
 std::string TNTPersistent::PrimaryDomainController() const {
   TNetBuffer name;
@@ -227,11 +230,11 @@ std::unique_ptr<TStringList> TNTPersistent::GetAccounts(const std::string& serve
   if (kinds & AccountList::Users) {
     list->AddStrings(*GetUsers(server, AccountKind::Normal | AccountKind::InterdomainTrust));
   }
-  if (kinds & AccountList::WellKnown) {
+  if ((kinds & AccountList::WellKnown) && accountLookup) {
     for (const TWellKnownSid& sid : kWellKnownSids) {
       std::string account;
       std::string domain;
-      if (LookupAccountBySid(std::string(), sid.data(), account, domain) && !account.empty()) {
+      if (accountLookup(std::string(), sid.data(), account, domain) && !account.empty()) {
         list->Add(account);
       }
     }
