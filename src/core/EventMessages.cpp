@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/EventLog.h"
+#include "framework/AsciiText.h"
 #include "framework/StringList.h"
 #include "system/BrowsReg.h"
 #include "system/ErrorText.h"
@@ -11,24 +12,13 @@
 namespace corvane {
 namespace {
 
-bool SameAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string SearchKey(TBrowseRegistry& reader, const std::string& path, const std::string& keyName) {
   if (reader.OpenKey(path) != ERROR_SUCCESS) return {};
   TStringList names;
   reader.GetKeyNames(names);
   reader.CloseKey();
   for (const auto& name : names) {
-    if (SameAsciiCase(name, keyName)) return path;
+    if (SameAsciiIgnoringCase(name, keyName)) return path;
     std::string found = SearchKey(reader, path + "\\" + name, keyName);
     if (!found.empty()) return found;
   }
@@ -88,7 +78,7 @@ TUniqueModule LoadMessageModule(const std::string& path) {
 
 std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
   std::string start = kEventLogKeyPath;
-  if (SameAsciiCase(sourceName, "SECURITY")) start += "Security\\";
+  if (SameAsciiIgnoringCase(sourceName, "SECURITY")) start += "\\Security";
   const std::string found = FindKeyPath(HKEY_LOCAL_MACHINE, start, sourceName);
   if (found.empty()) return {};
   std::string file;

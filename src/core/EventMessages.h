@@ -11,8 +11,6 @@
 
 namespace corvane {
 
-// Under HKEY_LOCAL_MACHINE: one key per log, one per source below it.
-constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\";
 // Buffers of the message formatter: the output text and the table of insertion strings.
 constexpr DWORD kMessageBufferSize = 16383;
 constexpr int kMaxMessageArguments = 4095;

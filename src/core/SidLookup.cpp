@@ -15,9 +15,6 @@ namespace {
 
 constexpr DWORD kNameBufferSize = 128;
 
-// S-1-5-18: revision 1, one sub-authority, authority 5 (NT, big-endian), sub-authority 18.
-BYTE kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-
 std::string FromBuffer(const char* buffer) {
   return std::string(buffer, strnlen(buffer, kNameBufferSize));
 }
@@ -60,7 +57,7 @@ bool LookupAccountBySid(const std::string& machineName, const void* sid, std::st
   }
   std::string foundAccount = FromBuffer(account);
   std::string foundDomain = FromBuffer(domain);
-  if (EventLogApi.EqualSid(psid, kLocalSystemSid)) foundDomain.clear();
+  if (EventLogApi.EqualSid(psid, const_cast<BYTE*>(kLocalSystemSid.data()))) foundDomain.clear();
 
   store.Add(sid, static_cast<int32_t>(length), foundAccount, foundDomain);
   accountName = std::move(foundAccount);

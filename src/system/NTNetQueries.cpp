@@ -5,8 +5,8 @@
 #include <ntsecapi.h>
 
 #include <array>
-#include <cctype>
 
+#include "framework/AsciiText.h"
 #include "framework/UniqueResource.h"
 #include "system/ErrorText.h"
 #include "system/NTCommon.h"
@@ -56,25 +56,12 @@ struct TNetName {
   alignas(WCHAR) std::array<BYTE, kNetNameSize> buffer{};
 };
 
-// Revision 1, one sub-authority: S-1-<authority>-<subAuthority>.
-using TWellKnownSid = std::array<BYTE, 12>;
-constexpr TWellKnownSid WellKnownSid(BYTE authority, BYTE subAuthority) {
-  return {1, 1, 0, 0, 0, 0, 0, authority, subAuthority, 0, 0, 0};
-}
-
 constexpr std::array<TWellKnownSid, 11> kWellKnownSids = {
     WellKnownSid(5, 1),  WellKnownSid(5, 2),  WellKnownSid(5, 3),  WellKnownSid(5, 4),
-    WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  WellKnownSid(5, 18),
+    WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  kLocalSystemSid,
     WellKnownSid(5, 32), WellKnownSid(1, 0),  WellKnownSid(3, 0)};
 
 TAccountLookup accountLookup = nullptr;
-
-bool IsNoneGroup(const std::string& name) {
-  if (name.size() != 4) return false;
-  std::string upper = name;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper == "NONE";
-}
 
 // The paging loop of the group and user enumerations. `call` makes one system call with the
 // resume handle and returns its result, the batch, and the counts. Calls go on while the list
@@ -225,7 +212,8 @@ std::unique_ptr<TStringList> TNTPersistent::GetAccounts(const std::string& serve
   if (kinds & AccountList::LocalGroups) list->AddStrings(*GetLocalGroups(server));
   if (kinds & AccountList::GlobalGroups) {
     auto groups = GetGlobalGroups(server);
-    if (!(groups->Count() == 1 && IsNoneGroup((*groups)[0]))) list->AddStrings(*groups);
+    const bool onlyNone = groups->Count() == 1 && SameAsciiIgnoringCase((*groups)[0], "NONE");
+    if (!onlyNone) list->AddStrings(*groups);
   }
   if (kinds & AccountList::Users) {
     list->AddStrings(*GetUsers(server, AccountKind::Normal | AccountKind::InterdomainTrust));

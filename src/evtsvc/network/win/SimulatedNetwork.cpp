@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Machine.h"
 #include "evtsvc/network/NameText.h"
 #include "evtsvc/network/NetworkErrors.h"
 
@@ -24,16 +25,6 @@ std::wstring Variable(const wchar_t* name) {
   }
 }
 
-std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind) {
-  DWORD size = 0;
-  GetComputerNameExW(kind, nullptr, &size);
-  if (size == 0) return {};
-  std::wstring name(size, L'\0');
-  if (!GetComputerNameExW(kind, name.data(), &size)) return {};
-  name.resize(size);
-  return name;
-}
-
 std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 std::wstring_view WithoutBackslashes(std::wstring_view name) {
@@ -45,7 +36,7 @@ bool IsLocalName(std::wstring_view name) {
   name = WithoutBackslashes(name);
   if (name.empty()) return true;
   for (COMPUTER_NAME_FORMAT kind : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
-    if (SameName(U16(name), U16(ComputerNameOfKind(kind)))) return true;
+    if (SameName(U16(name), U16(evtsvc::ComputerNameOfKind(kind)))) return true;
   }
   return SameName(U16(name), u"localhost") || SameName(U16(name), u"127.0.0.1");
 }
@@ -82,7 +73,7 @@ std::shared_ptr<const Network> CurrentNetwork() {
   std::lock_guard lock(mutex);
   auto& network = (*loaded)[folder];
   if (!network) {
-    network = Network::Load(std::filesystem::path(folder), U16(ComputerNameOfKind(ComputerNameNetBIOS)),
+    network = Network::Load(std::filesystem::path(folder), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
                             [](std::string_view text) { return FromAnsiText(text); });
   }
   return network;
