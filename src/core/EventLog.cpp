@@ -167,7 +167,7 @@ void TVEVivudAre::CloseLog() {
   items_->Clear();
   readDirection_ = 0;
   SetLastError(0);
-  if (!handle_.Close()) RaiseLastSystemError();
+  if (!handle_.close()) RaiseLastSystemError();
 }
 
 int TVEVivudAre::Count() const {
@@ -304,7 +304,7 @@ void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
   const DWORD reportError = reported ? 0 : GetLastError();
   // The source is let go in every case; a failed report is what the caller hears about first.
   SetLastError(0);
-  const bool deregistered = writeHandle_.Close();
+  const bool deregistered = writeHandle_.close();
   const DWORD deregisterError = deregistered ? 0 : GetLastError();
   if (!reported) {
     SetLastError(reportError);

@@ -25,6 +25,8 @@
 
 namespace corvane {
 
+// Under HKEY_LOCAL_MACHINE: one key per log, one per source below it.
+constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
 // Size of one read block; a larger block is taken only for a record that does not fit in it.
 constexpr DWORD kReadBlockSize = 16384;
 // The longest text Add writes, its terminating zero included.

@@ -6,6 +6,7 @@
 #include "core/EventLog.h"
 #include "core/MessageTable.h"
 #include "framework/OleSysError.h"
+#include "framework/AsciiText.h"
 #include "framework/StringList.h"
 #include "system/BrowsReg.h"
 #include "system/ErrorText.h"
@@ -13,24 +14,13 @@
 namespace corvane {
 namespace {
 
-bool SameAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string SearchKey(TBrowseRegistry& reader, const std::string& path, const std::string& keyName) {
   if (reader.OpenKey(path) != ERROR_SUCCESS) return {};
   TStringList names;
   reader.GetKeyNames(names);
   reader.CloseKey();
   for (const auto& name : names) {
-    if (SameAsciiCase(name, keyName)) return path;
+    if (SameAsciiIgnoringCase(name, keyName)) return path;
     std::string found = SearchKey(reader, path + "\\" + name, keyName);
     if (!found.empty()) return found;
   }
@@ -127,23 +117,17 @@ bool MessageTablesSound(HMODULE module) {
 
 }  // namespace
 
-TMessageModule::TMessageModule(const std::string& path)
-    : module_(path.empty() ? nullptr
-                           : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+TUniqueModule LoadMessageModule(const std::string& path) {
+  if (path.empty()) return {};
+  TUniqueModule module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   // A module whose table cannot be trusted is as good as one without the message.
-  if (module_ && !MessageTablesSound(module_)) {
-    FreeLibrary(module_);
-    module_ = nullptr;
-  }
-}
-
-TMessageModule::~TMessageModule() {
-  if (module_) FreeLibrary(module_);
+  if (module && !MessageTablesSound(module.get())) module.reset();
+  return module;
 }
 
 std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
   std::string start = kEventLogKeyPath;
-  if (SameAsciiCase(sourceName, "SECURITY")) start += "Security\\";
+  if (SameAsciiIgnoringCase(sourceName, "SECURITY")) start += "\\Security";
   const std::string found = FindKeyPath(HKEY_LOCAL_MACHINE, start, sourceName);
   if (found.empty()) return {};
   std::string file;
@@ -163,7 +147,7 @@ std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
 std::string TVEVivudAre::Items(int index) {
   const TEventItem& item = Objects(index);
   if (item.SourceName().empty()) return {};
-  const TMessageModule module(GetMessageFile(item.SourceName()));
+  const TUniqueModule module = LoadMessageModule(GetMessageFile(item.SourceName()));
   std::string text;
   if (module && FormatEventMessage(module.get(), item, text)) return text;
   return DescriptionNotFound(item);

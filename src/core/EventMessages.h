@@ -7,11 +7,10 @@
 #include <string>
 
 #include "core/EventItem.h"
+#include "framework/WinHandle.h"
 
 namespace corvane {
 
-// Under HKEY_LOCAL_MACHINE: one key per log, one per source below it.
-constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\";
 // Buffers of the message formatter: the output text and the table of insertion strings.
 constexpr DWORD kMessageBufferSize = 16383;
 constexpr int kMaxMessageArguments = 4095;
@@ -33,18 +32,8 @@ bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& tex
 // of what remains.
 std::string ExpandSystemRoot(std::string path);
 
-// A message module loaded for its texts only (its code does not run); freed by its owner.
-class TMessageModule {
- public:
-  explicit TMessageModule(const std::string& path);
-  ~TMessageModule();
-  TMessageModule(const TMessageModule&) = delete;
-  TMessageModule& operator=(const TMessageModule&) = delete;
-  HMODULE get() const { return module_; }
-  explicit operator bool() const { return module_ != nullptr; }
-
- private:
-  HMODULE module_ = nullptr;
-};
+// A message module loaded for its texts only (its code does not run); holds nothing when the
+// path is empty or does not load.
+TUniqueModule LoadMessageModule(const std::string& path);
 
 }  // namespace corvane

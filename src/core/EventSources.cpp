@@ -5,25 +5,20 @@
 
 namespace corvane {
 
-namespace {
-
-constexpr char kEventLogKey[] = "\\SYSTEM\\CurrentControlSet\\Services\\EventLog";
-
-}  // namespace
-
 std::unique_ptr<TStringList> GetEventSources() {
   auto result = std::make_unique<TStringList>();
   TBrowseRegistry registry;
   // Listing needs no more than reading: users without write access see every log and source.
   registry.SetAccess(KEY_READ);
-  if (registry.OpenKey(kEventLogKey) != ERROR_SUCCESS) return result;
+  const std::string logsKey = std::string("\\") + kEventLogKeyPath;
+  if (registry.OpenKey(logsKey) != ERROR_SUCCESS) return result;
 
   TStringList logs;
   registry.GetKeyNames(logs);
   logs.Sort();
   TStringList sources;
   for (const std::string& log : logs) {
-    if (registry.OpenKey(std::string(kEventLogKey) + "\\" + log) != ERROR_SUCCESS) continue;
+    if (registry.OpenKey(logsKey + "\\" + log) != ERROR_SUCCESS) continue;
     registry.GetKeyNames(sources);
     for (const std::string& source : sources) result->Add(source);
   }

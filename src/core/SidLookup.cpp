@@ -16,9 +16,6 @@ namespace {
 
 constexpr DWORD kNameBufferSize = 128;
 
-// S-1-5-18: revision 1, one sub-authority, authority 5 (NT, big-endian), sub-authority 18.
-BYTE kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-
 // The cache is the process's, and any thread that reads a record's user name comes here (a host
 // may run one control per apartment on threads of its own). Held only around the cache, never
 // across the lookup itself, which may wait on the network.
@@ -27,6 +24,10 @@ std::mutex cacheLock;
 std::string FromBuffer(const char* buffer) {
   return std::string(buffer, strnlen(buffer, kNameBufferSize));
 }
+
+// The component base lists well-known accounts through this cache but sits below it.
+[[maybe_unused]] const bool accountLookupInstalled =
+    (SetAccountLookup(&LookupAccountBySid), true);
 
 }  // namespace
 
@@ -65,7 +66,7 @@ bool LookupAccountBySid(const std::string& machineName, const void* sid, std::st
   }
   std::string foundAccount = FromBuffer(account);
   std::string foundDomain = FromBuffer(domain);
-  if (EventLogApi.EqualSid(psid, kLocalSystemSid)) foundDomain.clear();
+  if (EventLogApi.EqualSid(psid, const_cast<BYTE*>(kLocalSystemSid.data()))) foundDomain.clear();
 
   {
     // Another thread may have named the same SID meanwhile: one entry per SID.

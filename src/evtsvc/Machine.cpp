@@ -8,7 +8,6 @@
 #include "Win32Error.h"
 
 namespace corvane::evtsvc {
-namespace {
 
 std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind) {
   DWORD size = 0;
@@ -19,6 +18,8 @@ std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind) {
   name.resize(size);
   return name;
 }
+
+namespace {
 
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return !a.empty() && a.size() == b.size() &&

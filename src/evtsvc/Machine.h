@@ -29,6 +29,9 @@ class Machine {
                             bool* created = nullptr) const = 0;
 };
 
+// One of this computer's names; empty when the system has none of that kind.
+std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind);
+
 // The machine a caller names: null, empty, or one of this computer's own names (with or without
 // leading backslashes) is the local machine; the machines of the simulated network
 // (network/win/RemoteMachine.h) are reachable too. For any other name the result is null, and

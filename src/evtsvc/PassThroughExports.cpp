@@ -18,12 +18,12 @@
 using corvane::evtsvc::FindMachine;
 using corvane::evtsvc::ReportingLastError;
 using corvane::evtsvc::ReturningError;
+using corvane::evtsvc::ReturningStatus;
 using corvane::evtsvc::ThrowWin32;
 
 namespace {
 
 constexpr NTSTATUS kRpcServerUnavailable = static_cast<NTSTATUS>(0xC0020017L);  // RPC_NT_SERVER_UNAVAILABLE
-constexpr NTSTATUS kNoMemory = static_cast<NTSTATUS>(0xC0000017L);              // STATUS_NO_MEMORY
 
 bool Reachable(LPCSTR machine) { return FindMachine(machine) != nullptr; }
 bool Reachable(LPCWSTR machine) { return FindMachine(machine) != nullptr; }
@@ -99,15 +99,13 @@ DWORD WINAPI NtEvtSvc_GetLengthSid(PSID sid) noexcept { return GetLengthSid(sid)
 NTSTATUS NTAPI NtEvtSvc_LsaOpenPolicy(PLSA_UNICODE_STRING system, PLSA_OBJECT_ATTRIBUTES attributes,
                                       ACCESS_MASK access, PLSA_HANDLE policy) noexcept {
   if (auto simulated = corvane::network::RemoteLsaOpenPolicy(system, access, policy)) return *simulated;
-  try {
+  return ReturningStatus([&] {
     if (system && system->Buffer && system->Length > 0) {
       const std::wstring_view name(system->Buffer, system->Length / sizeof(WCHAR));
       if (!FindMachine(name)) return kRpcServerUnavailable;
     }
     return LsaOpenPolicy(nullptr, attributes, access, policy);
-  } catch (...) {
-    return kNoMemory;
-  }
+  });
 }
 
 NTSTATUS NTAPI NtEvtSvc_LsaQueryInformationPolicy(LSA_HANDLE policy, POLICY_INFORMATION_CLASS kind,

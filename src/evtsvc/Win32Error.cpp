@@ -42,4 +42,10 @@ DWORD Win32CodeOfCurrentException() noexcept {
   }
 }
 
+NTSTATUS NtStatusOfCurrentException() noexcept {
+  constexpr NTSTATUS kNoMemory = static_cast<NTSTATUS>(0xC0000017L);       // STATUS_NO_MEMORY
+  constexpr NTSTATUS kInternalError = static_cast<NTSTATUS>(0xC00000E5L);  // STATUS_INTERNAL_ERROR
+  return Win32CodeOfCurrentException() == ERROR_NOT_ENOUGH_MEMORY ? kNoMemory : kInternalError;
+}
+
 }  // namespace corvane::evtsvc

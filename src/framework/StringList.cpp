@@ -3,18 +3,11 @@
 #include <algorithm>
 #include <iterator>
 
+#include "framework/AsciiText.h"
 #include "framework/ClassError.h"
 #include "framework/PropertyInfo.h"
 
 namespace corvane {
-
-namespace {
-
-unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-}  // namespace
 
 TStringList::TStringList(std::initializer_list<std::string> strings) : items_(strings) {}
 
@@ -90,18 +83,9 @@ void TStringList::AddStrings(const TStringList& strings) {
 }
 
 int TStringList::CompareStrings(std::string_view a, std::string_view b) const {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char ca = static_cast<unsigned char>(a[i]);
-    unsigned char cb = static_cast<unsigned char>(b[i]);
-    if (!caseSensitive_) {
-      ca = FoldAscii(ca);
-      cb = FoldAscii(cb);
-    }
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  if (!caseSensitive_) return CompareAsciiIgnoringCase(a, b);
+  const int order = a.compare(b);  // bytes compare unsigned, as the folded ones do
+  return (order > 0) - (order < 0);
 }
 
 int TStringList::IndexOf(std::string_view value) const {

@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/SystemError.h"
 #include "framework/WindowClass.h"
-#include "system/ErrorText.h"
 
 namespace corvane {
 

@@ -2,7 +2,7 @@
 
 #include <process.h>
 
-#include "system/ErrorText.h"
+#include "framework/SystemError.h"
 
 namespace corvane {
 

@@ -1,72 +1,58 @@
-// Owners of the system's handles: one move-only template, a traits struct per kind, closed
-// exactly once by whoever holds it last. Closing keeps the thread's last error: callers often
-// close on the way to reporting it.
+// Owners of the kernel's and the window manager's own resources, whose closers every process has
+// (no table needed).
 #pragma once
 
 #include <windows.h>
 
-#include <cassert>
-#include <utility>
+#include "framework/UniqueResource.h"
 
 namespace corvane {
 
-template <class T, class Traits>
-class TUniqueResource {
- public:
-  TUniqueResource() = default;
-  explicit TUniqueResource(T value) : value_(value) {}
-  ~TUniqueResource() { reset(); }
-  TUniqueResource(const TUniqueResource&) = delete;
-  TUniqueResource& operator=(const TUniqueResource&) = delete;
-  TUniqueResource(TUniqueResource&& other) noexcept : value_(other.release()) {}
-  TUniqueResource& operator=(TUniqueResource&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-
-  T get() const { return value_; }
-  explicit operator bool() const { return value_ != nullptr; }
-
-  void reset(T value = nullptr) {
-    T old = std::exchange(value_, value);
-    if (old != nullptr) {
-      const DWORD saved = GetLastError();
-      Traits::Close(old);
-      SetLastError(saved);
-    }
-  }
-  T release() { return std::exchange(value_, nullptr); }
-  // For out-parameters; an owner that still holds something would leak it.
-  T* put() {
-    assert(value_ == nullptr);
-    return &value_;
-  }
-
- private:
-  T value_ = nullptr;
-};
-
 struct THandleTraits {
-  static void Close(HANDLE handle) { CloseHandle(handle); }
+  static HANDLE Invalid() noexcept { return nullptr; }
+  static BOOL Close(HANDLE handle) noexcept { return ::CloseHandle(handle); }
 };
-// Kernel objects whose "no object" value is null (events, threads, processes, sections).
+// Kernel objects whose "no object" value is null (events, threads, mutexes, sections, processes).
 using TUniqueHandle = TUniqueResource<HANDLE, THandleTraits>;
 
+struct TFileTraits {
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static BOOL Close(HANDLE handle) noexcept { return ::CloseHandle(handle); }
+};
+// CreateFile results, whose "no object" value is INVALID_HANDLE_VALUE.
+using TUniqueFile = TUniqueResource<HANDLE, TFileTraits>;
+
+struct TViewTraits {
+  static void* Invalid() noexcept { return nullptr; }
+  static BOOL Close(void* view) noexcept { return ::UnmapViewOfFile(view); }
+};
+using TUniqueView = TUniqueResource<void*, TViewTraits>;
+
+struct TModuleTraits {
+  static HMODULE Invalid() noexcept { return nullptr; }
+  static BOOL Close(HMODULE module) noexcept { return ::FreeLibrary(module); }
+};
+using TUniqueModule = TUniqueResource<HMODULE, TModuleTraits>;
+
+template <class T>
 struct TGdiObjectTraits {
-  static void Close(HGDIOBJ object) { DeleteObject(object); }
+  static T Invalid() noexcept { return nullptr; }
+  static BOOL Close(T object) noexcept { return ::DeleteObject(object); }
 };
 // Bitmaps, pens, brushes: deleted once no device context has them selected.
 template <class T>
-using TGdiObject = TUniqueResource<T, TGdiObjectTraits>;
+using TGdiObject = TUniqueResource<T, TGdiObjectTraits<T>>;
 
 struct TMemoryDCTraits {
-  static void Close(HDC dc) { DeleteDC(dc); }
+  static HDC Invalid() noexcept { return nullptr; }
+  static BOOL Close(HDC dc) noexcept { return ::DeleteDC(dc); }
 };
 // Device contexts made with CreateCompatibleDC.
 using TMemoryDC = TUniqueResource<HDC, TMemoryDCTraits>;
 
 struct TWindowTraits {
-  static void Close(HWND window) { DestroyWindow(window); }
+  static HWND Invalid() noexcept { return nullptr; }
+  static BOOL Close(HWND window) noexcept { return ::DestroyWindow(window); }
 };
 // A window of ours, destroyed on the thread that owns it (DestroyWindow works nowhere else).
 using TWindowOwner = TUniqueResource<HWND, TWindowTraits>;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "system/ErrorText.h"
+#include "framework/SystemError.h"
 
 namespace corvane {
 

@@ -1,5 +1,5 @@
-// Messages for system, local-security-authority and network-management codes, and the helpers
-// that raise them as EOleSysError.
+// Messages for local-security-authority and network-management codes, and the helpers that
+// raise them as EOleSysError; the plain system texts sit with the error kind.
 #pragma once
 
 #include <windows.h>
@@ -7,18 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/OleSysError.h"
+#include "framework/SystemError.h"
 
 namespace corvane {
-
-// The code in decimal, ": " and the system's text for it (empty when it has none; a line end
-// at the end of the text stays).
-std::string SystemErrorText(int32_t code);
-
-[[noreturn]] void RaiseSystemError(const std::string& message);
-
-// Raises the calling thread's last error; does nothing when it is 0.
-void RaiseLastSystemError();
 
 // Below 2100 the system text; from 2100 on the network table's text, or "Unknown error".
 std::string NetErrorText(int32_t code);

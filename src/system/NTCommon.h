@@ -91,6 +91,13 @@ class IOwnerControl {
   ~IOwnerControl() = default;
 };
 
+// Names the account of a SID through the process-wide account name cache. The cache lives in
+// the event-log core above this layer, so it installs its lookup here when it is linked in;
+// until then well-known accounts are not listed.
+using TAccountLookup = bool (*)(const std::string& machineName, const void* sid,
+                                std::string& accountName, std::string& domainName);
+void SetAccountLookup(TAccountLookup lookup) noexcept;
+
 class TNTPersistent : public TComponent {
  public:
   explicit TNTPersistent(TComponent* owner);

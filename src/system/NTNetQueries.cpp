@@ -5,9 +5,9 @@
 #include <ntsecapi.h>
 
 #include <array>
-#include <cctype>
 
-#include "core/SidLookup.h"
+#include "framework/AsciiText.h"
+#include "framework/UniqueResource.h"
 #include "system/ErrorText.h"
 #include "system/NTCommon.h"
 #include "system/NT_vs_95.h"
@@ -23,57 +23,31 @@ constexpr size_t kNetNameSize = 512;
 constexpr DWORD kAllServerTypes = 0xFFFFFFFF;
 
 // A buffer returned by a network-management function; freed with NetApiBufferFree.
-class TNetBuffer {
- public:
-  TNetBuffer() = default;
-  ~TNetBuffer() {
-    if (buffer_ && NetApi.NetApiBufferFree) NetApi.NetApiBufferFree(buffer_);
+struct TNetBufferTraits {
+  static LPBYTE Invalid() noexcept { return nullptr; }
+  static bool Close(LPBYTE buffer) noexcept {
+    return NetApi.NetApiBufferFree && NetApi.NetApiBufferFree(buffer) == NERR_Success;
   }
-  TNetBuffer(const TNetBuffer&) = delete;
-  TNetBuffer& operator=(const TNetBuffer&) = delete;
-
-  LPBYTE* Put() { return &buffer_; }
-  template <class T>
-  const T* As() const { return reinterpret_cast<const T*>(buffer_); }
-
- private:
-  LPBYTE buffer_ = nullptr;
 };
+using TNetBuffer = TUniqueResource<LPBYTE, TNetBufferTraits>;
 
 // A policy handle of the local security authority; closed with LsaClose.
-class TLsaPolicy {
- public:
-  TLsaPolicy() = default;
-  ~TLsaPolicy() {
-    if (handle_ && SecurityApi.LsaClose) SecurityApi.LsaClose(handle_);
+struct TLsaPolicyTraits {
+  static LSA_HANDLE Invalid() noexcept { return nullptr; }
+  static bool Close(LSA_HANDLE handle) noexcept {
+    return SecurityApi.LsaClose && SecurityApi.LsaClose(handle) == 0;
   }
-  TLsaPolicy(const TLsaPolicy&) = delete;
-  TLsaPolicy& operator=(const TLsaPolicy&) = delete;
-
-  LSA_HANDLE Get() const { return handle_; }
-  LSA_HANDLE* Put() { return &handle_; }
-
- private:
-  LSA_HANDLE handle_ = nullptr;
 };
+using TLsaPolicy = TUniqueResource<LSA_HANDLE, TLsaPolicyTraits>;
 
 // Memory returned by the local security authority; freed with LsaFreeMemory.
-class TLsaMemory {
- public:
-  TLsaMemory() = default;
-  ~TLsaMemory() {
-    if (memory_ && SecurityApi.LsaFreeMemory) SecurityApi.LsaFreeMemory(memory_);
+struct TLsaMemoryTraits {
+  static PVOID Invalid() noexcept { return nullptr; }
+  static bool Close(PVOID memory) noexcept {
+    return SecurityApi.LsaFreeMemory && SecurityApi.LsaFreeMemory(memory) == 0;
   }
-  TLsaMemory(const TLsaMemory&) = delete;
-  TLsaMemory& operator=(const TLsaMemory&) = delete;
-
-  PVOID* Put() { return &memory_; }
-  template <class T>
-  const T* As() const { return static_cast<const T*>(memory_); }
-
- private:
-  PVOID memory_ = nullptr;
 };
+using TLsaMemory = TUniqueResource<PVOID, TLsaMemoryTraits>;
 
 // A machine or domain name as the network functions take it.
 struct TNetName {
@@ -82,23 +56,12 @@ struct TNetName {
   alignas(WCHAR) std::array<BYTE, kNetNameSize> buffer{};
 };
 
-// Revision 1, one sub-authority: S-1-<authority>-<subAuthority>.
-using TWellKnownSid = std::array<BYTE, 12>;
-constexpr TWellKnownSid WellKnownSid(BYTE authority, BYTE subAuthority) {
-  return {1, 1, 0, 0, 0, 0, 0, authority, subAuthority, 0, 0, 0};
-}
-
 constexpr std::array<TWellKnownSid, 11> kWellKnownSids = {
     WellKnownSid(5, 1),  WellKnownSid(5, 2),  WellKnownSid(5, 3),  WellKnownSid(5, 4),
-    WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  WellKnownSid(5, 18),
+    WellKnownSid(5, 6),  WellKnownSid(5, 7),  WellKnownSid(5, 9),  kLocalSystemSid,
     WellKnownSid(5, 32), WellKnownSid(1, 0),  WellKnownSid(3, 0)};
 
-bool IsNoneGroup(const std::string& name) {
-  if (name.size() != 4) return false;
-  std::string upper = name;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper == "NONE";
-}
+TAccountLookup accountLookup = nullptr;
 
 // The paging loop of the group and user enumerations. `call` makes one system call with the
 // resume handle and returns its result, the batch, and the counts. Calls go on while the list
@@ -115,7 +78,7 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
     TNetBuffer batch;
     DWORD read = 0;
     DWORD total = 0;
-    const NET_API_STATUS result = call(batch.Put(), &read, &total, &resume);
+    const NET_API_STATUS result = call(batch.put(), &read, &total, &resume);
     if (result == ERROR_HANDLE_EOF) return;
     if (result != NERR_Success && result != ERROR_MORE_DATA) {
       if (component.IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
@@ -125,7 +88,7 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
       firstTotal = total;
       first = false;
     }
-    const Info* entries = batch.As<Info>();
+    const Info* entries = reinterpret_cast<const Info*>(batch.get());
     if (!entries) read = 0;
     for (DWORD i = 0; i < read; ++i) list.Add(FromNetString(entries[i].*name));
     if (result != ERROR_MORE_DATA || read == 0) return;
@@ -135,19 +98,21 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
 
 }  // namespace
 
+void SetAccountLookup(TAccountLookup lookup) noexcept { accountLookup = lookup; }
+
 std::string TNTPersistent::PrimaryDomainController() const {
   TNetBuffer name;
-  const NET_API_STATUS result = NetApi.NetGetDCName(nullptr, nullptr, name.Put());
+  const NET_API_STATUS result = NetApi.NetGetDCName(nullptr, nullptr, name.put());
   RaiseNetError(static_cast<int32_t>(result));
-  return FromNetString(name.As<void>());
+  return FromNetString(name.get());
 }
 
 std::string TNTPersistent::GetAnyDomainController(const std::string& domain) const {
   const TNetName domainName(domain);
   TNetBuffer name;
-  const NET_API_STATUS result = NetApi.NetGetAnyDCName(nullptr, domainName.Get(), name.Put());
+  const NET_API_STATUS result = NetApi.NetGetAnyDCName(nullptr, domainName.Get(), name.put());
   RaiseNetError(static_cast<int32_t>(result));
-  return FromNetString(name.As<void>());
+  return FromNetString(name.get());
 }
 
 std::string TNTPersistent::PrimaryDomainName() const {
@@ -157,11 +122,11 @@ std::string TNTPersistent::PrimaryDomainName() const {
   LSA_OBJECT_ATTRIBUTES attributes = {};
   TLsaPolicy policy;
   RaiseLsaStatus(SecurityApi.LsaOpenPolicy(systemName.Get(), &attributes,
-                                           POLICY_VIEW_LOCAL_INFORMATION, policy.Put()));
+                                           POLICY_VIEW_LOCAL_INFORMATION, policy.put()));
   TLsaMemory info;
   RaiseLsaStatus(SecurityApi.LsaQueryInformationPolicy(
-      policy.Get(), PolicyPrimaryDomainInformation, info.Put()));
-  const auto* domain = info.As<POLICY_PRIMARY_DOMAIN_INFO>();
+      policy.get(), PolicyPrimaryDomainInformation, info.put()));
+  const auto* domain = static_cast<const POLICY_PRIMARY_DOMAIN_INFO*>(info.get());
   // The name is counted, not necessarily terminated: read exactly its length.
   if (!domain || !domain->Name.Buffer || domain->Name.Length == 0) return std::string();
   return WideToAnsi(domain->Name.Buffer, domain->Name.Length / sizeof(WCHAR));
@@ -177,13 +142,13 @@ std::unique_ptr<TStringList> TNTPersistent::GetServerList(const std::string& ser
     DWORD read = 0;
     DWORD total = 0;
     const NET_API_STATUS result =
-        NetApi.NetServerEnum(serverName.Get(), 100, batch.Put(), kPreferredMaxLength, &read,
+        NetApi.NetServerEnum(serverName.Get(), 100, batch.put(), kPreferredMaxLength, &read,
                              &total, serverType, nullptr, &resume);
     if (result != NERR_Success && result != ERROR_MORE_DATA) {
       if (IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
       break;
     }
-    const auto* entries = batch.As<SERVER_INFO_100>();
+    const auto* entries = reinterpret_cast<const SERVER_INFO_100*>(batch.get());
     if (!entries) read = 0;
     for (DWORD i = 0; i < read; ++i) list->Add(FromNetString(entries[i].sv100_name));
     if (read == 0 || resume == 0) break;
@@ -247,16 +212,17 @@ std::unique_ptr<TStringList> TNTPersistent::GetAccounts(const std::string& serve
   if (kinds & AccountList::LocalGroups) list->AddStrings(*GetLocalGroups(server));
   if (kinds & AccountList::GlobalGroups) {
     auto groups = GetGlobalGroups(server);
-    if (!(groups->Count() == 1 && IsNoneGroup((*groups)[0]))) list->AddStrings(*groups);
+    const bool onlyNone = groups->Count() == 1 && SameAsciiIgnoringCase((*groups)[0], "NONE");
+    if (!onlyNone) list->AddStrings(*groups);
   }
   if (kinds & AccountList::Users) {
     list->AddStrings(*GetUsers(server, AccountKind::Normal | AccountKind::InterdomainTrust));
   }
-  if (kinds & AccountList::WellKnown) {
+  if ((kinds & AccountList::WellKnown) && accountLookup) {
     for (const TWellKnownSid& sid : kWellKnownSids) {
       std::string account;
       std::string domain;
-      if (LookupAccountBySid(std::string(), sid.data(), account, domain) && !account.empty()) {
+      if (accountLookup(std::string(), sid.data(), account, domain) && !account.empty()) {
         list->Add(account);
       }
     }

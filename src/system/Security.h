@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <ntsecapi.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,14 @@ extern "C" NTSTATUS NTAPI LsaEnumeratePrivilegesOfAccount(LSA_HANDLE account,
                                                           PPRIVILEGE_SET* privileges);
 
 namespace corvane {
+
+// Revision 1, one sub-authority: S-1-<authority>-<subAuthority>.
+using TWellKnownSid = std::array<BYTE, 12>;
+constexpr TWellKnownSid WellKnownSid(BYTE authority, BYTE subAuthority) {
+  return {1, 1, 0, 0, 0, 0, 0, authority, subAuthority, 0, 0, 0};
+}
+// S-1-5-18, the account the system's services run as.
+constexpr TWellKnownSid kLocalSystemSid = WellKnownSid(5, 18);
 
 #define CORVANE_SECURITY_ENTRIES(X)                                                     \
   X(GetFileSecurityA) X(MakeAbsoluteSD) X(GetSecurityDescriptorOwner)                   \

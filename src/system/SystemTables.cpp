@@ -1,5 +1,6 @@
 #include "system/SystemTables.h"
 
+#include "framework/AsciiText.h"
 #include "system/AdvApi32.h"
 #include "system/ErrorText.h"
 #include "system/NetApi32.h"
@@ -13,8 +14,7 @@ TServiceFunctions ServiceApi;
 TNetFunctions NetApi;
 
 void TableEntryBase::RaiseMissing() const {
-  std::string text = SystemErrorText(ERROR_PROC_NOT_FOUND);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const std::string text(WithoutLineEnds(SystemErrorText(ERROR_PROC_NOT_FOUND)));
   const std::string library = table_ && !table_->Library.empty() ? table_->Library : "(not bound)";
   RaiseSystemError(text + " (" + name_ + " in \"" + library + "\")");
 }

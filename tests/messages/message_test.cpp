@@ -83,7 +83,7 @@ std::string DamagedModule() {
   const std::string path = std::string(CORVANE_BINARY_DIR) + "\\tests\\messages\\damaged.dll";
   std::string table;
   {
-    const TMessageModule module(TestModule());
+    const TUniqueModule module = LoadMessageModule(TestModule());
     const HRSRC found = FindResourceA(module.get(), MAKEINTRESOURCEA(1), RT_MESSAGETABLE);
     const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module.get(), found)));
     table.assign(bytes, SizeofResource(module.get(), found));

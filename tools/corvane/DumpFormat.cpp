@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "framework/AsciiText.h"
+
 namespace corvane::cli {
 namespace {
 
@@ -293,10 +295,7 @@ std::string Text(const DumpRecord& r) {
   }
   if (r.message) {
     // One message line per text line, without the line ends the formatter leaves at the end.
-    std::string_view message = *r.message;
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-      message.remove_suffix(1);
-    }
+    const std::string_view message = corvane::WithoutLineEnds(*r.message);
     text += "    message: ";
     for (size_t i = 0; i < message.size(); ++i) {
       if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') continue;

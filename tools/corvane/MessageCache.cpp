@@ -13,9 +13,11 @@ HMODULE TMessageCache::ModuleFor(const std::string& source) {
   } catch (const EOleSysError&) {
     // A source key without a readable message file: the replacement text, as for no key.
   }
-  auto& module = modulesByFile_[file];
-  if (!module) module = std::make_unique<TMessageModule>(file);
-  return modulesBySource_[source] = module->get();
+  auto found = modulesByFile_.find(file);
+  if (found == modulesByFile_.end()) {
+    found = modulesByFile_.emplace(file, LoadMessageModule(file)).first;
+  }
+  return modulesBySource_[source] = found->second.get();
 }
 
 std::string TMessageCache::Text(const TRawRecord& record) {

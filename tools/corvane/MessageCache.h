@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <string>
 
 #include "core/EventLog.h"
@@ -21,7 +20,7 @@ class TMessageCache {
   HMODULE ModuleFor(const std::string& source);
 
   TVEVivudAre component_{nullptr};
-  std::map<std::string, std::unique_ptr<TMessageModule>> modulesByFile_;
+  std::map<std::string, TUniqueModule> modulesByFile_;  // a file that would not load too
   std::map<std::string, HMODULE> modulesBySource_;
   TEventItem item_{nullptr};
 };

@@ -10,6 +10,7 @@
 
 #include "Commands.h"
 #include "Usage.h"
+#include "framework/AsciiText.h"
 #include "framework/OleSysError.h"
 #include "system/SystemTables.h"
 
@@ -83,8 +84,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "corvane: %s\n%s", e.what(), kUsage);
     return 2;
   } catch (const corvane::EOleSysError& e) {
-    std::string message = e.Message();
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    const std::string message(corvane::WithoutLineEnds(e.Message()));
     std::fprintf(stderr, "corvane: %s\n", message.c_str());
     return 1;
   } catch (const std::exception& e) {

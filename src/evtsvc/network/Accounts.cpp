@@ -17,14 +17,6 @@ constexpr size_t kMaxNameLength = 256;
   Fail(kInvalidData, "accounts file line " + std::to_string(line) + ": " + what);
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string_view Trim(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Splits off the first blank-separated word.
 std::u16string_view Word(std::u16string_view& text) {
   text = Trim(text);

@@ -154,4 +154,17 @@ std::string ToUtf16LeBytes(std::u16string_view text) {
   return bytes;
 }
 
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view TrimLeft(std::u16string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+std::u16string_view Trim(std::u16string_view text) {
+  text = TrimLeft(text);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace corvane::network

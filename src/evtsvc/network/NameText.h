@@ -17,6 +17,12 @@ std::u16string UpperCase(std::u16string_view text);
 int CompareNames(std::u16string_view a, std::u16string_view b);
 bool SameName(std::u16string_view a, std::u16string_view b);
 
+// Spaces and tabs: what separates the words of the accounts and registry files.
+bool IsBlank(char16_t c);
+// Without the blanks at the start (and for Trim, at the end).
+std::u16string_view TrimLeft(std::u16string_view text);
+std::u16string_view Trim(std::u16string_view text);
+
 // Strict UTF-8: a malformed sequence, an overlong form or a surrogate throws EOleSysError
 // (ERROR_INVALID_DATA).
 std::u16string FromUtf8(std::string_view text);

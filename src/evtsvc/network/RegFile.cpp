@@ -22,19 +22,6 @@ constexpr std::u16string_view kOtherRoots[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURR
   Fail(kBadDatabase, "registry file line " + std::to_string(line) + ": " + what);
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string_view TrimLeft(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  return text;
-}
-
-std::u16string_view Trim(std::u16string_view text) {
-  text = TrimLeft(text);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
 }

@@ -17,21 +17,10 @@ constexpr NTSTATUS kSuccess = 0;
 constexpr NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
 constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000DL);
 constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008L);
-constexpr NTSTATUS kStatusNoMemory = static_cast<NTSTATUS>(0xC0000017L);
 
 // Policy handles of this module carry this tag in their high bits (see RemoteRegistry.cpp).
 constexpr uintptr_t kTag = uintptr_t{0x5EEE} << 48;
 constexpr uintptr_t kTagMask = uintptr_t{0xFFFF} << 48;
-
-template <typename Body>
-std::optional<BOOL> ReportingFailure(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    SetLastError(evtsvc::Win32CodeOfCurrentException());
-    return FALSE;
-  }
-}
 
 std::optional<Sid> SidOf(PSID sid) {
   if (!sid || !IsValidSid(sid)) return std::nullopt;
@@ -154,7 +143,7 @@ PVOID DomainRecord(std::u16string_view name, const std::optional<Sid>& sid, LSA_
 
 std::optional<BOOL> RemoteLookupAccountSid(LPCSTR system, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
                                            LPDWORD domainSize, PSID_NAME_USE use) noexcept {
-  return ReportingFailure([&]() -> std::optional<BOOL> {
+  return evtsvc::ReportingLastError<std::optional<BOOL>>(FALSE, [&]() -> std::optional<BOOL> {
     const Target target = Resolve(system);
     if (target.reach == Reach::Unknown || !target.host) return std::nullopt;
     if (target.reach == Reach::Local) {
@@ -173,7 +162,7 @@ std::optional<BOOL> RemoteLookupAccountSid(LPCSTR system, PSID sid, LPSTR name, 
 
 std::optional<BOOL> RemoteLookupAccountName(LPCSTR system, LPCSTR account, PSID sid, LPDWORD sidSize, LPSTR domain,
                                             LPDWORD domainSize, PSID_NAME_USE use) noexcept {
-  return ReportingFailure([&]() -> std::optional<BOOL> {
+  return evtsvc::ReportingLastError<std::optional<BOOL>>(FALSE, [&]() -> std::optional<BOOL> {
     const Target target = Resolve(system);
     if (target.reach == Reach::Unknown || !target.host) return std::nullopt;
     if (target.reach == Reach::Local) {
@@ -192,7 +181,7 @@ std::optional<BOOL> RemoteLookupAccountName(LPCSTR system, LPCSTR account, PSID 
 
 std::optional<NTSTATUS> RemoteLsaOpenPolicy(PLSA_UNICODE_STRING system, ACCESS_MASK access,
                                             PLSA_HANDLE policy) noexcept {
-  try {
+  return evtsvc::ReturningStatus([&]() -> std::optional<NTSTATUS> {
     std::wstring name;
     if (system && system->Buffer) name.assign(system->Buffer, system->Length / sizeof(WCHAR));
     const Target target = Resolve(name.c_str());
@@ -206,15 +195,13 @@ std::optional<NTSTATUS> RemoteLsaOpenPolicy(PLSA_UNICODE_STRING system, ACCESS_M
     }
     *policy = PolicyTable::Get().Add(std::move(opened));
     return kSuccess;
-  } catch (...) {
-    return kStatusNoMemory;
-  }
+  });
 }
 
 std::optional<NTSTATUS> RemoteLsaQueryInformationPolicy(LSA_HANDLE handle, POLICY_INFORMATION_CLASS kind,
                                                         PVOID* buffer) noexcept {
   if (!IsOurPolicy(handle)) return std::nullopt;
-  try {
+  return evtsvc::ReturningStatus([&]() -> std::optional<NTSTATUS> {
     const auto policy = PolicyTable::Get().Find(handle);
     if (!policy) return kStatusInvalidHandle;
     if (!buffer) return kStatusInvalidParameter;
@@ -236,9 +223,7 @@ std::optional<NTSTATUS> RemoteLsaQueryInformationPolicy(LSA_HANDLE handle, POLIC
       return kSuccess;
     }
     return kStatusInvalidParameter;
-  } catch (...) {
-    return kStatusNoMemory;
-  }
+  });
 }
 
 std::optional<NTSTATUS> RemoteLsaFreeMemory(PVOID buffer) noexcept {
@@ -248,12 +233,10 @@ std::optional<NTSTATUS> RemoteLsaFreeMemory(PVOID buffer) noexcept {
 
 std::optional<NTSTATUS> RemoteLsaClose(LSA_HANDLE handle) noexcept {
   if (!IsOurPolicy(handle)) return std::nullopt;
-  try {
+  return evtsvc::ReturningStatus([&]() -> std::optional<NTSTATUS> {
     // The system's handle, if any, closes with the last reference to the policy.
     return PolicyTable::Get().Remove(handle) ? kSuccess : kStatusInvalidHandle;
-  } catch (...) {
-    return kStatusNoMemory;
-  }
+  });
 }
 
 }  // namespace corvane::network

@@ -25,15 +25,6 @@ std::u16string U16(LPCWSTR text) {
   return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
 
-template <typename Body>
-std::optional<NET_API_STATUS> Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return static_cast<NET_API_STATUS>(evtsvc::Win32CodeOfCurrentException());
-  }
-}
-
 // Which machines a function simulates: the simulated ones, and for the browse list and domain
 // controllers also the local machine when the network describes it.
 enum class Scope { RemoteOnly, RemoteAndLocal };
@@ -281,7 +272,7 @@ NET_API_STATUS ControllerName(const Host& controller, LPBYTE* buffer) {
 std::optional<NET_API_STATUS> RemoteNetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
                                                   LPDWORD read, LPDWORD total, DWORD type, LMCSTR domain,
                                                   LPDWORD resume) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
@@ -296,7 +287,7 @@ std::optional<NET_API_STATUS> RemoteNetServerEnum(LMCSTR server, DWORD level, LP
 std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWORD filter, LPBYTE* buffer,
                                                 DWORD maxLength, LPDWORD read, LPDWORD total,
                                                 LPDWORD resume) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
@@ -310,7 +301,7 @@ std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWO
 
 std::optional<NET_API_STATUS> RemoteNetGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
                                                  LPDWORD read, LPDWORD total, PDWORD_PTR resume) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
@@ -325,7 +316,7 @@ std::optional<NET_API_STATUS> RemoteNetGroupEnum(LPCWSTR server, DWORD level, LP
 std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
                                                       DWORD maxLength, LPDWORD read, LPDWORD total,
                                                       PDWORD_PTR resume) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
@@ -338,7 +329,7 @@ std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD leve
 }
 
 std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!buffer) return ERROR_INVALID_PARAMETER;
@@ -356,7 +347,7 @@ std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain,
 }
 
 std::optional<NET_API_STATUS> RemoteNetGetAnyDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
-  return Guarded([&]() -> std::optional<NET_API_STATUS> {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
     const auto on = Served(server, Scope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!buffer) return ERROR_INVALID_PARAMETER;

@@ -65,21 +65,12 @@ std::vector<uint8_t> AnsiData(const RegValue& value) {
   return std::vector<uint8_t>(narrow.begin(), narrow.end());
 }
 
-template <typename Body>
-std::optional<LSTATUS> Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return static_cast<LSTATUS>(evtsvc::Win32CodeOfCurrentException());
-  }
-}
-
 }  // namespace
 
 bool IsRemoteKey(HKEY key) noexcept { return (reinterpret_cast<uintptr_t>(key) & kTagMask) == kTag; }
 
 std::optional<LSTATUS> RemoteConnectRegistry(LPCSTR machine, HKEY root, PHKEY result) noexcept {
-  return Guarded([&]() -> std::optional<LSTATUS> {
+  return evtsvc::ReturningError<LSTATUS>([&]() -> std::optional<LSTATUS> {
     const Target target = Resolve(machine);
     if (target.reach != Reach::Simulated) return std::nullopt;
     if (!result) return ERROR_INVALID_PARAMETER;
@@ -94,7 +85,7 @@ std::optional<LSTATUS> RemoteConnectRegistry(LPCSTR machine, HKEY root, PHKEY re
 
 std::optional<LSTATUS> RemoteOpenKey(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
-  return Guarded([&]() -> LSTATUS {
+  return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     const auto open = KeyTable::Get().Find(key);
@@ -110,7 +101,7 @@ std::optional<LSTATUS> RemoteOpenKey(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHK
 std::optional<LSTATUS> RemoteEnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPSTR className,
                                      LPDWORD classLength, PFILETIME lastWrite) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
-  return Guarded([&]() -> LSTATUS {
+  return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
     const auto open = KeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
@@ -137,7 +128,7 @@ std::optional<LSTATUS> RemoteEnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD 
 
 std::optional<LSTATUS> RemoteQueryValue(HKEY key, LPCSTR name, LPDWORD type, LPBYTE data, LPDWORD size) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
-  return Guarded([&]() -> LSTATUS {
+  return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
     const auto open = KeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if (data && !size) return ERROR_INVALID_PARAMETER;

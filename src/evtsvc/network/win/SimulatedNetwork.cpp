@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Machine.h"
 #include "evtsvc/network/NameText.h"
 #include "evtsvc/network/NetworkErrors.h"
 
@@ -26,16 +27,6 @@ std::wstring Variable(const wchar_t* name) {
   }
 }
 
-std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind) {
-  DWORD size = 0;
-  GetComputerNameExW(kind, nullptr, &size);
-  if (size == 0) return {};
-  std::wstring name(size, L'\0');
-  if (!GetComputerNameExW(kind, name.data(), &size)) return {};
-  name.resize(size);
-  return name;
-}
-
 std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 std::wstring_view WithoutBackslashes(std::wstring_view name) {
@@ -47,7 +38,7 @@ bool IsLocalName(std::wstring_view name) {
   name = WithoutBackslashes(name);
   if (name.empty()) return true;
   for (COMPUTER_NAME_FORMAT kind : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
-    if (SameName(U16(name), U16(ComputerNameOfKind(kind)))) return true;
+    if (SameName(U16(name), U16(evtsvc::ComputerNameOfKind(kind)))) return true;
   }
   return SameName(U16(name), u"localhost") || SameName(U16(name), u"127.0.0.1");
 }
@@ -109,7 +100,7 @@ std::shared_ptr<const Network> CurrentNetwork() {
   auto& network = (*loaded)[folder];
   if (!network) {
     try {
-      network = Network::Load(std::filesystem::path(folder), U16(ComputerNameOfKind(ComputerNameNetBIOS)),
+      network = Network::Load(std::filesystem::path(folder), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
                               [](std::string_view text) { return FromAnsiText(text); });
     } catch (const EOleSysError& failure) {
       Report(failure);
@@ -122,7 +113,7 @@ Target Resolve(std::wstring_view machine) {
   const std::shared_ptr<const Network> network = CurrentNetwork();
   if (IsLocalName(machine)) {
     if (network && !network->Local()) {
-      for (const std::u16string& name : {std::u16string(u"localhost"), U16(ComputerNameOfKind(ComputerNameNetBIOS))})
+      for (const std::u16string& name : {std::u16string(u"localhost"), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS))})
         if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
     }
     Target local{Reach::Local, {network, network ? network->Local() : nullptr}};

@@ -1,0 +1,20 @@
+// The system's own error texts, raised as the library's one error kind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "framework/OleSysError.h"
+
+namespace corvane {
+
+// The code in decimal, ": " and the system's text for it (empty when it has none; a line end
+// at the end of the text stays).
+std::string SystemErrorText(int32_t code);
+
+[[noreturn]] void RaiseSystemError(const std::string& message);
+
+// Raises the calling thread's last error; does nothing when it is 0.
+void RaiseLastSystemError();
+
+}  // namespace corvane
