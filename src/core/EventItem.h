@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/EventType.h"
+#include "framework/AdapterSlot.h"
 #include "framework/Persistent.h"
 #include "framework/StringList.h"
 
@@ -75,10 +76,14 @@ class TByteList : public TPersistent {
   // One byte longer, the earlier bytes kept; the owner then holds one buffer of the new length.
   void Add(uint8_t value);
 
+  // The list's automation wrapper, kept from its first request to the list's end.
+  TAdapterSlot& Adapter() { return adapter_; }
+
  private:
   void CheckIndex(int32_t index) const;
 
   TEventItem& owner_;
+  TAdapterSlot adapter_;
 };
 
 class TEventItem : public TPersistent {
@@ -141,6 +146,9 @@ class TEventItem : public TPersistent {
   int32_t SidLength() const;
   // Made on first use: most cached items are never asked for it.
   TByteList& DataBytes();
+  // The item's automation wrapper, kept from its first request to the item's end; Reset and
+  // Assign leave it alone.
+  TAdapterSlot& Adapter() { return adapter_; }
 
  private:
   friend class TByteList;
@@ -169,6 +177,8 @@ class TEventItem : public TPersistent {
   uint16_t eventCategory_ = 0;
   TEventType eventType_ = TEventType::Success;
   std::unique_ptr<TByteList> dataBytes_;
+  // Last, so that it goes first: the wrapper forgets the item before any of its parts go.
+  TAdapterSlot adapter_;
 };
 
 }  // namespace corvane
