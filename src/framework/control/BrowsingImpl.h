@@ -38,7 +38,7 @@ class TPerPropertyBrowsingImpl : public TControlPiece<Derived, IPerPropertyBrows
     *cookies = {};
     return Member([&]() -> HRESULT {
       std::vector<TPredefinedString> strings;
-      if (!Self().PredefinedStrings(id, strings)) return E_NOTIMPL;
+      if (!Control().PredefinedStrings(id, strings)) return E_NOTIMPL;
       FillPredefinedStrings(strings, *texts, *cookies);
       return S_OK;
     });
@@ -47,7 +47,7 @@ class TPerPropertyBrowsingImpl : public TControlPiece<Derived, IPerPropertyBrows
     return Member(
         [&]() -> HRESULT {
           UniqueVariant value;
-          if (!Self().PredefinedValue(id, cookie, value)) return E_NOTIMPL;
+          if (!Control().PredefinedValue(id, cookie, value)) return E_NOTIMPL;
           *out = value.release();
           return S_OK;
         },
@@ -56,6 +56,7 @@ class TPerPropertyBrowsingImpl : public TControlPiece<Derived, IPerPropertyBrows
 
  private:
   using TControlPiece<Derived, IPerPropertyBrowsing>::Self;
+  using TControlPiece<Derived, IPerPropertyBrowsing>::Control;
   using TControlPiece<Derived, IPerPropertyBrowsing>::Member;
 };
 
@@ -67,11 +68,12 @@ class TSpecifyPropertyPagesImpl : public TControlPiece<Derived, ISpecifyProperty
   HRESULT STDMETHODCALLTYPE GetPages(CAUUID* out) noexcept override {
     if (out == nullptr) return E_POINTER;
     *out = {};
-    return Member([&] { FillPageList(Self().PropertyPages(), *out); });
+    return Member([&] { FillPageList(Control().PropertyPages(), *out); });
   }
 
  private:
   using TControlPiece<Derived, ISpecifyPropertyPages>::Self;
+  using TControlPiece<Derived, ISpecifyPropertyPages>::Control;
   using TControlPiece<Derived, ISpecifyPropertyPages>::Member;
 };
 

@@ -17,8 +17,8 @@ class TConnectionPointContainerImpl : public TControlPiece<Derived, IConnectionP
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) noexcept override {
     return Member(
         [&] {
-          ComPtr<IConnectionPoint> events = MakeConnectionPoint(this, Self().EventConnections());
-          ComPtr<IConnectionPoint> notify = MakeConnectionPoint(this, Self().PropertyNotifyConnections());
+          ComPtr<IConnectionPoint> events = MakeConnectionPoint(this, Control().EventConnections());
+          ComPtr<IConnectionPoint> notify = MakeConnectionPoint(this, Control().PropertyNotifyConnections());
           MakeEnumerator<IEnumConnectionPoints>({events.get(), notify.get()}).copy_to(out);
         },
         out);
@@ -26,7 +26,7 @@ class TConnectionPointContainerImpl : public TControlPiece<Derived, IConnectionP
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) noexcept override {
     return Member(
         [&]() -> HRESULT {
-          TConnectionList* list = Self().FindConnections(iid);
+          TConnectionList* list = Control().FindConnections(iid);
           if (list == nullptr) return CONNECT_E_NOCONNECTION;
           MakeConnectionPoint(this, *list).copy_to(out);
           return S_OK;
@@ -36,6 +36,7 @@ class TConnectionPointContainerImpl : public TControlPiece<Derived, IConnectionP
 
  private:
   using TControlPiece<Derived, IConnectionPointContainer>::Self;
+  using TControlPiece<Derived, IConnectionPointContainer>::Control;
   using TControlPiece<Derived, IConnectionPointContainer>::Member;
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <utility>
 #include "framework/com/ComBoundary.h"
+#include "framework/control/ControlBase.h"
 
 namespace corvane {
 
@@ -10,6 +11,8 @@ template <class Derived, class I>
 class TControlPiece : public I {
  protected:
   Derived& Self() noexcept { return static_cast<Derived&>(*this); }
+  // The shared state, by a name the interfaces' own members cannot hide.
+  TControlBase& Control() noexcept { return static_cast<TControlBase&>(Self()); }
   // Runs a member of I through the boundary, in the control's name.
   template <class Body, class... Outs>
   HRESULT Member(Body&& body, Outs*... outs) noexcept {

@@ -15,22 +15,23 @@ class TOleInPlaceObjectImpl : public TControlPiece<Derived, IOleInPlaceObject> {
 
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) noexcept override {
     if (out == nullptr) return E_POINTER;
-    *out = Self().Window();
+    *out = Control().Window();
     return *out != nullptr ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE InPlaceDeactivate() noexcept override {
-    return Member([&] { Self().InPlaceDeactivate(); });
+    return Member([&] { Control().InPlaceDeactivate(); });
   }
   HRESULT STDMETHODCALLTYPE UIDeactivate() noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) noexcept override {
     if (position == nullptr) return E_POINTER;
-    return Member([&] { Self().SetObjectRects(*position); });
+    return Member([&] { Control().SetObjectRects(*position); });
   }
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() noexcept override { return INPLACE_E_NOTUNDOABLE; }
 
  private:
   using TControlPiece<Derived, IOleInPlaceObject>::Self;
+  using TControlPiece<Derived, IOleInPlaceObject>::Control;
   using TControlPiece<Derived, IOleInPlaceObject>::Member;
 };
 
@@ -41,7 +42,7 @@ class TOleInPlaceActiveObjectImpl : public TControlPiece<Derived, IOleInPlaceAct
 
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) noexcept override {
     if (out == nullptr) return E_POINTER;
-    *out = Self().Window();
+    *out = Control().Window();
     return *out != nullptr ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
@@ -53,6 +54,7 @@ class TOleInPlaceActiveObjectImpl : public TControlPiece<Derived, IOleInPlaceAct
 
  private:
   using TControlPiece<Derived, IOleInPlaceActiveObject>::Self;
+  using TControlPiece<Derived, IOleInPlaceActiveObject>::Control;
 };
 
 }  // namespace corvane

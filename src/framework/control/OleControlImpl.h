@@ -24,12 +24,13 @@ class TOleControlImpl : public TControlPiece<Derived, IOleControl> {
   HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) noexcept override {
-    Self().FreezeEvents(freeze != FALSE);
+    Control().FreezeEvents(freeze != FALSE);
     return S_OK;
   }
 
  private:
   using TControlPiece<Derived, IOleControl>::Self;
+  using TControlPiece<Derived, IOleControl>::Control;
 };
 
 }  // namespace corvane

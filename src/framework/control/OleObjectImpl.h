@@ -14,14 +14,14 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
   using AnsweredInterfaces = InterfaceList<IOleObject>;
 
   HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) noexcept override {
-    return Member([&] { Self().SetClientSite(site); });
+    return Member([&] { Control().SetClientSite(site); });
   }
   HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** out) noexcept override {
-    return Member([&] { ComPtr<IOleClientSite>::Copy(Self().ClientSite()).copy_to(out); }, out);
+    return Member([&] { ComPtr<IOleClientSite>::Copy(Control().ClientSite()).copy_to(out); }, out);
   }
   HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Close(DWORD) noexcept override {
-    return Member([&] { Self().InPlaceDeactivate(); });
+    return Member([&] { Control().InPlaceDeactivate(); });
   }
   HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) noexcept override {
@@ -36,12 +36,12 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
   HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                                    LPCRECT) noexcept override {
     return Member([&]() -> HRESULT {
-      auto& self = Self();
+      auto& self = Control();
       if (site != nullptr && self.ClientSite() == nullptr) self.SetClientSite(site);
       switch (verb) {
         case OLEIVERB_PRIMARY:  // the one registered verb: "Properties"
         case OLEIVERB_PROPERTIES:
-          self.ShowPropertyPages(self.Identity(), parent);
+          self.ShowPropertyPages(Self().Identity(), parent);
           return S_OK;
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
@@ -82,17 +82,17 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
   HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* out) noexcept override {
     if (out == nullptr) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    *out = Self().Extent();
+    *out = Control().Extent();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* cookie) noexcept override {
-    return Member([&] { return Self().AdviseHolder().Advise(sink, cookie); }, cookie);
+    return Member([&] { return Control().AdviseHolder().Advise(sink, cookie); }, cookie);
   }
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override {
-    return Member([&] { return Self().AdviseHolder().Unadvise(cookie); });
+    return Member([&] { return Control().AdviseHolder().Unadvise(cookie); });
   }
   HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** out) noexcept override {
-    return Member([&] { return Self().AdviseHolder().EnumAdvise(out); }, out);
+    return Member([&] { return Control().AdviseHolder().EnumAdvise(out); }, out);
   }
   HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* out) noexcept override {
     if (out == nullptr) return E_POINTER;
@@ -104,6 +104,7 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
 
  private:
   using TControlPiece<Derived, IOleObject>::Self;
+  using TControlPiece<Derived, IOleObject>::Control;
   using TControlPiece<Derived, IOleObject>::Member;
 };
 

@@ -18,24 +18,25 @@ class TPersistStreamInitImpl : public TControlPiece<Derived, IPersistStreamInit>
     *out = Derived::ClassId();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE IsDirty() noexcept override { return Self().Dirty() ? S_OK : S_FALSE; }
+  HRESULT STDMETHODCALLTYPE IsDirty() noexcept override { return Control().Dirty() ? S_OK : S_FALSE; }
   HRESULT STDMETHODCALLTYPE Load(IStream* stream) noexcept override {
     if (stream == nullptr) return E_POINTER;
-    return Member([&] { Self().LoadFromStream(*stream); });
+    return Member([&] { Control().LoadFromStream(*stream); });
   }
   HRESULT STDMETHODCALLTYPE Save(IStream* stream, BOOL clearDirty) noexcept override {
     if (stream == nullptr) return E_POINTER;
-    return Member([&] { Self().SaveToStream(*stream, clearDirty != FALSE); });
+    return Member([&] { Control().SaveToStream(*stream, clearDirty != FALSE); });
   }
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) noexcept override {
     if (size == nullptr) return E_POINTER;
-    return Member([&] { size->QuadPart = Self().SavedSize(); });
+    return Member([&] { size->QuadPart = Control().SavedSize(); });
   }
   // A new control already is in its initial state.
   HRESULT STDMETHODCALLTYPE InitNew() noexcept override { return S_OK; }
 
  private:
   using TControlPiece<Derived, IPersistStreamInit>::Self;
+  using TControlPiece<Derived, IPersistStreamInit>::Control;
   using TControlPiece<Derived, IPersistStreamInit>::Member;
 };
 
@@ -52,15 +53,16 @@ class TPersistPropertyBagImpl : public TControlPiece<Derived, IPersistPropertyBa
   HRESULT STDMETHODCALLTYPE InitNew() noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) noexcept override {
     if (bag == nullptr) return E_POINTER;
-    return Member([&] { Self().LoadFromBag(Self(), *bag, log); });
+    return Member([&] { Control().LoadFromBag(Self(), *bag, log); });
   }
   HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL) noexcept override {
     if (bag == nullptr) return E_POINTER;
-    return Member([&] { Self().SaveToBag(Self(), *bag, clearDirty != FALSE); });
+    return Member([&] { Control().SaveToBag(Self(), *bag, clearDirty != FALSE); });
   }
 
  private:
   using TControlPiece<Derived, IPersistPropertyBag>::Self;
+  using TControlPiece<Derived, IPersistPropertyBag>::Control;
   using TControlPiece<Derived, IPersistPropertyBag>::Member;
 };
 

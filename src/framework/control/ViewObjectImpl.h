@@ -16,7 +16,7 @@ class TViewObjectImpl : public TControlPiece<Derived, IViewObject2> {
                                  LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) noexcept override {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (dc == nullptr || bounds == nullptr) return E_INVALIDARG;
-    return Member([&] { Self().Component().Paint(dc, POINT{bounds->left, bounds->top}); });
+    return Member([&] { Control().Component().Paint(dc, POINT{bounds->left, bounds->top}); });
   }
   HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** out) noexcept override {
     if (out != nullptr) *out = nullptr;
@@ -28,22 +28,23 @@ class TViewObjectImpl : public TControlPiece<Derived, IViewObject2> {
   }
   HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) noexcept override {
-    Self().SetViewAdvise(aspects, flags, sink);
+    Control().SetViewAdvise(aspects, flags, sink);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) noexcept override {
-    Self().GetViewAdvise(aspects, flags, sink);
+    Control().GetViewAdvise(aspects, flags, sink);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL out) noexcept override {
     if (out == nullptr) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    *out = Self().Extent();
+    *out = Control().Extent();
     return S_OK;
   }
 
  private:
   using TControlPiece<Derived, IViewObject2>::Self;
+  using TControlPiece<Derived, IViewObject2>::Control;
   using TControlPiece<Derived, IViewObject2>::Member;
 };
 
