@@ -35,12 +35,14 @@ var log = new ActiveXObject("Corvane.Rendal");
 
 show("== Writing two events as \"" + sourceName + "\"");
 log.SourceName = sourceName;
-log.Add(EVT_INFORMATION, "written by Add from JScript");
+log.Add(EVT_ERROR, "written by Add from JScript");
 var writer = log.WriteObject;
-writer.EventType = EVT_ERROR;
-writer.EventId = 2000;
+// Event 1000 of the demo's message module, information severity: "The Corvane demo started on
+// %1 as user %2."
+writer.EventType = EVT_INFORMATION;
+writer.EventId = 0x400003E8;
 writer.EventCategory = 5;
-writer.Strings.Text = "alpha\r\nbeta\r\n";
+writer.Strings.Text = "the JScript tour\r\na script author\r\n";
 writer.DataBytes.Clear();
 writer.DataBytes.Add(1);
 writer.DataBytes.Add(255);

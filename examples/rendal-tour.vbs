@@ -54,12 +54,14 @@ Set log = CreateObject("Corvane.Rendal")
 
 Show "== Writing two events as """ & sourceName & """"
 log.SourceName = sourceName
-log.Add EVT_INFORMATION, "written by Add from VBScript"
+log.Add EVT_WARNING, "written by Add from VBScript"
 Set writer = log.WriteObject
-writer.EventType = EVT_WARNING
-writer.EventId = 1000
+' Event 1000 of the demo's message module, information severity: "The Corvane demo started on
+' %1 as user %2."
+writer.EventType = EVT_INFORMATION
+writer.EventId = &H400003E8
 writer.EventCategory = 3
-writer.Strings.Text = "first string" & vbCrLf & "second string" & vbCrLf
+writer.Strings.Text = "the VBScript tour" & vbCrLf & "a script author" & vbCrLf
 writer.DataBytes.Clear
 writer.DataBytes.Add 202
 writer.DataBytes.Add 254
