@@ -22,29 +22,34 @@
 namespace corvane {
 namespace {
 
-// Registers one built library for the suite; a registration found already in place (the
-// server's) is left as it was found.
+// Registers one built library for the suite, and removes the registration afterwards unless one
+// was in place before (the server's). Registrations live under the library's own locale.
 class LibraryRegistration {
  public:
   LibraryRegistration(const GUID& libid, const wchar_t* file) : libid_(libid) {
-    UniqueBstr path;
-    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, 0, path.put()));
     const std::string dir = CORVANE_OUTPUT_DIR;
     std::wstring full(dir.begin(), dir.end());
     full += L"\\";
     full += file;
     ComPtr<ITypeLib> library;
     EXPECT_EQ(LoadTypeLibEx(full.c_str(), REGKIND_NONE, library.put()), S_OK);
-    if (library) {
-      EXPECT_EQ(RegisterTypeLib(library.get(), full.data(), nullptr), S_OK);
+    if (!library) return;
+    TLIBATTR* attributes = nullptr;
+    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+      locale_ = attributes->lcid;
+      library->ReleaseTLibAttr(attributes);
     }
+    UniqueBstr path;
+    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, locale_, path.put()));
+    EXPECT_EQ(RegisterTypeLib(library.get(), full.data(), nullptr), S_OK);
   }
   ~LibraryRegistration() {
-    if (!wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, 0, SYS_WIN64);
+    if (!wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, SYS_WIN64);
   }
 
  private:
   GUID libid_;
+  LCID locale_ = 0;
   bool wasRegistered_ = false;
 };
 
