@@ -73,6 +73,15 @@ class ModuleCopy {
   }
   HRESULT Register() const { return Export<HRESULT STDAPICALLTYPE()>("DllRegisterServer")(); }
   HRESULT Unregister() const { return Export<HRESULT STDAPICALLTYPE()>("DllUnregisterServer")(); }
+  HRESULT CanUnloadNow() const { return Export<HRESULT STDAPICALLTYPE()>("DllCanUnloadNow")(); }
+  ComPtr<IClassFactory> RendalFactory() const {
+    ComPtr<IClassFactory> factory;
+    using GetClassObject = HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**);
+    EXPECT_EQ(Export<GetClassObject>("DllGetClassObject")(__uuidof(Rendal), IID_IClassFactory,
+                                                          factory.put_void()),
+              S_OK);
+    return factory;
+  }
 
  private:
   std::string folder_;
@@ -165,13 +174,33 @@ TEST_F(ServerRegistration, WithoutThePersistentLibraryFailsWithItsMessageYetRend
   EXPECT_STREQ(description.get(), L"Cannot register type library (VuvazeRUridazorar.tlb not found ?)");
   EXPECT_TRUE(KeyExists(std::wstring(kClassKey) + L"\\InprocServer32")) << "the class stays registered";
 
-  using GetClassObject = HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(copy.Export<GetClassObject>("DllGetClassObject")(__uuidof(Rendal), IID_IClassFactory,
-                                                             factory.put_void()),
-            S_OK);
+  ComPtr<IClassFactory> factory = copy.RendalFactory();
+  ASSERT_TRUE(factory);
   ComPtr<IUnknown> control;
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, control.put_void()), S_OK);
+}
+
+TEST_F(ServerRegistration, ControlsAdaptersAndLocksKeepTheModule) {
+  ModuleCopy copy(scratch_, true);
+  ASSERT_EQ(copy.Register(), S_OK);
+  ComPtr<IClassFactory> factory = copy.RendalFactory();
+  ASSERT_TRUE(factory);
+  EXPECT_EQ(copy.CanUnloadNow(), S_OK);
+
+  ComPtr<IVEVivudAreX> control;
+  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVEVivudAreX), control.put_void()), S_OK);
+  EXPECT_EQ(copy.CanUnloadNow(), S_FALSE);
+  ComPtr<IEventItem> record;
+  ASSERT_EQ(control->get_WriteObject(record.put()), S_OK);
+  control.reset();
+  EXPECT_EQ(copy.CanUnloadNow(), S_FALSE) << "a script may still hold the record's adapter";
+  record.reset();
+  EXPECT_EQ(copy.CanUnloadNow(), S_OK);
+
+  factory->LockServer(TRUE);
+  EXPECT_EQ(copy.CanUnloadNow(), S_FALSE);
+  factory->LockServer(FALSE);
+  EXPECT_EQ(copy.CanUnloadNow(), S_OK);
 }
 
 }  // namespace
