@@ -6,6 +6,7 @@
 
 #include "framework/OleSysError.h"
 #include "framework/WinHandle.h"
+#include "framework/com/AnsiConversion.h"
 
 namespace corvane {
 namespace {
@@ -16,7 +17,7 @@ struct RegKeyTraits {
 using UniqueRegKey = TUniqueResource<HKEY, RegKeyTraits>;
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status, const std::wstring& key) {
-  throw EOleSysError("Cannot write registry key " + std::string(key.begin(), key.end()) +
+  throw EOleSysError("Cannot write registry key " + WideToAnsi(key) +
                          " (error " + std::to_string(status) + ")",
                      HRESULT_FROM_WIN32(status));
 }
