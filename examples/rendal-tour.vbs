@@ -20,6 +20,12 @@ Sub Show(text)
   WScript.Echo text
 End Sub
 
+' Lines joined by `separator`, without the break that ends the last one.
+Function OneLine(text, separator)
+  If Right(text, 2) = vbCrLf Then text = Left(text, Len(text) - 2)
+  OneLine = Replace(text, vbCrLf, separator)
+End Function
+
 Function TypeName_(eventType)
   Select Case eventType
     Case 0: TypeName_ = "success"
@@ -33,20 +39,20 @@ End Function
 
 ' Every field of one record, its data bytes and its message text.
 Sub ShowRecord(log, index)
-  Dim item, bytes, hex, i
+  Dim item, bytes, hexText, i
   Set item = log.Objects(index)
   Show "  #" & item.Number & "  " & TypeName_(item.EventType) & "  id " & item.EventId & _
        "  category " & item.EventCategory & "  source " & item.SourceName
   Show "    generated " & item.TimeGenerated & ", written " & item.TimeWritten & " (UTC)"
   Show "    computer " & item.ComputerName & ", user " & item.Username
-  Show "    strings (" & item.Strings.Count & "): " & Replace(item.Strings.Text, vbCrLf, " | ")
+  Show "    strings (" & item.Strings.Count & "): " & OneLine(item.Strings.Text, " | ")
   Set bytes = item.DataBytes
-  hex = ""
+  hexText = ""
   For i = 0 To bytes.Count - 1
-    hex = hex & Right("0" & Hex(bytes.Item(i)), 2) & " "
+    hexText = hexText & Right("0" & Hex(bytes.Item(i)), 2) & " "
   Next
-  Show "    data (" & bytes.Count & " bytes): " & hex
-  Show "    message: " & Replace(log.Items(index), vbCrLf, " / ")
+  Show "    data (" & bytes.Count & " bytes): " & hexText
+  Show "    message: " & OneLine(log.Items(index), " / ")
 End Sub
 
 Dim log, writer, i, count, sources
@@ -78,7 +84,7 @@ Next
 
 Show "== Logs, then sources, registered on this machine"
 Set sources = log.GetEventSources
-Show "  " & sources.Count & " names: " & Replace(sources.Text, vbCrLf, ", ")
+Show "  " & sources.Count & " names: " & OneLine(sources.Text, ", ")
 
 Show "== Backing the log up to " & backupFile & " and reading the backup"
 log.BackupFileName = backupFile
