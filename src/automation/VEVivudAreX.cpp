@@ -33,7 +33,7 @@ const GUID& TVEVivudAreX::LibraryId() { return kCorvaneLibid; }
 const IID& TVEVivudAreX::EventsIid() { return __uuidof(IVEVivudAreXEvents); }
 
 TVEVivudAreX::TVEVivudAreX() : TNTPersistentX(std::make_unique<TVEVivudAre>(nullptr), EventsIid()) {
-  UseRegisteredTypeInfo(kCorvaneLibid);
+  UseRegisteredTypeInfo(kCorvaneLibid, kCorvaneLocale);
 }
 
 TVEVivudAreX::~TVEVivudAreX() {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <memory>
 #include "Corvane.h"
+#include "automation/LibraryIds.h"
 #include "automation/NTpersistentX.h"
 #include "core/EventLog.h"
 #include "framework/control/Control.h"
@@ -25,6 +26,7 @@ class TVEVivudAreX final : public TControl<TVEVivudAreX, TNTPersistentXDispatch<
   static constexpr DWORD kMiscStatus = 0x20591;
   static const CLSID& ClassId();
   static const GUID& LibraryId();
+  static constexpr LCID kLibraryLocale = kCorvaneLocale;
   static const IID& EventsIid();
 
   // Needs the control library registered: its dispatch answers from it.

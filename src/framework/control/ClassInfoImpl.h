@@ -8,8 +8,9 @@
 
 namespace corvane {
 
-// The type information of class `clsid` in the library registered under `libid` (1.0).
-ComPtr<ITypeInfo> RegisteredClassInfo(const GUID& libid, const CLSID& clsid);
+// The type information of class `clsid` in the library registered under `libid` (1.0) for
+// `locale`, the library's own.
+ComPtr<ITypeInfo> RegisteredClassInfo(const GUID& libid, LCID locale, const CLSID& clsid);
 
 template <class Derived>
 class TProvideClassInfoImpl : public TControlPiece<Derived, IProvideClassInfo2> {
@@ -17,7 +18,7 @@ class TProvideClassInfoImpl : public TControlPiece<Derived, IProvideClassInfo2> 
   using AnsweredInterfaces = InterfaceList<IProvideClassInfo2, IProvideClassInfo>;
 
   HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) noexcept override {
-    return Member([&] { RegisteredClassInfo(Derived::LibraryId(), Derived::ClassId()).copy_to(out); }, out);
+    return Member([&] { RegisteredClassInfo(Derived::LibraryId(), Derived::kLibraryLocale, Derived::ClassId()).copy_to(out); }, out);
   }
   HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) noexcept override {
     if (out == nullptr) return E_POINTER;

@@ -34,9 +34,9 @@ void FillPageList(const std::vector<CLSID>& pages, CAUUID& out) {
   out.pElems = array.release();
 }
 
-ComPtr<ITypeInfo> RegisteredClassInfo(const GUID& libid, const CLSID& clsid) {
+ComPtr<ITypeInfo> RegisteredClassInfo(const GUID& libid, LCID locale, const CLSID& clsid) {
   ComPtr<ITypeLib> library;
-  RaiseIfFailed(LoadRegTypeLib(libid, 1, 0, 0, library.put()), "Loading the control's type library");
+  RaiseIfFailed(LoadRegTypeLib(libid, 1, 0, locale, library.put()), "Loading the control's type library");
   ComPtr<ITypeInfo> info;
   RaiseIfFailed(library->GetTypeInfoOfGuid(clsid, info.put()), "Finding the control's class");
   return info;
