@@ -198,6 +198,16 @@ bool TVEVivudAreX::PredefinedValue(DISPID id, DWORD cookie, UniqueVariant& value
   return true;
 }
 
+void TVEVivudAreX::ReadPropertyFromBag(IDispatch& self, IPropertyBag& bag, IErrorLog* log,
+                                       const TBagProperty& property) {
+  // Active opens the log at once, and the bag lists it before the backup file it may name:
+  // that name must be in place first, or the live log would open instead of the backup.
+  if (property.Id == kActiveDispid) {
+    TNTPersistentX::ReadPropertyFromBag(self, bag, log, {L"BackupFileName", kBackupFileNameDispid});
+  }
+  TNTPersistentX::ReadPropertyFromBag(self, bag, log, property);
+}
+
 void TVEVivudAreX::Initialize() {
   TNTPersistentX::Initialize();
   Log().SetOnChange([this](TPersistent* sender) { EventLogChanged(sender); });

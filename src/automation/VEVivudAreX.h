@@ -65,6 +65,8 @@ class TVEVivudAreX final : public TControl<TVEVivudAreX, TNTPersistentXDispatch<
   std::vector<CLSID> PropertyPages() override;
   bool PredefinedStrings(DISPID id, std::vector<TPredefinedString>& strings) override;
   bool PredefinedValue(DISPID id, DWORD cookie, UniqueVariant& value) override;
+  void ReadPropertyFromBag(IDispatch& self, IPropertyBag& bag, IErrorLog* log,
+                           const TBagProperty& property) override;
   void Initialize() override;
 
  private:

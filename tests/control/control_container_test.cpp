@@ -218,6 +218,24 @@ TEST_F(ControlContainerTest, APropertyBagHoldsThePublishedPropertiesAndSetsThemT
   EXPECT_EQ(AsText(Get(*restored.get(), L"SourceName")), L"System");
 }
 
+TEST_F(ControlContainerTest, ABagThatOpensABackupNamesTheFileBeforeOpening) {
+  TestLog log("ctlbagbackup");
+  WriteEvents(log.Name(), 2);
+  const std::wstring backup = Wide(log.Scratch("saved.evt"));
+  ComPtr<IDispatch> writer = OpenControl(log);
+  Put(*writer.get(), L"BackupFileName", Text(backup));
+  ASSERT_EQ(Invoke(*writer.get(), L"BackupEventLog", DISPATCH_METHOD, {}), S_OK);
+  WriteEvents(log.Name(), 1);
+
+  ComPtr<Bag> bag = Make<Bag>();
+  bag->values[L"SourceName"] = Text(Wide(log.Name()));
+  bag->values[L"Active"] = Bool(true);
+  bag->values[L"BackupFileName"] = Text(backup);
+  ComPtr<IDispatch> restored = NewControl();
+  ASSERT_EQ(restored.query<IPersistPropertyBag>()->Load(bag.get(), nullptr), S_OK);
+  EXPECT_EQ(AsLong(Get(*restored.get(), L"Count")), 2);
+}
+
 // A client site whose ambient user mode answers as the test says.
 struct SiteEntry : IDispatch {
   using AnsweredInterfaces = InterfaceList<IDispatch>;
