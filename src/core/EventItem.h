@@ -91,7 +91,7 @@ class TEventItem : public TPersistent {
   // `owner` is the component that created the item (not owned; may be null for an item built by
   // hand, whose user name is then resolved on the local machine).
   explicit TEventItem(TNTPersistent* owner);
-  ~TEventItem() override = default;
+  ~TEventItem() override;
   TEventItem(const TEventItem&) = delete;
   TEventItem& operator=(const TEventItem&) = delete;
 
@@ -148,7 +148,7 @@ class TEventItem : public TPersistent {
   TByteList& DataBytes();
   // The item's automation wrapper, kept from its first request to the item's end; Reset and
   // Assign leave it alone.
-  TAdapterSlot& Adapter() { return adapter_; }
+  TAdapterSlot& Adapter();
 
  private:
   friend class TByteList;
@@ -176,9 +176,11 @@ class TEventItem : public TPersistent {
   int32_t dataLength_ = 0;
   uint16_t eventCategory_ = 0;
   TEventType eventType_ = TEventType::Success;
-  std::unique_ptr<TByteList> dataBytes_;
-  // Last, so that it goes first: the wrapper forgets the item before any of its parts go.
-  TAdapterSlot adapter_;
+  // The byte list and the wrapper, which only items handed to scripts need: one pointer for
+  // both keeps the cached items a heap size class smaller.
+  struct TScriptSide;
+  TScriptSide& ScriptSide();
+  std::unique_ptr<TScriptSide> scriptSide_;
 };
 
 }  // namespace corvane
