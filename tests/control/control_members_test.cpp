@@ -116,6 +116,20 @@ TEST_F(ControlMembersTest, AddObjectWritesWhatTheWriteObjectHolds) {
   EXPECT_EQ(AsLong(Get(*AsObject(Get(*written.get(), L"DataBytes")).get(), L"Item", Args(Long(0)))), 9);
 }
 
+TEST_F(ControlMembersTest, ARecordHeldPastItsControlFailsClearly) {
+  TestLog log("ctlheld", {"CtlSource"});
+  ComPtr<IDispatch> control = NewControl();
+  Put(*control.get(), L"SourceName", Text(std::wstring(log.Name().begin(), log.Name().end())));
+  Put(*control.get(), L"Active", Bool(true));
+  Invoke(*control.get(), L"Add", DISPATCH_METHOD, Args(Long(4), Text(L"kept")));
+  ComPtr<IDispatch> record = AsObject(Get(*control.get(), L"Objects", Args(Long(0))));
+  ASSERT_TRUE(record);
+  control.reset();
+  UniqueVariant id;
+  EXPECT_TRUE(FAILED(Invoke(*record.get(), L"EventId", DISPATCH_PROPERTYGET, {}, &id)));
+  EXPECT_EQ(TakeErrorRecord().description, L"The event object is not available any more.");
+}
+
 // An event object whose string list cannot be had: what AddObject reads before it is fine.
 class BrokenEvent final : public ComObject<BrokenEvent, IEventItem> {
  public:
