@@ -26,7 +26,9 @@ function showRecord(log, index) {
   show("    computer " + item.ComputerName + ", user " + item.Username);
   show("    strings (" + item.Strings.Count + "): " + oneLine(item.Strings.Text));
   var bytes = item.DataBytes, hex = [];
-  for (var i = 0; i < bytes.Count; i++) hex.push((bytes.Item(i) + 0x100).toString(16).substr(1).toUpperCase());
+  for (var i = 0; i < bytes.Count; i++) {
+    hex.push((bytes.Item(i) + 0x100).toString(16).substr(1).toUpperCase());
+  }
   show("    data (" + bytes.Count + " bytes): " + hex.join(" "));
   show("    message: " + oneLine(log.Items(index)));
 }

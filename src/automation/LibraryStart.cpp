@@ -6,6 +6,7 @@
 
 #include "Corvane.h"
 #include "automation/CreateRendal.h"
+#include "automation/LibraryIds.h"
 #include "automation/ServerResources.h"
 #include "core/SidStore.h"
 #include "framework/OleSysError.h"
@@ -15,7 +16,6 @@
 namespace corvane {
 namespace {
 
-constexpr GUID kCorvaneLibid = {0x564f24f5, 0xd8ba, 0x47cf, {0x81, 0x7e, 0x11, 0x16, 0x12, 0xe1, 0x8c, 0xa8}};
 // Invisible at run time, combined with the standard bits of a control (recompose on resize,
 // cannot link inside, inside-out, activate when visible, set client site first).
 constexpr DWORD kRendalMiscStatus = 0x400 | 0x20191;
@@ -105,7 +105,8 @@ ClassRegistration RendalRegistration(HMODULE module) {
   }
   return ClassRegistration{
       __uuidof(Rendal), L"Rendal control for Windows NT", L"Corvane.Rendal", L"Apartment",
-      ControlSettings{kCorvaneLibid, 1, 0, kRendalMiscStatus, kToolboxBitmap, {std::wstring(verb) + L",0,2"}}};
+      ControlSettings{
+          kCorvaneLibid, 1, 0, kRendalMiscStatus, kToolboxBitmap, {std::wstring(verb) + L",0,2"}}};
 }
 
 }  // namespace corvane

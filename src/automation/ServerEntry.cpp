@@ -19,8 +19,8 @@ const ErrorOrigin kServerOrigin{};
 // Registers the persistent library lying beside the module; false when it cannot be loaded or
 // registered.
 bool RegisterPersistentLibrary(const std::wstring& modulePath) {
-  const std::wstring path = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1) +
-                            L"VuvazeRUridazorar.tlb";
+  const std::wstring path =
+      modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1) + L"VuvazeRUridazorar.tlb";
   ComPtr<ITypeLib> library;
   if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()))) return false;
   return SUCCEEDED(RegisterTypeLib(library.get(), const_cast<wchar_t*>(path.c_str()), nullptr));

@@ -32,7 +32,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
 
 }  // extern "C"
 
-#define CORVANE_SYSTEM_SIGNATURE(name)                                              \
+#define CORVANE_SYSTEM_SIGNATURE(name)                                        \
   static_assert(std::is_same_v<decltype(&Corvane_##name), decltype(&::name)>, \
                 #name " must keep the system's signature")
 CORVANE_SYSTEM_SIGNATURE(DllGetClassObject);

@@ -38,7 +38,8 @@ std::optional<std::wstring> ReadValue(const std::wstring& key, const wchar_t* na
 
 bool KeyExists(const std::wstring& key) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(opened);
   return true;
 }
@@ -49,7 +50,8 @@ class ModuleCopy {
   ModuleCopy(const std::string& folder, bool withPersistentLibrary) : folder_(folder) {
     testing::RemoveTree(folder_);
     CreateDirectoryA(folder_.c_str(), nullptr);
-    CopyFileA((kBuiltModuleDir + "Corvane.ocx").c_str(), (folder_ + "\\Corvane.ocx").c_str(), FALSE);
+    CopyFileA((kBuiltModuleDir + "Corvane.ocx").c_str(), (folder_ + "\\Corvane.ocx").c_str(),
+              FALSE);
     if (withPersistentLibrary) {
       CopyFileA((kBuiltModuleDir + "VuvazeRUridazorar.tlb").c_str(),
                 (folder_ + "\\VuvazeRUridazorar.tlb").c_str(), FALSE);
@@ -91,9 +93,10 @@ class ModuleCopy {
 class ServerRegistration : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring key = L"Software\\Corvane tests\\classes " + std::to_wstring(GetCurrentProcessId());
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &root_, nullptr),
+    const std::wstring key =
+        L"Software\\Corvane tests\\classes " + std::to_wstring(GetCurrentProcessId());
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &root_, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, root_), ERROR_SUCCESS);
     char temp[MAX_PATH] = {};
@@ -104,8 +107,9 @@ class ServerRegistration : public ::testing::Test {
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     RegDeleteTreeW(root_, nullptr);
     RegCloseKey(root_);
-    RegDeleteKeyW(HKEY_CURRENT_USER,
-                  (L"Software\\Corvane tests\\classes " + std::to_wstring(GetCurrentProcessId())).c_str());
+    RegDeleteKeyW(
+        HKEY_CURRENT_USER,
+        (L"Software\\Corvane tests\\classes " + std::to_wstring(GetCurrentProcessId())).c_str());
   }
 
   HKEY root_ = nullptr;
@@ -119,13 +123,15 @@ TEST_F(ServerRegistration, ModuleHasExactlyTheFourExports) {
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
       base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
   const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-  const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
+  const auto* exports =
+      reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
   const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
   std::vector<std::string> listed;
-  for (DWORD i = 0; i < exports->NumberOfNames; ++i) listed.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+    listed.emplace_back(reinterpret_cast<const char*>(base + names[i]));
   EXPECT_EQ(exports->NumberOfFunctions, 4u);
-  EXPECT_EQ(listed, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
-                                              "DllUnregisterServer"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject",
+                                              "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAgain) {
@@ -171,8 +177,10 @@ TEST_F(ServerRegistration, WithoutThePersistentLibraryFailsWithItsMessageYetRend
   ASSERT_EQ(GetErrorInfo(0, error.put()), S_OK);
   UniqueBstr description;
   error->GetDescription(description.put());
-  EXPECT_STREQ(description.get(), L"Cannot register type library (VuvazeRUridazorar.tlb not found ?)");
-  EXPECT_TRUE(KeyExists(std::wstring(kClassKey) + L"\\InprocServer32")) << "the class stays registered";
+  EXPECT_STREQ(description.get(),
+               L"Cannot register type library (VuvazeRUridazorar.tlb not found ?)");
+  EXPECT_TRUE(KeyExists(std::wstring(kClassKey) + L"\\InprocServer32"))
+      << "the class stays registered";
 
   ComPtr<IClassFactory> factory = copy.RendalFactory();
   ASSERT_TRUE(factory);

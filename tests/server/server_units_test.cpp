@@ -70,7 +70,8 @@ TEST_F(ServerUnits, StartInTheirOrderOnceAndFinishInReverse) {
 
 TEST_F(ServerUnits, UnknownClassGivesNoObjectAndAMissingInterfaceIsRefused) {
   void* object = reinterpret_cast<void*>(1);
-  EXPECT_EQ(ServerGetClassObject(IID_IPersist, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(ServerGetClassObject(IID_IPersist, IID_IClassFactory, &object),
+            CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(object, nullptr);
   object = reinterpret_cast<void*>(1);
   EXPECT_EQ(ServerGetClassObject(__uuidof(Rendal), IID_IClassFactory2, &object), E_NOINTERFACE);

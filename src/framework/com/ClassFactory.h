@@ -21,7 +21,8 @@ class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
 
   const ClassRegistration& Registration() const noexcept { return registration_; }
 
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept override;
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
+                                           void** out) noexcept override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override;
 
  private:

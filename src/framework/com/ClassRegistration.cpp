@@ -17,9 +17,9 @@ struct RegKeyTraits {
 using UniqueRegKey = TUniqueResource<HKEY, RegKeyTraits>;
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status, const std::wstring& key) {
-  throw EOleSysError("Cannot write registry key " + WideToAnsi(key) +
-                         " (error " + std::to_string(status) + ")",
-                     HRESULT_FROM_WIN32(status));
+  throw EOleSysError(
+      "Cannot write registry key " + WideToAnsi(key) + " (error " + std::to_string(status) + ")",
+      HRESULT_FROM_WIN32(status));
 }
 
 }  // namespace
@@ -51,7 +51,8 @@ std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration
       {classKey + L"\\InprocServer32", L"", path},
   };
   if (!registration.threadingModel.empty()) {
-    entries.push_back({classKey + L"\\InprocServer32", L"ThreadingModel", registration.threadingModel});
+    entries.push_back(
+        {classKey + L"\\InprocServer32", L"ThreadingModel", registration.threadingModel});
   }
   if (!registration.progId.empty()) {
     entries.push_back({classKey + L"\\ProgID", L"", registration.progId});
@@ -59,9 +60,9 @@ std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration
     entries.push_back({registration.progId + L"\\Clsid", L"", clsid});
   }
   if (const auto& control = registration.control) {
-    entries.push_back({classKey + L"\\Version", L"",
-                       std::to_wstring(control->majorVersion) + L"." +
-                           std::to_wstring(control->minorVersion)});
+    entries.push_back(
+        {classKey + L"\\Version", L"",
+         std::to_wstring(control->majorVersion) + L"." + std::to_wstring(control->minorVersion)});
     entries.push_back({classKey + L"\\TypeLib", L"", GuidString(control->libid)});
     entries.push_back({classKey + L"\\MiscStatus", L"", L"0"});
     entries.push_back({classKey + L"\\MiscStatus\\1", L"", std::to_wstring(control->miscStatus)});
@@ -70,7 +71,8 @@ std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration
     entries.push_back({classKey + L"\\Control", L"", std::nullopt});
     entries.push_back({classKey + L"\\Verb", L"", std::nullopt});
     for (size_t verb = 0; verb < control->verbs.size(); ++verb) {
-      entries.push_back({classKey + L"\\Verb\\" + std::to_wstring(verb), L"", control->verbs[verb]});
+      entries.push_back(
+          {classKey + L"\\Verb\\" + std::to_wstring(verb), L"", control->verbs[verb]});
     }
   }
   return entries;
@@ -96,7 +98,8 @@ void RemoveRegistryEntries(HKEY root, const std::vector<RegistryEntry>& entries)
     const auto next = std::next(entry);
     if (next != entries.rend() && next->key == entry->key) continue;
     const LSTATUS status = RegDeleteKeyW(root, entry->key.c_str());
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) RaiseRegistryError(status, entry->key);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+      RaiseRegistryError(status, entry->key);
   }
 }
 

@@ -8,7 +8,9 @@
 
 namespace corvane {
 
-void ComServer::AddFactory(ComPtr<ClassFactory> factory) { factories_.push_back(std::move(factory)); }
+void ComServer::AddFactory(ComPtr<ClassFactory> factory) {
+  factories_.push_back(std::move(factory));
+}
 
 void ComServer::RemoveFactory(REFCLSID clsid) noexcept {
   std::erase_if(factories_, [&](const ComPtr<ClassFactory>& factory) {
@@ -20,7 +22,8 @@ HRESULT ComServer::GetClassObject(REFCLSID clsid, REFIID iid, void** out) const 
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   for (const ComPtr<ClassFactory>& factory : factories_) {
-    if (IsEqualCLSID(factory->Registration().clsid, clsid)) return factory->QueryInterface(iid, out);
+    if (IsEqualCLSID(factory->Registration().clsid, clsid))
+      return factory->QueryInterface(iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }
@@ -29,7 +32,8 @@ std::wstring ComServer::ModulePath() const {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(module_, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) throw EOleSysError("Cannot read the module's file name", HRESULT_FROM_WIN32(GetLastError()));
+    if (length == 0)
+      throw EOleSysError("Cannot read the module's file name", HRESULT_FROM_WIN32(GetLastError()));
     if (length < path.size()) {
       path.resize(length);
       return path;
@@ -55,7 +59,8 @@ void ComServer::Register() const {
     WriteRegistryEntries(HKEY_CLASSES_ROOT, RegistryEntries(factory->Registration(), path));
   }
   ComPtr<ITypeLib> library = LoadEmbeddedTypeLib(path);
-  const HRESULT result = RegisterTypeLib(library.get(), const_cast<wchar_t*>(path.c_str()), nullptr);
+  const HRESULT result =
+      RegisterTypeLib(library.get(), const_cast<wchar_t*>(path.c_str()), nullptr);
   if (FAILED(result)) throw EOleSysError("Cannot register the module's type library", result);
 }
 
@@ -67,8 +72,8 @@ void ComServer::Unregister() const {
   // Older automation libraries lack the function: the library then stays registered.
   using UnRegisterFunction = decltype(&::UnRegisterTypeLib);
   HMODULE automation = GetModuleHandleW(L"oleaut32.dll");
-  auto unregister = automation ? reinterpret_cast<UnRegisterFunction>(
-                                     reinterpret_cast<void*>(GetProcAddress(automation, "UnRegisterTypeLib")))
+  auto unregister = automation ? reinterpret_cast<UnRegisterFunction>(reinterpret_cast<void*>(
+                                     GetProcAddress(automation, "UnRegisterTypeLib")))
                                : nullptr;
   if (unregister == nullptr) return;
   ComPtr<ITypeLib> library = LoadEmbeddedTypeLib(path);
@@ -83,8 +88,9 @@ void ComServer::Unregister() const {
 
 HMODULE ModuleOf(const void* address) {
   HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     static_cast<LPCWSTR>(address), &module);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      static_cast<LPCWSTR>(address), &module);
   return module;
 }
 
