@@ -116,7 +116,15 @@ class ServerRegistration : public ::testing::Test {
   std::string scratch_;
 };
 
-TEST_F(ServerRegistration, ModuleHasExactlyTheFourExports) {
+// The bytes of one resource of `module` (type 2: a bitmap); empty when it has none.
+std::string ResourceBytes(HMODULE module, const wchar_t* name, const wchar_t* type) {
+  HRSRC found = FindResourceW(module, name, type);
+  if (found == nullptr) return {};
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+  return std::string(bytes, SizeofResource(module, found));
+}
+
+TEST_F(ServerRegistration, ModuleHasExactlyTheFourExportsAndItsResources) {
   ModuleCopy copy(scratch_, true);
   ASSERT_NE(copy.Module(), nullptr);
   const auto* base = reinterpret_cast<const BYTE*>(copy.Module());
@@ -132,6 +140,15 @@ TEST_F(ServerRegistration, ModuleHasExactlyTheFourExports) {
   EXPECT_EQ(exports->NumberOfFunctions, 4u);
   EXPECT_EQ(listed, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject",
                                               "DllRegisterServer", "DllUnregisterServer"}));
+
+  const std::string toolbox = ResourceBytes(copy.Module(), MAKEINTRESOURCEW(3), MAKEINTRESOURCEW(2));
+  EXPECT_FALSE(toolbox.empty());
+  EXPECT_EQ(toolbox, ResourceBytes(copy.Module(), L"TVEVIVUDARE", MAKEINTRESOURCEW(2)));
+  ComPtr<ITypeLib> embedded;
+  ASSERT_EQ(LoadTypeLibEx(copy.Path().c_str(), REGKIND_NONE, embedded.put()), S_OK);
+  UniqueBstr name;
+  embedded->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
+  EXPECT_STREQ(name.get(), L"Corvane");
 }
 
 TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAgain) {
