@@ -7,6 +7,7 @@
 // After windows.h:
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -234,6 +235,32 @@ TEST_F(ControlContainerTest, ABagThatOpensABackupNamesTheFileBeforeOpening) {
   ComPtr<IDispatch> restored = NewControl();
   ASSERT_EQ(restored.query<IPersistPropertyBag>()->Load(bag.get(), nullptr), S_OK);
   EXPECT_EQ(AsLong(Get(*restored.get(), L"Count")), 2);
+}
+
+TEST_F(ControlContainerTest, AContainerDrawsTheFaceWhereItsBoundsSay) {
+  ComPtr<IDispatch> control = NewControl();
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, -40, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_TRUE(section);
+  HGDIOBJ old = SelectObject(dc, section);
+  auto* pixels = static_cast<uint32_t*>(bits);
+  std::fill(pixels, pixels + 40 * 40, 0x123456u);
+  const RECTL bounds{5, 7, 33, 35};
+  EXPECT_EQ(control.query<IViewObject2>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
+                                                 nullptr, nullptr, 0),
+            S_OK);
+  GdiFlush();
+  EXPECT_EQ(pixels[7 * 40 + 5] & 0xFFFFFFu, 0xFFFFFFu);  // the frame's white corner at the bounds' origin
+  EXPECT_EQ(pixels[6 * 40 + 4] & 0xFFFFFFu, 0x123456u);  // nothing drawn before it
+  SIZEL extent{};
+  EXPECT_EQ(control.query<IOleObject>()->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_GT(extent.cx, 0);
+  SelectObject(dc, old);
+  DeleteObject(section);
+  DeleteDC(dc);
 }
 
 // A client site whose ambient user mode answers as the test says.
