@@ -13,7 +13,7 @@ TConnectionList::TConnectionList(REFIID iid, size_t limit, std::function<void(IU
 DWORD TConnectionList::Advise(IUnknown* sink) {
   if (sink == nullptr) throw EOleSysError("No sink to connect", static_cast<int32_t>(E_POINTER));
   if (limit_ != 0 && connections_.size() >= limit_) {
-    throw EOleSysError("Only one sink can be connected at a time",
+    throw EOleSysError("No further sink can be connected",
                        static_cast<int32_t>(CONNECT_E_ADVISELIMIT));
   }
   ComPtr<IUnknown> typed;

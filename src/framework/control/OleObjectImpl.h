@@ -59,10 +59,10 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
       }
     });
   }
-  // The verbs and the user type are those registered for the class.
+  // The verbs are those registered for the class.
   HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) noexcept override {
-    if (out != nullptr) *out = nullptr;
-    return OLE_S_USEREG;
+    if (out == nullptr) return E_POINTER;
+    return OleRegEnumVerbs(Derived::ClassId(), out);
   }
   HRESULT STDMETHODCALLTYPE Update() noexcept override { return S_OK; }
   HRESULT STDMETHODCALLTYPE IsUpToDate() noexcept override { return S_OK; }
@@ -71,9 +71,9 @@ class TOleObjectImpl : public TControlPiece<Derived, IOleObject> {
     *out = Derived::ClassId();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetUserType(DWORD, LPOLESTR* out) noexcept override {
-    if (out != nullptr) *out = nullptr;
-    return OLE_S_USEREG;
+  HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* out) noexcept override {
+    if (out == nullptr) return E_POINTER;
+    return OleRegGetUserType(Derived::ClassId(), form, out);
   }
   // The face has one size whatever the container asks.
   HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL*) noexcept override {
