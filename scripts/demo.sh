@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The main job: the corvane command under Wine, bound to the bundled event-log service. Writes a
-# few events to the local Application log with a source whose message module we ship, reads them
-# back with their message texts, and dumps the sample log.
+# The main job: the Rendal control registered with regsvr32 and driven by a VBScript and a JScript
+# through cscript, then the corvane command, all under Wine and bound to the bundled event-log
+# service. Writes events to the local Application log with a source whose message module we
+# ship, reads them back with their message texts, reads a machine of the simulated network, and
+# dumps the sample log.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/${BUILD:-build}"
@@ -12,13 +14,29 @@ source_name="Corvane Demo"
 
 step() { printf '\n== %s\n' "$*"; }
 
-step "System function tables, bound through CORVANE_SYSTEM_LIBRARY"
-"$corvane" tables
-
 step "Registering the event source \"$source_name\" with its message module"
 "$here/scripts/wine-run" reg add \
   "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\$source_name" \
   /v EventMessageFile /t REG_EXPAND_SZ /d "Z:$build/win/tools/corvmsg.dll" /f >/dev/null
+
+step "Registering the Rendal control (regsvr32 Corvane.ocx)"
+"$corvane" register
+
+network="$build/demo-network"
+rm -rf "$network"
+"$build/native/tests/network/make_sample_network" "$network" >/dev/null
+for script in rendal-tour.vbs rendal-tour.js; do
+  step "examples/$script through cscript: CreateObject(\"Corvane.Rendal\")"
+  backup="C:\\windows\\temp\\demo-$script.evt"
+  "$here/scripts/wine-run" cmd /c del "$backup" >/dev/null 2>&1 || true
+  status=0
+  CORVANE_NETWORK="Z:$network" "$here/scripts/wine-run" cscript //nologo "Z:$here/examples/$script" \
+    "$source_name" "$backup" '\\CORVSRV' | tr -d '\r' || status=$?
+  [ "$status" -eq 77 ] || { echo "demo: $script stopped before its end (exit $status)" >&2; exit 1; }
+done
+
+step "System function tables, bound through CORVANE_SYSTEM_LIBRARY"
+"$corvane" tables
 
 step "Writing three events to the Application log"
 user=$(id -un)
@@ -35,9 +53,6 @@ step "The same as JSON lines"
 "$corvane" dump --log Application --newest 3 --format jsonl --messages
 
 step "A machine of the simulated network: the Application log of \\\\CORVSRV"
-network="$build/demo-network"
-rm -rf "$network"
-"$build/native/tests/network/make_sample_network" "$network" >/dev/null
 export CORVANE_NETWORK="Z:$network"
 "$corvane" count --log Application --machine CORVSRV
 "$corvane" dump --log Application --machine '\\CORVSRV' --format jsonl

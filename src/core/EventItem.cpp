@@ -154,10 +154,23 @@ int32_t TEventItem::SidLength() const {
   return length;
 }
 
-TByteList& TEventItem::DataBytes() {
-  if (!dataBytes_) dataBytes_ = std::make_unique<TByteList>(*this);
-  return *dataBytes_;
+struct TEventItem::TScriptSide {
+  explicit TScriptSide(TEventItem& item) : dataBytes(item) {}
+  TByteList dataBytes;
+  // Last, so that it goes first: the item's wrapper forgets the item before its byte list goes.
+  TAdapterSlot adapter;
+};
+
+TEventItem::~TEventItem() = default;
+
+TEventItem::TScriptSide& TEventItem::ScriptSide() {
+  if (!scriptSide_) scriptSide_ = std::make_unique<TScriptSide>(*this);
+  return *scriptSide_;
 }
+
+TByteList& TEventItem::DataBytes() { return ScriptSide().dataBytes; }
+
+TAdapterSlot& TEventItem::Adapter() { return ScriptSide().adapter; }
 
 const TClassInfo& TEventItem::StaticClassInfo() {
   static const TClassInfo info("TEventItem", &TPersistent::StaticClassInfo(), {});

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/EventType.h"
+#include "framework/AdapterSlot.h"
 #include "framework/Persistent.h"
 #include "framework/StringList.h"
 
@@ -75,10 +76,14 @@ class TByteList : public TPersistent {
   // One byte longer, the earlier bytes kept; the owner then holds one buffer of the new length.
   void Add(uint8_t value);
 
+  // The list's automation wrapper, kept from its first request to the list's end.
+  TAdapterSlot& Adapter() { return adapter_; }
+
  private:
   void CheckIndex(int32_t index) const;
 
   TEventItem& owner_;
+  TAdapterSlot adapter_;
 };
 
 class TEventItem : public TPersistent {
@@ -86,7 +91,7 @@ class TEventItem : public TPersistent {
   // `owner` is the component that created the item (not owned; may be null for an item built by
   // hand, whose user name is then resolved on the local machine).
   explicit TEventItem(TNTPersistent* owner);
-  ~TEventItem() override = default;
+  ~TEventItem() override;
   TEventItem(const TEventItem&) = delete;
   TEventItem& operator=(const TEventItem&) = delete;
 
@@ -141,6 +146,9 @@ class TEventItem : public TPersistent {
   int32_t SidLength() const;
   // Made on first use: most cached items are never asked for it.
   TByteList& DataBytes();
+  // The item's automation wrapper, kept from its first request to the item's end; Reset and
+  // Assign leave it alone.
+  TAdapterSlot& Adapter();
 
  private:
   friend class TByteList;
@@ -168,7 +176,11 @@ class TEventItem : public TPersistent {
   int32_t dataLength_ = 0;
   uint16_t eventCategory_ = 0;
   TEventType eventType_ = TEventType::Success;
-  std::unique_ptr<TByteList> dataBytes_;
+  // The byte list and the wrapper, which only items handed to scripts need: one pointer for
+  // both keeps the cached items a heap size class smaller.
+  struct TScriptSide;
+  TScriptSide& ScriptSide();
+  std::unique_ptr<TScriptSide> scriptSide_;
 };
 
 }  // namespace corvane

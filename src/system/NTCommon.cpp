@@ -69,11 +69,6 @@ const TClassInfo& TLogonAs::StaticClassInfo() {
 
 const TClassInfo& TLogonAs::ClassInfo() const { return StaticClassInfo(); }
 
-void TLogonAs::SetAdapter(IUnknown* adapter) {
-  if (adapter) adapter->AddRef();
-  adapter_.reset(adapter);
-}
-
 TNTPersistent::TNTPersistent(TComponent* owner)
     : TComponent(owner), logonAs_(std::make_unique<TLogonAs>()) {}
 

@@ -5,12 +5,12 @@
 #pragma once
 
 #include <windows.h>
-#include <unknwn.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "framework/AdapterSlot.h"
 #include "framework/Component.h"
 #include "framework/ParkingWindow.h"
 #include "framework/PropertyInfo.h"
@@ -66,19 +66,14 @@ class TLogonAs : public TPersistent {
   void SetPassword(const std::string& value) { password_ = value; }
 
   // The automation wrapper of these credentials: empty until the automation layer first hands
-  // them out; then this object holds one counted reference to it. The wrapper must not reach
-  // the credentials after they are destroyed.
-  IUnknown* Adapter() const { return adapter_.get(); }
-  void SetAdapter(IUnknown* adapter);
+  // them out, then kept; told when the credentials go, so that a script still holding it never
+  // reaches them.
+  TAdapterSlot& Adapter() { return adapter_; }
 
  private:
-  struct ReleaseInterface {
-    void operator()(IUnknown* p) const { p->Release(); }
-  };
-
   std::string userName_;
   std::string password_;
-  std::unique_ptr<IUnknown, ReleaseInterface> adapter_;
+  TAdapterSlot adapter_;
 };
 
 // What the component asks of the control that hosts it. The control answers from its

@@ -106,29 +106,29 @@ TEST(NTPersistent, UpdateStringsDeletesWhatWentAndAppendsWhatCame) {
 }
 
 // A counted object standing in for the automation wrapper of the credentials.
-class CountedWrapper : public IUnknown {
+class CountedWrapper : public IAdapterLink {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-  ULONG refs = 1;
+  void LinkAddRef() noexcept override { ++refs; }
+  void LinkRelease() noexcept override { --refs; }
+  void WrappedGone() noexcept override { told = true; }
+  int refs = 1;
+  bool told = false;
 };
 
-TEST(LogonAs, HoldsOneReferenceToItsWrapperUntilItGoes) {
+TEST(LogonAs, HoldsOneReferenceToItsWrapperAndTellsItWhenTheCredentialsGo) {
   CountedWrapper wrapper;
   {
     TLogonAs credentials;
-    EXPECT_EQ(credentials.Adapter(), nullptr);
-    credentials.SetAdapter(&wrapper);
-    EXPECT_EQ(credentials.Adapter(), &wrapper);
-    EXPECT_EQ(wrapper.refs, 2u);
-    credentials.SetAdapter(&wrapper);
-    EXPECT_EQ(wrapper.refs, 2u);
+    EXPECT_EQ(credentials.Adapter().Get(), nullptr);
+    credentials.Adapter().Set(&wrapper);
+    EXPECT_EQ(credentials.Adapter().Get(), &wrapper);
+    EXPECT_EQ(wrapper.refs, 2);
+    credentials.Adapter().Set(&wrapper);
+    EXPECT_EQ(wrapper.refs, 2);
+    EXPECT_FALSE(wrapper.told);
   }
-  EXPECT_EQ(wrapper.refs, 1u);
+  EXPECT_TRUE(wrapper.told);
+  EXPECT_EQ(wrapper.refs, 1);
 }
 
 }  // namespace

@@ -135,6 +135,26 @@ TEST_F(ComObjectTest, CountedObjectsAndServerLocksHoldTheModule) {
   EXPECT_TRUE(ModuleLock::CanUnload());
 }
 
+// Script engines call a property read as a method and a method as a property read.
+TEST_F(ComObjectTest, APropertyReadCalledAsAMethodAndAMethodReadAsAPropertyBothRun) {
+  ComPtr<IDispatch> widget = NewWidget().query<IDispatch>();
+  UniqueVariant count;
+  EXPECT_EQ(Call(widget.get(), 1, DISPATCH_METHOD, nullptr, 0, count.put()), S_OK);
+  EXPECT_EQ(V_I4(count.get()), 7);
+  VARIANT code;
+  V_VT(&code) = VT_I4;
+  V_I4(&code) = static_cast<LONG>(E_ACCESSDENIED);
+  UniqueVariant failed;
+  EXCEPINFO exception{};
+  EXPECT_EQ(Call(widget.get(), 3, DISPATCH_PROPERTYGET, &code, 1, failed.put(), &exception),
+            DISP_E_EXCEPTION)
+      << "the member's own failure";
+  EXPECT_STREQ(exception.bstrDescription, L"Widget failed");
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+}
+
 TEST_F(ComObjectTest, ScriptsReachMembersByNameInAnyCase) {
   ComPtr<IDispatch> widget = NewWidget().query<IDispatch>();
   EXPECT_EQ(IdOf(widget.get(), L"twice"), 5);

@@ -240,6 +240,34 @@ TEST(ByteList, IndexesOutsideTheDataAreRefused) {
   EXPECT_EQ(DataOf(item), (std::vector<uint8_t>{1, 2, 3}));
 }
 
+// Stands in for an automation wrapper: counts the references the slot takes and notes when it
+// is told that its object went.
+struct FakeWrapper : IAdapterLink {
+  void LinkAddRef() noexcept override { ++refs; }
+  void LinkRelease() noexcept override { --refs; }
+  void WrappedGone() noexcept override { gone = true; }
+  int refs = 1;
+  bool gone = false;
+};
+
+TEST(EventItem, KeepsItsWrappersUntilItGoesAndThenTellsThem) {
+  FakeWrapper itemWrapper, bytesWrapper;
+  {
+    TEventItem item(nullptr);
+    item.Adapter().Set(&itemWrapper);
+    item.DataBytes().Adapter().Set(&bytesWrapper);
+    item.Reset();
+    EXPECT_EQ(item.Adapter().Get(), &itemWrapper) << "Reset keeps the wrapper";
+    EXPECT_EQ(itemWrapper.refs, 2);
+    EXPECT_EQ(bytesWrapper.refs, 2);
+    EXPECT_FALSE(itemWrapper.gone || bytesWrapper.gone);
+  }
+  EXPECT_TRUE(itemWrapper.gone);
+  EXPECT_TRUE(bytesWrapper.gone);
+  EXPECT_EQ(itemWrapper.refs, 1);
+  EXPECT_EQ(bytesWrapper.refs, 1);
+}
+
 }  // namespace
 TEST(PooledString, EqualTextsShareOneCopyThatOutlivesEveryHolderButTheLast) {
   TPooledString first("CHENBIN-17299A5");

@@ -22,7 +22,15 @@ HRESULT Invoke(ITypeInfo* info, void* object, DISPID member, REFIID iid, WORD fl
                VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (info == nullptr) return E_UNEXPECTED;
-  return DispInvoke(object, info, member, flags, params, result, exception, argumentError);
+  HRESULT invoked = DispInvoke(object, info, member, flags, params, result, exception, argumentError);
+  // The type information's Invoke matches the call's kind exactly, but scripts call a property
+  // read with arguments as a method (and the other way round): a failure of the member would
+  // otherwise reach them as "member not found", without its error record.
+  if (invoked == DISP_E_MEMBERNOTFOUND && (flags == DISPATCH_METHOD || flags == DISPATCH_PROPERTYGET)) {
+    invoked = DispInvoke(object, info, member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, params, result,
+                         exception, argumentError);
+  }
+  return invoked;
 }
 
 }  // namespace corvane::dispatch

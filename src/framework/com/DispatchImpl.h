@@ -54,9 +54,11 @@ class DispatchImpl : public I {
  protected:
   DispatchImpl() noexcept = default;
 
-  // I from the library registered under `libid` (version 1.0, locale 0); raises EOleSysError
-  // with the lookup's HRESULT when it is not registered.
-  void UseRegisteredTypeInfo(const GUID& libid) { typeInfo_ = RegisteredTypeInfo(libid, __uuidof(I)); }
+  // I from the library registered under `libid` (version 1.0, the library's own `locale`);
+  // raises EOleSysError with the lookup's HRESULT when it is not registered.
+  void UseRegisteredTypeInfo(const GUID& libid, LCID locale = 0) {
+    typeInfo_ = RegisteredTypeInfo(libid, __uuidof(I), locale);
+  }
   // I's type information given directly (an embedded library, a test's).
   void UseTypeInfo(ComPtr<ITypeInfo> info) { typeInfo_ = InterfaceSide(std::move(info)); }
 

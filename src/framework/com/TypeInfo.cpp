@@ -57,12 +57,12 @@ ComPtr<ITypeInfo> TypeInfoOf(ITypeLib& library, const IID& iid) {
   return InterfaceSide(std::move(info));
 }
 
-ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid) {
+ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid, LCID locale) {
   const std::lock_guard lock(cacheMutex);
   ComPtr<ITypeInfo>& slot = TheCache()[{libid, iid}];
   if (!slot) {
     ComPtr<ITypeLib> library;
-    const HRESULT hr = LoadRegTypeLib(libid, 1, 0, 0, library.put());
+    const HRESULT hr = LoadRegTypeLib(libid, 1, 0, locale, library.put());
     if (FAILED(hr)) RaiseTypeInfoFailure("Cannot load the registered type library", hr);
     slot = TypeInfoOf(*library.get(), iid);
   }

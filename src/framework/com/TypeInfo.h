@@ -10,9 +10,11 @@
 
 namespace corvane {
 
-// The interface `iid` of the library registered under `libid`, version 1.0, locale 0. Loaded once
-// per (library, interface) for the process; a failed lookup raises EOleSysError with its HRESULT.
-ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid);
+// The interface `iid` of the library registered under `libid`, version 1.0. Loaded once per
+// (library, interface) for the process; a failed lookup raises EOleSysError with its HRESULT.
+// `locale` is the library's own: the lookup falls back from a locale to the neutral one, never
+// the other way, so a library built for 0x409 is not found when asked for with 0.
+ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid, LCID locale = 0);
 // The interface `iid` of an already loaded library (an embedded one, or a test's).
 ComPtr<ITypeInfo> TypeInfoOf(ITypeLib& library, const IID& iid);
 // The interface side of `info` when it is the dispatch side of a dual, else `info` itself.

@@ -1,0 +1,112 @@
+#include "automation/LibraryStart.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "Corvane.h"
+#include "automation/CreateRendal.h"
+#include "automation/LibraryIds.h"
+#include "automation/ServerResources.h"
+#include "core/SidStore.h"
+#include "framework/OleSysError.h"
+#include "framework/com/TypeInfo.h"
+#include "system/SystemTables.h"
+
+namespace corvane {
+namespace {
+
+// Invisible at run time, combined with the standard bits of a control (recompose on resize,
+// cannot link inside, inside-out, activate when visible, set client site first).
+constexpr DWORD kRendalMiscStatus = 0x400 | 0x20191;
+constexpr int kToolboxBitmap = 3;
+
+std::optional<ComServer> server;
+
+void StartServerObject() { server.emplace(ModuleOf(reinterpret_cast<const void*>(&StartLibrary))); }
+void FinishServerObject() noexcept {
+  server.reset();
+  ReleaseCachedTypeInfos();
+}
+
+void StartSystemTables() { BindSystemTables(); }
+// The bound libraries stay loaded and the tables as they are until the process ends.
+void FinishSystemTables() noexcept {}
+
+void StartAccountCache() { GlobalSidStore(); }
+void FinishAccountCache() noexcept { GlobalSidStore().Clear(); }
+
+void StartRendalFactory() {
+  server->AddFactory(Make<ClassFactory>(RendalRegistration(server->Module()), &CreateRendal));
+}
+void FinishRendalFactory() noexcept { server->RemoveFactory(__uuidof(Rendal)); }
+
+struct LibraryUnit {
+  const char* name;
+  void (*start)();
+  void (*finish)() noexcept;
+};
+
+constexpr LibraryUnit kUnits[] = {
+    {"server object", StartServerObject, FinishServerObject},
+    {"system tables", StartSystemTables, FinishSystemTables},
+    {"account cache", StartAccountCache, FinishAccountCache},
+    {"Rendal factory", StartRendalFactory, FinishRendalFactory},
+};
+
+std::mutex unitsMutex;
+size_t started = 0;
+bool complete = false;
+UnitObserver observer;
+
+void FinishStarted() noexcept {
+  while (started > 0) {
+    const LibraryUnit& unit = kUnits[--started];
+    if (observer) observer(unit.name, false);
+    unit.finish();
+  }
+  complete = false;
+}
+
+}  // namespace
+
+void StartLibrary() {
+  std::lock_guard lock(unitsMutex);
+  if (complete) return;
+  try {
+    for (const LibraryUnit& unit : kUnits) {
+      if (observer) observer(unit.name, true);
+      unit.start();
+      ++started;
+    }
+  } catch (...) {
+    FinishStarted();
+    throw;
+  }
+  complete = true;
+}
+
+void FinishLibrary() noexcept {
+  std::lock_guard lock(unitsMutex);
+  FinishStarted();
+}
+
+ComServer& Server() { return *server; }
+
+void ObserveLibraryUnits(UnitObserver unitObserver) {
+  std::lock_guard lock(unitsMutex);
+  observer = std::move(unitObserver);
+}
+
+ClassRegistration RendalRegistration(HMODULE module) {
+  wchar_t verb[64] = {};
+  if (LoadStringW(module, IDS_PROPERTIES_VERB, verb, 64) == 0) {
+    throw EOleSysError("The module holds no name for the Properties verb", E_UNEXPECTED);
+  }
+  return ClassRegistration{
+      __uuidof(Rendal), L"Rendal control for Windows NT", L"Corvane.Rendal", L"Apartment",
+      ControlSettings{
+          kCorvaneLibid, 1, 0, kRendalMiscStatus, kToolboxBitmap, {std::wstring(verb) + L",0,2"}}};
+}
+
+}  // namespace corvane

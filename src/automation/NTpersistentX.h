@@ -1,0 +1,133 @@
+// TNTPersistentX: the control base of the library. Every control wraps one component derived
+// from TNTPersistent and answers the members of INTPersistentX by forwarding them to it. The
+// base also answers the component's design-mode question from the container's ambient user
+// mode, offers the network's servers as predefined values of MachineName, and lets into a
+// property bag only what the component publishes as stored.
+#pragma once
+#include <windows.h>
+#include <memory>
+#include <string>
+#include "VuvazeRUridazorar.h"
+#include "automation/NTpersistentXAdapters.h"
+#include "framework/StringList.h"
+#include "framework/com/AnsiConversion.h"
+#include "framework/com/ComBoundary.h"
+#include "framework/com/DispatchImpl.h"
+#include "framework/control/ControlBase.h"
+#include "system/NTCommon.h"
+
+namespace corvane {
+
+constexpr DISPID kMachineNameDispid = 10;
+// The container's ambient user mode: false while its user designs a form.
+constexpr DISPID kAmbientUserMode = -709;
+
+class TNTPersistentX : public TControlBase, public IOwnerControl {
+ public:
+  // True when the container's ambient user mode reads false; false without a client site, a
+  // site without IDispatch, or a failing read.
+  bool IsDesignMode() override;
+
+  // Whether the component's class name is `name`, ASCII letters compared without case.
+  bool HasClassName(const std::string& name) const;
+
+  void EventSinkChanged(IUnknown* sink) override;
+  bool PredefinedStrings(DISPID id, std::vector<TPredefinedString>& strings) override;
+  bool PredefinedValue(DISPID id, DWORD cookie, UniqueVariant& value) override;
+  void Initialize() override;
+  bool WritesPropertyToBag(const TBagProperty& property) override;
+
+ protected:
+  TNTPersistentX(std::unique_ptr<TNTPersistent> component, REFIID eventsIid);
+  ~TNTPersistentX() override;
+
+  // `list` as a browser's strings, each entry's index its cookie.
+  static void OfferStrings(const TStringList& list, std::vector<TPredefinedString>& strings);
+  // The entry of `list` at `cookie`, as a string variant.
+  static void ValueAt(const TStringList& list, DWORD cookie, UniqueVariant& value);
+
+ private:
+  std::unique_ptr<TStringList> FServerList;
+  ComPtr<IDispatch> FEvents;
+};
+
+// The members of INTPersistentX, for the dual interface `Dual` (INTPersistentX or one derived
+// from it) of control class `Derived`.
+template <class Derived, class Dual>
+class TNTPersistentXDispatch : public DispatchImpl<Dual> {
+ public:
+  using AnsweredInterfaces = InterfaceList<Dual, INTPersistentX, IDispatch>;
+
+  HRESULT STDMETHODCALLTYPE Repaint() noexcept override {
+    return Member([&] { Self().Component().Repaint(); });
+  }
+  HRESULT STDMETHODCALLTYPE Placeholder() noexcept override { return Member([] {}); }
+  HRESULT STDMETHODCALLTYPE ClassNameIs(BSTR name, VARIANT_BOOL* value) noexcept override {
+    return Member([&] { *value = Self().HasClassName(BstrToAnsi(name)) ? VARIANT_TRUE : VARIANT_FALSE; }, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_PrimaryDomainController(BSTR* value) noexcept override {
+    return Member([&] { *value = AnsiToBstr(Self().Component().PrimaryDomainController()).release(); }, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetAnyDomainController(BSTR domain, BSTR* value) noexcept override {
+    return Member([&] { *value = AnsiToBstr(Self().Component().GetAnyDomainController(BstrToAnsi(domain))).release(); },
+                  value);
+  }
+  HRESULT STDMETHODCALLTYPE GetServers(BSTR server, IStringList** value) noexcept override {
+    return Member([&] { StringListAdapter(Self().Component().GetServers(BstrToAnsi(server))).copy_to(value); },
+                  value);
+  }
+  HRESULT STDMETHODCALLTYPE GetLocalGroups(BSTR server, IStringList** value) noexcept override {
+    return Member(
+        [&] { StringListAdapter(Self().Component().GetLocalGroups(BstrToAnsi(server))).copy_to(value); }, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetGlobalGroups(BSTR server, IStringList** value) noexcept override {
+    return Member(
+        [&] { StringListAdapter(Self().Component().GetGlobalGroups(BstrToAnsi(server))).copy_to(value); }, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetUsers(BSTR server, LONG filter, IStringList** value) noexcept override {
+    return Member(
+        [&] {
+          auto kinds = FilterToAccountKinds(static_cast<uint32_t>(filter));
+          StringListAdapter(Self().Component().GetUsers(BstrToAnsi(server), kinds)).copy_to(value);
+        },
+        value);
+  }
+  HRESULT STDMETHODCALLTYPE GetAccounts(BSTR server, LONG kinds, IStringList** value) noexcept override {
+    return Member(
+        [&] {
+          auto list = Self().Component().GetAccounts(BstrToAnsi(server), static_cast<uint32_t>(kinds));
+          StringListAdapter(std::move(list)).copy_to(value);
+        },
+        value);
+  }
+  HRESULT STDMETHODCALLTYPE get_LocalComputerName(BSTR* value) noexcept override {
+    return Member([&] { *value = AnsiToBstr(Self().Component().LocalComputerName()).release(); }, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_MachineName(BSTR* value) noexcept override {
+    return Member([&] { *value = AnsiToBstr(Self().Component().GetMachineName()).release(); }, value);
+  }
+  HRESULT STDMETHODCALLTYPE put_MachineName(BSTR value) noexcept override {
+    return Member([&] {
+      Self().Component().SetMachineName(BstrToAnsi(value));
+      Self().PropertyChanged(kMachineNameDispid);
+    });
+  }
+  HRESULT STDMETHODCALLTYPE get_LogonAs(ILogonAs** value) noexcept override {
+    return Member([&] { LogonAsAdapter(Self().Component().LogonAs()).copy_to(value); }, value);
+  }
+  // The credentials are changed through the object the read returns, never replaced.
+  HRESULT STDMETHODCALLTYPE put_LogonAs(ILogonAs*) noexcept override { return Member([] {}); }
+  HRESULT STDMETHODCALLTYPE get_PrimaryDomainName(BSTR* value) noexcept override {
+    return Member([&] { *value = AnsiToBstr(Self().Component().PrimaryDomainName()).release(); }, value);
+  }
+
+ protected:
+  Derived& Self() noexcept { return static_cast<Derived&>(*this); }
+  // Runs a member of the control's dual interface through the boundary, in the control's name.
+  template <class Body, class... Outs>
+  HRESULT Member(Body&& body, Outs*... outs) noexcept {
+    return ComBoundary(ErrorOrigin{__uuidof(Dual), Derived::kErrorSource}, std::forward<Body>(body), outs...);
+  }
+};
+
+}  // namespace corvane

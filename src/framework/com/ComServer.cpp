@@ -1,0 +1,97 @@
+#include "framework/com/ComServer.h"
+
+#include <oleauto.h>
+
+#include <utility>
+
+#include "framework/OleSysError.h"
+
+namespace corvane {
+
+void ComServer::AddFactory(ComPtr<ClassFactory> factory) {
+  factories_.push_back(std::move(factory));
+}
+
+void ComServer::RemoveFactory(REFCLSID clsid) noexcept {
+  std::erase_if(factories_, [&](const ComPtr<ClassFactory>& factory) {
+    return IsEqualCLSID(factory->Registration().clsid, clsid);
+  });
+}
+
+HRESULT ComServer::GetClassObject(REFCLSID clsid, REFIID iid, void** out) const noexcept {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  for (const ComPtr<ClassFactory>& factory : factories_) {
+    if (IsEqualCLSID(factory->Registration().clsid, clsid))
+      return factory->QueryInterface(iid, out);
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+std::wstring ComServer::ModulePath() const {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(module_, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0)
+      throw EOleSysError("Cannot read the module's file name", HRESULT_FROM_WIN32(GetLastError()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+namespace {
+
+ComPtr<ITypeLib> LoadEmbeddedTypeLib(const std::wstring& modulePath) {
+  ComPtr<ITypeLib> library;
+  const HRESULT result = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.put());
+  if (FAILED(result)) throw EOleSysError("Cannot load the module's type library", result);
+  return library;
+}
+
+}  // namespace
+
+void ComServer::Register() const {
+  const std::wstring path = ModulePath();
+  for (const ComPtr<ClassFactory>& factory : factories_) {
+    WriteRegistryEntries(HKEY_CLASSES_ROOT, RegistryEntries(factory->Registration(), path));
+  }
+  ComPtr<ITypeLib> library = LoadEmbeddedTypeLib(path);
+  const HRESULT result =
+      RegisterTypeLib(library.get(), const_cast<wchar_t*>(path.c_str()), nullptr);
+  if (FAILED(result)) throw EOleSysError("Cannot register the module's type library", result);
+}
+
+void ComServer::Unregister() const {
+  const std::wstring path = ModulePath();
+  for (auto factory = factories_.rbegin(); factory != factories_.rend(); ++factory) {
+    RemoveRegistryEntries(HKEY_CLASSES_ROOT, RegistryEntries((*factory)->Registration(), path));
+  }
+  // Older automation libraries lack the function: the library then stays registered.
+  using UnRegisterFunction = decltype(&::UnRegisterTypeLib);
+  HMODULE automation = GetModuleHandleW(L"oleaut32.dll");
+  auto unregister = automation ? reinterpret_cast<UnRegisterFunction>(reinterpret_cast<void*>(
+                                     GetProcAddress(automation, "UnRegisterTypeLib")))
+                               : nullptr;
+  if (unregister == nullptr) return;
+  ComPtr<ITypeLib> library = LoadEmbeddedTypeLib(path);
+  TLIBATTR* attributes = nullptr;
+  HRESULT result = library->GetLibAttr(&attributes);
+  if (FAILED(result)) throw EOleSysError("Cannot read the module's type library", result);
+  const TLIBATTR copy = *attributes;
+  library->ReleaseTLibAttr(attributes);
+  result = unregister(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+  if (FAILED(result)) throw EOleSysError("Cannot unregister the module's type library", result);
+}
+
+HMODULE ModuleOf(const void* address) {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      static_cast<LPCWSTR>(address), &module);
+  return module;
+}
+
+}  // namespace corvane

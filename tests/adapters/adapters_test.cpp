@@ -1,0 +1,357 @@
+// The adapters of records, data bytes, string lists and credentials, reached the way a script
+// reaches them: member names through GetIDsOfNames, calls through IDispatch::Invoke with the
+// flags a script engine sends, against both type libraries as built and registered.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "automation/LibraryIds.h"
+#include "automation/NTpersistentXAdapters.h"
+#include "automation/VEVivudAreXAdapters.h"
+#include "core/EventItem.h"
+#include "framework/com/ModuleLock.h"
+#include "framework/com/UniqueBstr.h"
+#include "framework/com/UniqueVariant.h"
+
+namespace corvane {
+namespace {
+
+// Registers one built library for the suite, and removes the registration afterwards unless one
+// was in place before (the server's). Registrations live under the library's own locale.
+class LibraryRegistration {
+ public:
+  LibraryRegistration(const GUID& libid, const wchar_t* file) : libid_(libid) {
+    const std::string dir = CORVANE_OUTPUT_DIR;
+    std::wstring full(dir.begin(), dir.end());
+    full += L"\\";
+    full += file;
+    ComPtr<ITypeLib> library;
+    EXPECT_EQ(LoadTypeLibEx(full.c_str(), REGKIND_NONE, library.put()), S_OK);
+    if (!library) return;
+    TLIBATTR* attributes = nullptr;
+    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+      locale_ = attributes->lcid;
+      library->ReleaseTLibAttr(attributes);
+    }
+    UniqueBstr path;
+    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, locale_, path.put()));
+    EXPECT_EQ(RegisterTypeLib(library.get(), full.data(), nullptr), S_OK);
+  }
+  ~LibraryRegistration() {
+    if (!wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, SYS_WIN64);
+  }
+
+ private:
+  GUID libid_;
+  LCID locale_ = 0;
+  bool wasRegistered_ = false;
+};
+
+class AdaptersTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    // The control library imports the persistent one, which must be found first.
+    persistent_ = new LibraryRegistration(kPersistentLibid, L"VuvazeRUridazorar.tlb");
+    corvane_ = new LibraryRegistration(kCorvaneLibid, L"Corvane.tlb");
+  }
+  static void TearDownTestSuite() {
+    delete corvane_;
+    delete persistent_;
+    ReleaseCachedTypeInfos();
+    CoUninitialize();
+  }
+
+  static LibraryRegistration* persistent_;
+  static LibraryRegistration* corvane_;
+};
+LibraryRegistration* AdaptersTest::persistent_ = nullptr;
+LibraryRegistration* AdaptersTest::corvane_ = nullptr;
+
+UniqueVariant Int(LONG value) {
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = value;
+  return UniqueVariant(std::move(v));
+}
+
+UniqueVariant Text(const wchar_t* value) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(value);
+  return UniqueVariant(std::move(v));
+}
+
+// One call as a script engine makes it: `args` in script order, `flags` as the engine sends them
+// (a read both as property and method, as VBScript does). The result lands in `result`.
+HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::initializer_list<const VARIANT*> args,
+               UniqueVariant* result = nullptr) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  const HRESULT found = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(found)) return found;
+  // Arguments travel in reverse order; the engine keeps the values, the callee only reads them.
+  VARIANT reversed[4];
+  UINT count = 0;
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) reversed[count++] = **it;
+  DISPID named = DISPID_PROPERTYPUT;
+  const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+  DISPPARAMS params{reversed, put ? &named : nullptr, count, put ? 1u : 0u};
+  UINT argumentError = 0;
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result ? result->put() : nullptr,
+                        nullptr, &argumentError);
+}
+
+constexpr WORD kRead = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+
+UniqueVariant Read(IDispatch* object, const wchar_t* name, std::initializer_list<const VARIANT*> args = {}) {
+  UniqueVariant result;
+  EXPECT_EQ(Invoke(object, name, kRead, args, &result), S_OK) << "reading " << testing::PrintToString(name);
+  return result;
+}
+
+LONG ReadInt(IDispatch* object, const wchar_t* name, std::initializer_list<const VARIANT*> args = {}) {
+  UniqueVariant result = Read(object, name, args);
+  EXPECT_EQ(result.Type(), VT_I4);
+  return V_I4(result.get());
+}
+
+std::wstring ReadText(IDispatch* object, const wchar_t* name, std::initializer_list<const VARIANT*> args = {}) {
+  UniqueVariant result = Read(object, name, args);
+  EXPECT_EQ(result.Type(), VT_BSTR);
+  return result.Type() == VT_BSTR ? std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())))
+                                  : std::wstring();
+}
+
+ComPtr<IDispatch> ReadObject(IDispatch* object, const wchar_t* name) {
+  UniqueVariant result = Read(object, name);
+  EXPECT_EQ(result.Type(), VT_DISPATCH);
+  return result.Type() == VT_DISPATCH ? ComPtr<IDispatch>::Copy(V_DISPATCH(result.get())) : ComPtr<IDispatch>();
+}
+
+HRESULT Write(IDispatch* object, const wchar_t* name, std::initializer_list<const VARIANT*> args) {
+  return Invoke(object, name, DISPATCH_PROPERTYPUT, args);
+}
+
+HRESULT CallMethod(IDispatch* object, const wchar_t* name, std::initializer_list<const VARIANT*> args,
+                   UniqueVariant* result = nullptr) {
+  return Invoke(object, name, DISPATCH_METHOD, args, result);
+}
+
+// The description of the thread's error record, checking that it names no source.
+std::wstring ErrorDescription() {
+  ComPtr<IErrorInfo> record;
+  if (GetErrorInfo(0, record.put()) != S_OK) return L"(no error record)";
+  UniqueBstr text;
+  record->GetSource(text.put());
+  EXPECT_EQ(text.Length(), 0u) << "adapters name no source";
+  text.reset();
+  record->GetDescription(text.put());
+  return text.get() ? text.get() : L"";
+}
+
+ULONG RefCount(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
+ComPtr<IDispatch> DispatchOf(TEventItem& item) { return EventItemAdapter(item).query<IDispatch>(); }
+
+TEST_F(AdaptersTest, ARecordShowsItsFieldsToScripts) {
+  TEventItem item(nullptr);
+  item.SetTimeGenerated(25569.5);
+  item.SetNumber(42);
+  item.SetEventId(0xC0000005u);
+  item.SetSourceName("Source\xE9");
+  item.SetComputerName("HOST");
+  ComPtr<IDispatch> record = DispatchOf(item);
+
+  UniqueVariant time = Read(record.get(), L"TimeGenerated");
+  EXPECT_EQ(time.Type(), VT_DATE);
+  EXPECT_EQ(V_DATE(time.get()), 25569.5);
+  EXPECT_EQ(ReadInt(record.get(), L"Number"), 42);
+  EXPECT_EQ(ReadInt(record.get(), L"EventId"), static_cast<LONG>(0xC0000005u));
+  EXPECT_EQ(ReadText(record.get(), L"SourceName"), L"Source\u00E9");
+  EXPECT_EQ(ReadText(record.get(), L"ComputerName"), L"HOST");
+  // Without a SID no lookup is made; the pages ask by this spelling.
+  EXPECT_EQ(ReadText(record.get(), L"UserName"), L"N/A");
+
+  UniqueVariant id = Int(-1);
+  ASSERT_EQ(Write(record.get(), L"EventId", {id.get()}), S_OK);
+  EXPECT_EQ(item.EventId(), 0xFFFFFFFFu);
+}
+
+TEST_F(AdaptersTest, EventTypeTravelsAsTheSystemValueAndCategoryAsSixteenBits) {
+  TEventItem item(nullptr);
+  ComPtr<IDispatch> record = DispatchOf(item);
+  UniqueVariant audit = Int(16), unknown = Int(3), wide = Int(65537);
+
+  ASSERT_EQ(Write(record.get(), L"EventType", {audit.get()}), S_OK);
+  EXPECT_EQ(item.EventType(), TEventType::AuditFailure);
+  EXPECT_EQ(ReadInt(record.get(), L"EventType"), 16);
+  // Not one of the six values: accepted, and taken as success.
+  ASSERT_EQ(Write(record.get(), L"EventType", {unknown.get()}), S_OK);
+  EXPECT_EQ(ReadInt(record.get(), L"EventType"), 0);
+
+  ASSERT_EQ(Write(record.get(), L"Eventcategory", {wide.get()}), S_OK);
+  EXPECT_EQ(ReadInt(record.get(), L"EventCategory"), 1);
+}
+
+TEST_F(AdaptersTest, ARecordKeepsOneAdapterAndOneByteListAdapterButMakesAStringListPerRequest) {
+  TEventItem item(nullptr);
+  item.Strings().Add("first");
+  ComPtr<IEventItem> adapter = EventItemAdapter(item);
+  EXPECT_EQ(RefCount(adapter.get()), 2u) << "the caller's reference and the record's";
+  EXPECT_EQ(EventItemAdapter(item).get(), adapter.get());
+  ComPtr<IDispatch> record = adapter.query<IDispatch>();
+
+  ComPtr<IDispatch> bytes = ReadObject(record.get(), L"DataBytes");
+  ComPtr<IDispatch> again = ReadObject(record.get(), L"DataBytes");
+  EXPECT_EQ(bytes.query<IUnknown>().get(), again.query<IUnknown>().get());
+
+  ComPtr<IDispatch> strings = ReadObject(record.get(), L"Strings");
+  ComPtr<IDispatch> other = ReadObject(record.get(), L"Strings");
+  EXPECT_NE(strings.query<IUnknown>().get(), other.query<IUnknown>().get());
+  UniqueVariant second = Text(L"second");
+  ASSERT_EQ(CallMethod(strings.get(), L"Add", {second.get()}), S_OK);
+  UniqueVariant index = Int(1);
+  EXPECT_EQ(ReadText(other.get(), L"Item", {index.get()}), L"second");
+  EXPECT_EQ(item.Strings().Count(), 2);
+}
+
+TEST_F(AdaptersTest, AHeldAdapterFailsClearlyOnceItsRecordIsGone) {
+  const LONG objectsBefore = ModuleLock::Objects();
+  ComPtr<IDispatch> record, bytes, strings;
+  {
+    TEventItem item(nullptr);
+    record = DispatchOf(item);
+    bytes = ReadObject(record.get(), L"DataBytes");
+    strings = ReadObject(record.get(), L"Strings");
+    EXPECT_EQ(ModuleLock::Objects(), objectsBefore + 3) << "a held adapter keeps the module loaded";
+  }
+  EXPECT_EQ(RefCount(record.get()), 2u) << "the record let its reference go; the list adapter holds one";
+
+  UniqueVariant result;
+  EXPECT_EQ(Invoke(record.get(), L"Number", kRead, {}, &result), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"The event object is not available any more.");
+  result.reset();
+  EXPECT_EQ(Invoke(strings.get(), L"Count", kRead, {}, &result), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"The event object is not available any more.");
+  UniqueVariant one = Int(1);
+  EXPECT_EQ(CallMethod(bytes.get(), L"Add", {one.get()}), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"The event data is not available any more.");
+
+  record.reset();
+  bytes.reset();
+  strings.reset();
+  EXPECT_EQ(ModuleLock::Objects(), objectsBefore);
+}
+
+TEST_F(AdaptersTest, DataBytesWorkOnTheRecordsDataAndStayInsideIt) {
+  TEventItem item(nullptr);
+  const uint8_t data[] = {1, 2, 3};
+  item.SetData(data, 3);
+  ComPtr<IDispatch> bytes = ReadObject(DispatchOf(item).get(), L"DataBytes");
+
+  UniqueVariant zero = Int(0), five = Int(5), nine = Int(9);
+  EXPECT_EQ(ReadInt(bytes.get(), L"Count"), 3);
+  ASSERT_EQ(Write(bytes.get(), L"Item", {zero.get(), nine.get()}), S_OK);
+  UniqueVariant first = Read(bytes.get(), L"Item", {zero.get()});
+  EXPECT_EQ(first.Type(), VT_UI1);
+  EXPECT_EQ(V_UI1(first.get()), 9);
+
+  UniqueVariant result;
+  EXPECT_EQ(Invoke(bytes.get(), L"Item", kRead, {five.get()}, &result), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"List index out of bounds (5)");
+  EXPECT_EQ(Write(bytes.get(), L"Item", {five.get(), nine.get()}), DISP_E_EXCEPTION);
+  EXPECT_EQ(item.DataLength(), 3);
+
+  ASSERT_EQ(CallMethod(bytes.get(), L"Add", {five.get()}), S_OK);
+  ASSERT_EQ(item.DataLength(), 4);
+  EXPECT_EQ(item.Data()[3], 5);
+  ASSERT_EQ(CallMethod(bytes.get(), L"Clear", {}), S_OK);
+  EXPECT_EQ(item.Data(), nullptr);
+  EXPECT_EQ(ReadInt(bytes.get(), L"Count"), 0);
+}
+
+// Tells when the list an adapter owns is freed.
+class TWatchedList : public TStringList {
+ public:
+  explicit TWatchedList(bool& freed) : freed_(freed) {}
+  ~TWatchedList() override { freed_ = true; }
+
+ private:
+  bool& freed_;
+};
+
+TEST_F(AdaptersTest, AStringListReadsWritesAndSearchesItsLines) {
+  bool freed = false;
+  ComPtr<IDispatch> list = StringListAdapter(std::make_unique<TWatchedList>(freed)).query<IDispatch>();
+
+  UniqueVariant lines = Text(L"one\r\ntwo\nthree\r\n");
+  ASSERT_EQ(Write(list.get(), L"Text", {lines.get()}), S_OK);
+  EXPECT_EQ(ReadInt(list.get(), L"Count"), 3);
+
+  UniqueVariant twelve = Int(12), application = Text(L"Application");
+  UniqueVariant added;
+  ASSERT_EQ(CallMethod(list.get(), L"Add", {twelve.get()}, &added), S_OK);
+  EXPECT_EQ(V_I4(added.get()), 3);
+  UniqueVariant three = Int(3), one = Int(1), five = Int(5);
+  EXPECT_EQ(ReadText(list.get(), L"Item", {three.get()}), L"12");
+  ASSERT_EQ(Write(list.get(), L"Item", {one.get(), application.get()}), S_OK);
+  UniqueVariant lower = Text(L"application");
+  EXPECT_EQ(ReadInt(list.get(), L"IndexOf", {lower.get()}), 1);
+  EXPECT_EQ(ReadText(list.get(), L"Text"), L"one\r\nApplication\r\nthree\r\n12\r\n");
+
+  EXPECT_EQ(CallMethod(list.get(), L"Delete", {five.get()}), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"List index out of bounds (5)");
+  VARIANT null;
+  V_VT(&null) = VT_NULL;
+  UniqueVariant result;
+  EXPECT_EQ(CallMethod(list.get(), L"Add", {&null}, &result), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"The value cannot be converted to a string");
+  EXPECT_EQ(ReadInt(list.get(), L"Count"), 4);
+
+  EXPECT_FALSE(freed);
+  list.reset();
+  EXPECT_TRUE(freed) << "a list made for one call goes with its adapter";
+}
+
+TEST_F(AdaptersTest, AnAdapterWithoutAListReadsAsEmpty) {
+  ComPtr<IDispatch> list = StringListAdapter(nullptr).query<IDispatch>();
+  UniqueVariant zero = Int(0), item = Text(L"x");
+  EXPECT_EQ(ReadInt(list.get(), L"Count"), 0);
+  EXPECT_EQ(Read(list.get(), L"Item", {zero.get()}).Type(), VT_NULL);
+  UniqueVariant added;
+  ASSERT_EQ(CallMethod(list.get(), L"Add", {item.get()}, &added), S_OK);
+  EXPECT_EQ(V_I4(added.get()), -1);
+}
+
+TEST_F(AdaptersTest, CredentialsAreOneAdapterThatStoresWhatScriptsWrite) {
+  ComPtr<IDispatch> held;
+  {
+    TLogonAs credentials;
+    credentials.SetPassword("s\xE9" "cret");
+    ComPtr<ILogonAs> adapter = LogonAsAdapter(credentials);
+    EXPECT_EQ(LogonAsAdapter(credentials).get(), adapter.get());
+    held = adapter.query<IDispatch>();
+
+    UniqueVariant user = Text(L"DOMAIN\\admin");
+    ASSERT_EQ(Write(held.get(), L"username", {user.get()}), S_OK);
+    EXPECT_EQ(credentials.UserName(), "DOMAIN\\admin");
+    EXPECT_EQ(ReadText(held.get(), L"Password"), L"s\u00E9cret");
+  }
+  UniqueVariant result;
+  EXPECT_EQ(Invoke(held.get(), L"UserName", kRead, {}, &result), DISP_E_EXCEPTION);
+  EXPECT_EQ(ErrorDescription(), L"The credentials are not available any more.");
+  EXPECT_EQ(RefCount(held.get()), 1u);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,55 @@
+// Late-bound JScript against Corvane.Rendal: Add and AddObject, a record read back with its data
+// bytes, strings and message text, an error record in catch, the list of logs and sources, and
+// a log of a machine of the simulated network. Arguments: event source, its log, remote machine.
+// Exit code 77 only when every check held.
+var failures = 0;
+function check(ok, what) {
+  if (!ok) { WScript.Echo("FAILED: " + what); failures++; }
+}
+
+var sourceName = WScript.Arguments(0), logName = WScript.Arguments(1);
+var remoteMachine = WScript.Arguments(2);
+var log = new ActiveXObject("Corvane.Rendal");
+log.SourceName = sourceName;
+log.Add(2, "plain text from JScript");
+var writer = log.WriteObject;
+writer.EventType = 4;
+writer.EventId = 1073742824;
+writer.Strings.Text = "HOST-JS\r\njscript\r\n";
+writer.DataBytes.Clear();
+writer.DataBytes.Add(171);
+log.AddObject(writer);
+
+log.SourceName = logName;
+log.Active = true;
+check(log.Active === true, "Active is a boolean true");
+var count = log.Count();
+var item = log.Objects(count - 1);
+check(item.EventId == 1073742824 && item.EventType == 4, "newest record " + item.EventId);
+check(item.DataBytes.Count == 1 && item.DataBytes.Item(0) == 171, "data bytes");
+check(item.Strings.Text == "HOST-JS\r\njscript\r\n", "strings " + item.Strings.Text);
+check(log.Items(count - 1).indexOf("The Corvane demo started on HOST-JS as user jscript.") == 0,
+      "message " + log.Items(count - 1));
+var previous = log.Objects(count - 2);
+check(previous.EventType == 2 && previous.Strings.Item(0) == "plain text from JScript",
+      "record written by Add");
+
+var names = log.GetEventSources().Text;
+check(names.indexOf(logName + "\r\n") >= 0 && names.indexOf(sourceName + "\r\n") >= 0,
+      "logs and sources " + names);
+
+try {
+  log.Objects(-1);
+  check(false, "Objects(-1) failed");
+} catch (e) {
+  check(e.number < 0 && e.description != "", "error record " + e.number + " " + e.description);
+}
+log.Active = false;
+
+log.MachineName = remoteMachine;
+log.SourceName = "Application";
+log.Active = true;
+check(log.Count() > 0, "remote count");
+log.Active = false;
+
+WScript.Quit(failures == 0 ? 77 : 1);

@@ -1,0 +1,69 @@
+' Late-bound VBScript against Corvane.Rendal: a record written through WriteObject and AddObject
+' read back field by field, its data bytes, strings and message text, an error record, and a
+' log of a machine of the simulated network. Arguments: event source, its log, remote machine.
+' Exit code 77 only when every check held.
+Option Explicit
+Dim failures : failures = 0
+Sub Check(ok, what)
+  If Not ok Then
+    WScript.Echo "FAILED: " & what
+    failures = failures + 1
+  End If
+End Sub
+
+Dim sourceName, logName, remoteMachine, log, writer, item, count, missing, remoteCount
+sourceName = WScript.Arguments(0)
+logName = WScript.Arguments(1)
+remoteMachine = WScript.Arguments(2)
+
+Set log = CreateObject("Corvane.Rendal")
+log.SourceName = sourceName
+Set writer = log.WriteObject
+writer.EventType = 4
+writer.EventId = 1073742824
+writer.EventCategory = 7
+writer.Strings.Text = "HOST-VBS" & vbCrLf & "tester" & vbCrLf
+writer.DataBytes.Clear
+writer.DataBytes.Add 0
+writer.DataBytes.Add 255
+writer.DataBytes.Add 16
+log.AddObject writer
+
+log.SourceName = logName
+log.Active = True
+Check log.Active, "Active after opening"
+count = log.Count
+Check count > 0, "Count"
+Set item = log.Objects(count - 1)
+Check item.EventId = 1073742824, "EventId " & item.EventId
+Check item.EventType = 4, "EventType " & item.EventType
+Check item.EventCategory = 7, "EventCategory " & item.EventCategory
+Check item.SourceName = sourceName, "SourceName " & item.SourceName
+Check item.ComputerName <> "", "ComputerName"
+Check item.Number = count - 1, "Number " & item.Number
+Check item.TimeWritten >= item.TimeGenerated And Year(item.TimeGenerated) >= 2020, "times"
+Check item.Strings.Count = 2, "Strings.Count " & item.Strings.Count
+Check item.Strings(1) = "tester", "Strings(1)"
+Check item.DataBytes.Count = 3, "DataBytes.Count " & item.DataBytes.Count
+Check item.DataBytes.Item(1) = 255 And item.DataBytes.Item(2) = 16, "DataBytes.Item"
+Check InStr(log.Items(count - 1), "The Corvane demo started on HOST-VBS as user tester.") = 1, _
+      "Items: " & log.Items(count - 1)
+
+On Error Resume Next
+Set missing = log.Objects(count + 5)
+Check Err.Number < 0, "Err.Number " & Err.Number
+Check Err.Description <> "", "Err.Description"
+Check Err.Source = "Corvane.Rendal", "Err.Source " & Err.Source
+On Error GoTo 0
+log.Active = False
+
+log.MachineName = remoteMachine
+log.SourceName = "Application"
+log.Active = True
+remoteCount = log.Count
+Check remoteCount > 0, "remote Count"
+Check log.Objects(remoteCount - 1).SourceName <> "", "remote record"
+log.Active = False
+
+If failures = 0 Then WScript.Quit 77
+WScript.Quit 1
