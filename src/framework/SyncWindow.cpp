@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/WindowClass.h"
 #include "system/ErrorText.h"
 
 namespace corvane {
@@ -17,39 +18,6 @@ constexpr char kClassName[] = "CorvaneSyncWindow";
   RaiseLastSystemError();
   RaiseSystemError(std::string(what) + " failed");
 }
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
-
-// The window class, registered once per module and unregistered when the module unloads.
-class TSyncWindowClass {
- public:
-  explicit TSyncWindowClass(WNDPROC proc) : instance_(ThisModule()) {
-    WNDCLASSEXA info{};
-    info.cbSize = sizeof(info);
-    info.lpfnWndProc = proc;
-    info.hInstance = instance_;
-    info.lpszClassName = kClassName;
-    registered_ = RegisterClassExA(&info) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }
-  ~TSyncWindowClass() {
-    if (registered_) UnregisterClassA(kClassName, instance_);
-  }
-  TSyncWindowClass(const TSyncWindowClass&) = delete;
-  TSyncWindowClass& operator=(const TSyncWindowClass&) = delete;
-
-  bool Registered() const { return registered_; }
-  HINSTANCE Instance() const { return instance_; }
-
- private:
-  HINSTANCE instance_;
-  bool registered_ = false;
-};
 
 // What the window's user data holds: a weak link, so a message that arrives after the object
 // was freed on another thread finds nothing instead of a dangling pointer. Owned by the window
@@ -85,12 +53,11 @@ bool TSyncRequest::Withdraw() noexcept {
 }
 
 std::shared_ptr<TSyncWindow> TSyncWindow::Create() {
-  static TSyncWindowClass windowClass(&TSyncWindow::WindowProc);
-  if (!windowClass.Registered()) RaiseFailure("RegisterClassEx");
+  static const TWindowClass windowClass(kClassName, &TSyncWindow::WindowProc);
 
   std::shared_ptr<TSyncWindow> self(new TSyncWindow);
   self->threadId_ = GetCurrentThreadId();
-  HWND window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+  HWND window = CreateWindowExA(0, windowClass.Name(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 windowClass.Instance(), nullptr);
   if (window == nullptr) RaiseFailure("CreateWindowEx");
   SetWindowLongPtrA(window, GWLP_USERDATA,
