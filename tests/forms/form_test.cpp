@@ -232,6 +232,25 @@ TEST_F(FormTest, AFormOutlivesTheWindowItWasDetachedFromAndAttachesAgain) {
   EXPECT_EQ(form.Element("edtUser").Text(), "kept");
 }
 
+TEST_F(FormTest, ActivationRunsWhenTheFocusEntersTheFormFromOutsideOnly) {
+  int activations = 0;
+  TFormDesign design = PageLikeDesign();
+  design.onActivate = [&](TForm&) { ++activations; };
+  TForm form(std::move(design));
+  Show(form);
+  const HWND outside = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 290, 50, 20,
+                                       host_.Handle(), nullptr, nullptr, nullptr);
+  SetFocus(outside);
+  SetFocus(form.Element("edtUser").Handle());
+  SetFocus(form.Element("edtPassword").Handle());  // moving inside is no activation
+  PumpMessages(30);
+  EXPECT_EQ(activations, 1);
+  SetFocus(outside);
+  SetFocus(form.Element("edtInner").Handle());
+  PumpMessages(30);
+  EXPECT_EQ(activations, 2);
+}
+
 TEST(FormDesignTest, ADesignNamingAMissingParentIsRefused) {
   TFormDesign design;
   design.elements = {{.kind = TElementKind::Edit, .name = "edt", .parent = "nowhere"}};

@@ -129,6 +129,12 @@ LRESULT TPageFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == kApplyId) Apply();
       if (LOWORD(wParam) == kCloseId) PostMessageA(window_.get(), WM_CLOSE, 0, 0);
       return 0;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(window_.get(), &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
     case WM_CLOSE:
       if (active_) Deactivate();
       DestroyWindow(window_.release());

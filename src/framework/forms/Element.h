@@ -11,10 +11,9 @@
 
 #include "framework/forms/FormDesign.h"
 #include "framework/forms/FormOwners.h"
+#include "framework/forms/Grid.h"
 
 namespace corvane::forms {
-
-class TGrid;
 
 class TElement {
  public:

@@ -274,7 +274,10 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (TElement* element = FindElement(item->hwndItem)) element->DrawBevel(*item);
+      if (TElement* element = FindElement(item->hwndItem)) {
+        FillRect(item->hDC, &item->rcItem, BrushBehind(item->hwndItem));
+        element->DrawBevel(*item);
+      }
       return TRUE;
     }
     case WM_SETCURSOR:
