@@ -20,7 +20,9 @@ constexpr int kCloseId = 1002;
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   auto* frame = reinterpret_cast<TPageFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (frame == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  return forms::GuardWindowCall([&] { return frame->HandleMessage(message, wParam, lParam); }, 0);
+  if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  return forms::GuardWindowCall(
+      [&] { return frame->HandleMessage(window, message, wParam, lParam); }, 0);
 }
 
 const char* FrameClass() {
@@ -123,15 +125,15 @@ HRESULT TPageFrame::Deactivate() {
   return page_->Deactivate();
 }
 
-LRESULT TPageFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TPageFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kApplyId) Apply();
-      if (LOWORD(wParam) == kCloseId) PostMessageA(window_.get(), WM_CLOSE, 0, 0);
+      if (LOWORD(wParam) == kCloseId) PostMessageA(window, WM_CLOSE, 0, 0);
       return 0;
     case WM_ERASEBKGND: {
       RECT client{};
-      GetClientRect(window_.get(), &client);
+      GetClientRect(window, &client);
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return 1;
     }
@@ -141,7 +143,7 @@ LRESULT TPageFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       applyButton_ = nullptr;
       return 0;
     default:
-      return DefWindowProcA(window_.get(), message, wParam, lParam);
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 

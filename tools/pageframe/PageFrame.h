@@ -46,6 +46,7 @@ class TPageFrame {
   HRESULT Apply();
   HRESULT Deactivate();
 
+  bool Active() const { return active_; }
   HWND Window() const { return window_.get(); }
   // Where the page sits, in the window's client coordinates.
   RECT PageRect() const { return pageRect_; }
@@ -57,7 +58,7 @@ class TPageFrame {
   // For use by hand: runs until the window is closed.
   void RunUntilClosed();
 
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   void OpenWindow(const TPageInfo& info);

@@ -136,6 +136,11 @@ void TForm::Show(bool visible) {
   ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
+void TForm::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  if (window_) SetWindowTextA(window_.get(), caption_.c_str());
+}
+
 void TForm::CreateWindows(HWND parent, const RECT& bounds) {
   EnsureCommonControls();
   font_.reset(MakeFont(design_.font));

@@ -40,7 +40,7 @@ class TForm {
   void Show(bool visible);
 
   std::string Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption);
 
   // Raises when no element has that name.
   TElement& Element(std::string_view name);

@@ -116,6 +116,7 @@ struct TElementDesign {
 
 struct TFormDesign {
   std::string caption;
+  int helpContext = 0;  // the help topic of the whole form
   int width = 0;
   int height = 0;
   TColour colour = TColour::System(COLOR_BTNFACE);
