@@ -203,6 +203,29 @@ TEST_F(FormTest, ShowHintEventMayRewriteOrRefuseAHintWhichGoesAfterTheHidePause)
   SetHintHidePause(previousPause);
 }
 
+TEST_F(FormTest, HintShowsWhenTheMouseRestsOnTheElementAndGoesWhenItLeaves) {
+  TFormDesign design = PageLikeDesign();
+  design.elements[3].hint = "user name";
+  design.elements[3].showHint = true;
+  TForm form(std::move(design));
+  Show(form);
+  const UINT previousPause = HintPause();
+  SetHintPause(50);
+  RECT edit{};
+  GetWindowRect(form.Element("edtUser").Handle(), &edit);
+  SetCursorPos(edit.left + 5, edit.top + 5);
+  SendMessageA(form.Element("edtUser").Handle(), WM_SETCURSOR,
+               reinterpret_cast<WPARAM>(form.Element("edtUser").Handle()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  PumpMessages(250);
+  ASSERT_NE(form.HintWindow(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(form.HintWindow()));
+  SetCursorPos(1000, 700);  // off the form and its host
+  PumpMessages(250);
+  EXPECT_FALSE(IsWindowVisible(form.HintWindow()));
+  SetHintPause(previousPause);
+}
+
 TEST_F(FormTest, AnErrorInAHandlerReachesTheErrorDisplayAndStaysInTheWindowProcedure) {
   TFormDesign design = PageLikeDesign();
   design.elements[3].onChange = [](TElement&) { throw std::runtime_error("write refused"); };
