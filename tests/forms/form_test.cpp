@@ -56,6 +56,13 @@ TFormDesign PageLikeDesign(std::vector<std::string>* changes = nullptr) {
   return design;
 }
 
+TFormDesign WithHintOnUserEdit(const std::string& hint) {
+  TFormDesign design = PageLikeDesign();
+  design.elements[3].hint = hint;
+  design.elements[3].showHint = true;
+  return design;
+}
+
 class FormTest : public ::testing::Test {
  protected:
   void Show(TForm& form) {
@@ -166,10 +173,7 @@ TEST_F(FormTest, SpinBoxKeepsItsRangeAndStepAndRefusesArrowsWhenReadOnly) {
 }
 
 TEST_F(FormTest, ShowHintEventMayRewriteOrRefuseAHintWhichGoesAfterTheHidePause) {
-  TFormDesign design = PageLikeDesign();
-  design.elements[3].hint = "placeholder";
-  design.elements[3].showHint = true;
-  TForm form(std::move(design));
+  TForm form(WithHintOnUserEdit("placeholder"));
   Show(form);
   TElement& edit = form.Element("edtUser");
 
@@ -204,10 +208,7 @@ TEST_F(FormTest, ShowHintEventMayRewriteOrRefuseAHintWhichGoesAfterTheHidePause)
 }
 
 TEST_F(FormTest, HintShowsWhenTheMouseRestsOnTheElementAndGoesWhenItLeaves) {
-  TFormDesign design = PageLikeDesign();
-  design.elements[3].hint = "user name";
-  design.elements[3].showHint = true;
-  TForm form(std::move(design));
+  TForm form(WithHintOnUserEdit("user name"));
   Show(form);
   const UINT previousPause = HintPause();
   SetHintPause(50);
