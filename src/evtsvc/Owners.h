@@ -4,45 +4,12 @@
 
 #include <windows.h>
 
-#include <cassert>
-#include <utility>
+#include "framework/UniqueResource.h"
 
 namespace corvane::evtsvc {
 
 template <typename T, typename Traits>
-class UniqueResource {
- public:
-  UniqueResource() noexcept = default;
-  explicit UniqueResource(T value) noexcept : value_(value) {}
-  UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
-  UniqueResource& operator=(UniqueResource&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  UniqueResource(const UniqueResource&) = delete;
-  UniqueResource& operator=(const UniqueResource&) = delete;
-  ~UniqueResource() { reset(); }
-
-  T get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
-  T release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-  void reset(T value = Traits::Invalid()) noexcept {
-    T old = std::exchange(value_, value);
-    if (old != Traits::Invalid()) {
-      const DWORD error = GetLastError();
-      Traits::Close(old);
-      SetLastError(error);
-    }
-  }
-  // For out-parameters; an owner that still holds something would leak it.
-  T* put() noexcept {
-    assert(value_ == Traits::Invalid());
-    return &value_;
-  }
-
- private:
-  T value_ = Traits::Invalid();
-};
+using UniqueResource = TUniqueResource<T, Traits>;
 
 struct HandleTraits {
   static HANDLE Invalid() noexcept { return nullptr; }
