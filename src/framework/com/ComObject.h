@@ -123,10 +123,12 @@ class ComObject : public detail::EntryBase<ComObject<Derived, First, Rest...>, F
   void* Find(REFIID iid) noexcept {
     if (iid == IID_IUnknown) return Identity();
     void* found = detail::Find(static_cast<Entry<First>*>(this), iid, typename AnsweredBy<First>::type{});
-    ((found == nullptr ? (found = detail::Find(static_cast<Entry<Rest>*>(this), iid,
-                                               typename AnsweredBy<Rest>::type{})) != nullptr
-                       : true) ||
-     ...);
+    // Cast: with a single entry the fold is a bare `false`, which compilers flag.
+    static_cast<void>(((found == nullptr
+                            ? (found = detail::Find(static_cast<Entry<Rest>*>(this), iid,
+                                                    typename AnsweredBy<Rest>::type{})) != nullptr
+                            : true) ||
+                       ...));
     return found;
   }
 
