@@ -54,7 +54,10 @@ TPageFrame::~TPageFrame() {
 HRESULT TPageFrame::SetPageSite() { return page_->SetPageSite(site_.get()); }
 
 HRESULT TPageFrame::SetObjects(const std::vector<IUnknown*>& objects) {
-  return page_->SetObjects(ULONG(objects.size()), const_cast<IUnknown**>(objects.data()));
+  // An empty vector's data() may be null, which a page rightly refuses; frames pass a real list.
+  IUnknown* none = nullptr;
+  IUnknown** list = objects.empty() ? &none : const_cast<IUnknown**>(objects.data());
+  return page_->SetObjects(ULONG(objects.size()), list);
 }
 
 TPageInfo TPageFrame::PageInfo() {
