@@ -56,4 +56,5 @@ bench: build
 
 clean:
 	@[ ! -d $(BUILD)/wineprefix ] || WINEPREFIX=$(abspath $(BUILD))/wineprefix wineserver -k 2>/dev/null || true
+	@[ ! -d $(BUILD)/wineprefix-gui ] || WINEPREFIX=$(abspath $(BUILD))/wineprefix-gui wineserver -k 2>/dev/null || true
 	rm -rf $(BUILD)

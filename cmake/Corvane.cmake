@@ -13,6 +13,8 @@ endif()
 set(CORVANE_OUTPUT_DIR ${CMAKE_BINARY_DIR}/bin)
 
 get_filename_component(CORVANE_SHARED_DIR ${CMAKE_SOURCE_DIR}/../shared ABSOLUTE)
+# The Wine prefix of the tests that show windows (see corvane_test), beside the build trees.
+get_filename_component(CORVANE_GUI_WINEPREFIX ${CMAKE_BINARY_DIR}/../wineprefix-gui ABSOLUTE)
 
 if(NOT CORVANE_WINDOWS AND CORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -37,22 +39,37 @@ if(CORVANE_WINDOWS)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
 endif()
 
-# corvane_test(NAME name SOURCES ... [LIBS ...] [ENV VAR=VALUE ...])
+# corvane_test(NAME name SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [GUI])
 # One test program; CTest runs it natively or, in the Windows tree, under Wine.
+# GUI: the program shows windows. It runs with a display (a private Xvfb when none is set), in a
+# prefix of its own: once one program of a Wine session has created windows without a display,
+# no later program of that session can create any, and the other tests run without one.
 function(corvane_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     CORVANE_SHARED_DIR="${CORVANE_PATH_PREFIX}${CORVANE_SHARED_DIR}"
     CORVANE_SOURCE_DIR="${CORVANE_PATH_PREFIX}${CMAKE_SOURCE_DIR}"
     CORVANE_BINARY_DIR="${CORVANE_PATH_PREFIX}${CMAKE_BINARY_DIR}")
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
-           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(T_GUI)
+    add_test(NAME ${T_NAME}
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-display ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:${T_NAME}> --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    list(APPEND T_ENV "WINEPREFIX=${CORVANE_GUI_WINEPREFIX}")
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
+  if(T_GUI)
+    # One at a time: each brings up its own display and its prefix's desktop with it.
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK corvane_gui)
+  endif()
 endfunction()
 
 # corvane_typelib(OUTPUT file.tlb IDL file.idl [HEADER file.h] [INCLUDES dir ...] [DEPENDS file ...])

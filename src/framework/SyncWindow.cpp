@@ -58,7 +58,7 @@ std::shared_ptr<TSyncWindow> TSyncWindow::Create() {
 
   std::shared_ptr<TSyncWindow> self(new TSyncWindow);
   self->threadId_ = GetCurrentThreadId();
-  HWND window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+  HWND window = CreateWindowExA(0, windowClass.Name(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 windowClass.Instance(), nullptr);
   if (window == nullptr) RaiseFailure("CreateWindowEx");
   SetWindowLongPtrA(window, GWLP_USERDATA,

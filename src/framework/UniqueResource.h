@@ -62,4 +62,11 @@ class TUniqueResource {
   T value_ = Traits::Invalid();
 };
 
+// Traits for the many kinds whose "none" value is null and that one function closes.
+template <typename T, auto Closer>
+struct TNullTraits {
+  static T Invalid() noexcept { return nullptr; }
+  static auto Close(T value) noexcept { return Closer(value); }
+};
+
 }  // namespace corvane

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/SystemError.h"
+#include "framework/OleSysError.h"
 
 namespace corvane {
 
@@ -14,11 +14,12 @@ HINSTANCE ThisModule() {
   return module;
 }
 
-TWindowClass::TWindowClass(const char* name, WNDPROC proc, HBRUSH background)
+TWindowClass::TWindowClass(const char* name, WNDPROC procedure, UINT style, HBRUSH background)
     : name_(name), instance_(ThisModule()) {
   WNDCLASSEXA info{};
   info.cbSize = sizeof(info);
-  info.lpfnWndProc = proc;
+  info.style = style;
+  info.lpfnWndProc = procedure;
   info.hInstance = instance_;
   info.hbrBackground = background;
   info.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -37,8 +38,9 @@ TWindowClass::~TWindowClass() {
 
 void TWindowClass::Require() const {
   if (error_ == 0) return;
-  SetLastError(error_);
-  RaiseLastSystemError();
+  throw EOleSysError(std::to_string(error_) + ": the window class " + name_ +
+                         " cannot be registered",
+                     kSystemErrorCode);
 }
 
 }  // namespace corvane

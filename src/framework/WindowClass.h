@@ -1,4 +1,5 @@
-// A window class of this module: registered on first use, unregistered when the module unloads.
+// A window class of this module, registered on first use and unregistered when the module
+// unloads, so a library that is unloaded and loaded again finds no stale class in its way.
 // Each kind of window of ours keeps one as a function-local static.
 #pragma once
 
@@ -12,14 +13,18 @@ HINSTANCE ThisModule();
 
 class TWindowClass {
  public:
-  TWindowClass(const char* name, WNDPROC proc, HBRUSH background = nullptr);
+  TWindowClass(const char* name, WNDPROC procedure, UINT style = 0, HBRUSH background = nullptr);
   ~TWindowClass();
   TWindowClass(const TWindowClass&) = delete;
   TWindowClass& operator=(const TWindowClass&) = delete;
 
   // Raises the registration's failure, if it failed.
   void Require() const;
-  const char* Name() const { return name_; }
+  // The name to create windows with; raises the registration's failure first.
+  const char* Name() const {
+    Require();
+    return name_;
+  }
   HINSTANCE Instance() const { return instance_; }
 
  private:

@@ -14,7 +14,7 @@ constexpr char kClassName[] = "CorvaneComponent";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 const TWindowClass& ComponentWindowClass(WNDPROC proc) {
-  static const TWindowClass windowClass(kClassName, proc,
+  static const TWindowClass windowClass(kClassName, proc, 0,
                                         reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   return windowClass;
 }

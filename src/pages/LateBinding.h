@@ -1,0 +1,29 @@
+// Calls on an object known only by its dispatch interface, member by name, as the pages talk to
+// the control they edit. Failures raise EOleSysError with the object's own message when it gave
+// one, so the user reads what the control said.
+#pragma once
+
+#include <oaidl.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "framework/com/ComPtr.h"
+#include "framework/com/UniqueVariant.h"
+
+namespace corvane::pages {
+
+// Calls the member with the arguments in the order written (not the reversed order of
+// DISPPARAMS). `flags` are DISPATCH_METHOD, DISPATCH_PROPERTYGET or both.
+UniqueVariant CallByName(IDispatch& object, const wchar_t* name, WORD flags,
+                         std::initializer_list<VARIANT> arguments = {});
+// Sets a property to a string.
+void PutStringByName(IDispatch& object, const wchar_t* name, std::string_view value);
+
+// Conversions of a result; a value that does not convert raises.
+std::string VariantToString(const VARIANT& value);
+int32_t VariantToInteger(const VARIANT& value);
+ComPtr<IDispatch> VariantToDispatch(const VARIANT& value);
+
+}  // namespace corvane::pages

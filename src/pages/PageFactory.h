@@ -1,0 +1,44 @@
+// The class factory of one property page, which also carries the page's registration. The server
+// creates one per page at start, in the order it announces them, and serves and registers them
+// with its other classes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/com/ComObject.h"
+#include "pages/PropPageX.h"
+
+namespace corvane::pages {
+
+// One value the registration writes: the default value of a key under the classes root.
+struct TRegistryEntry {
+  std::string key;
+  std::string value;
+};
+
+class TExtActiveXPropertyPageFactory final
+    : public ComObject<TExtActiveXPropertyPageFactory, IClassFactory> {
+ public:
+  explicit TExtActiveXPropertyPageFactory(const TPageClass& page) : page_(page) {}
+
+  const CLSID& ClassId() const { return page_.clsid; }
+  // "<form class> property page".
+  std::string Description() const;
+  // The page's keys, parents first (remove them in reverse): the class key with the description
+  // and its InprocServer32 with the server's path. Pages are single-threaded and have no
+  // program identifier, so neither a ThreadingModel value nor a ProgID key is written.
+  std::vector<TRegistryEntry> RegistryEntries(const std::string& serverPath) const;
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
+                                           void** object) noexcept override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override;
+
+ private:
+  TPageClass page_;
+};
+
+// The braced, upper-case text form of a class identifier, as registry keys name it.
+std::string GuidString(const GUID& guid);
+
+}  // namespace corvane::pages
