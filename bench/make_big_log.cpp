@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    FileStorage sampleFile(argv[1], FileStorage::Mode::ReadOnly);
-    auto sample = LogFile::Open(sampleFile, true);
+    TFileStorage sampleFile(argv[1], TFileStorage::TMode::ReadOnly);
+    auto sample = TLogFile::Open(sampleFile, true);
     std::vector<Record> records;
     const uint32_t oldest = sample->OldestRecordNumber();
     for (uint32_t i = 0; i < sample->Count(); ++i) {
@@ -28,9 +28,9 @@ int main(int argc, char** argv) {
 
     const uint64_t target = std::strtoull(argv[3], nullptr, 10) * 1024 * 1024;
     std::remove(argv[2]);
-    FileStorage out(argv[2], FileStorage::Mode::Create);
-    LogFile::Create(out, static_cast<uint32_t>(target), 0);
-    auto log = LogFile::Open(out, false);
+    TFileStorage out(argv[2], TFileStorage::TMode::Create);
+    TLogFile::Create(out, static_cast<uint32_t>(target), 0);
+    auto log = TLogFile::Open(out, false);
     uint64_t used = kHeaderSize + kEofRecordSize;
     for (size_t i = 0;; ++i) {
       const Record& r = records[i % records.size()];

@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
     const unsigned long sources = std::strtoul(argv[3], nullptr, 10);
     if (sources == 0 || sources > 99) throw std::runtime_error("SOURCES is 1 to 99");
     std::remove(argv[1]);
-    FileStorage out(argv[1], FileStorage::Mode::Create);
-    LogFile::Create(out, 256u * 1024 * 1024, 0);
-    auto log = LogFile::Open(out, false);
+    TFileStorage out(argv[1], TFileStorage::TMode::Create);
+    TLogFile::Create(out, 256u * 1024 * 1024, 0);
+    auto log = TLogFile::Open(out, false);
     for (unsigned long i = 0; i < count; ++i) {
       Record r;
       r.timeGenerated = r.timeWritten = 1700000000u + static_cast<uint32_t>(i);

@@ -14,9 +14,9 @@
 namespace corvane::evtsvc {
 namespace {
 
-class Builder {
+class TBuilder {
  public:
-  explicit Builder(std::vector<uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
+  explicit TBuilder(std::vector<uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
   size_t size() const { return bytes_.size(); }
   void Bytes(const void* data, size_t count) {
     const auto* begin = static_cast<const uint8_t*>(data);
@@ -75,7 +75,7 @@ void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes) {
   fixed.ReservedFlags = record.reservedFlags;
   fixed.ClosingRecordNumber = record.closingRecordNumber;
 
-  Builder out(bytes);
+  TBuilder out(bytes);
   out.Bytes(&fixed, sizeof(fixed));
   out.Reserve(Estimate(record));
   out.Text(record.sourceName);

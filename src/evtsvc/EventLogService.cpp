@@ -21,16 +21,16 @@ constexpr DWORD kMaxDataSize = 261991;      // bytes of event data
 // The largest read buffer the system accepts.
 constexpr DWORD kMaxReadSize = 0x7FFFF;
 
-std::shared_ptr<const Machine> ReachMachine(const char* server) {
+std::shared_ptr<const TMachine> ReachMachine(const char* server) {
   auto machine = FindMachine(server);
   if (!machine) ThrowWin32(RPC_S_SERVER_UNAVAILABLE);
   return machine;
 }
 
-HANDLE AddHandle(std::shared_ptr<LogHandle> handle) {
+HANDLE AddHandle(std::shared_ptr<TLogHandle> handle) {
   handle->clearsSeen =
-      handle->log->Use([](SharedLog::Access access) { return access.shared.ClearCount(access.lock); });
-  return HandleTable::Add(std::move(handle));
+      handle->log->Use([](TSharedLog::Access access) { return access.shared.ClearCount(access.lock); });
+  return THandleTable::Add(std::move(handle));
 }
 
 uint32_t SecondsSince1970() {
@@ -42,20 +42,20 @@ uint32_t SecondsSince1970() {
 
 // A backup file being written: created new, so an existing file is refused with
 // ERROR_ALREADY_EXISTS and never touched, and deleted again unless Keep() is reached.
-class BackupTarget {
+class TBackupTarget {
  public:
-  explicit BackupTarget(std::wstring path)
+  explicit TBackupTarget(std::wstring path)
       : path_(std::move(path)),
-        storage_(std::make_unique<Win32Storage>(path_, Win32Storage::Mode::CreateNew)) {}
-  BackupTarget(const BackupTarget&) = delete;
-  BackupTarget& operator=(const BackupTarget&) = delete;
-  ~BackupTarget() {
+        storage_(std::make_unique<TWin32Storage>(path_, TWin32Storage::TMode::CreateNew)) {}
+  TBackupTarget(const TBackupTarget&) = delete;
+  TBackupTarget& operator=(const TBackupTarget&) = delete;
+  ~TBackupTarget() {
     if (kept_) return;
     storage_.reset();
     DeleteFileW(path_.c_str());
   }
 
-  evt::Storage& storage() { return *storage_; }
+  evt::TStorage& storage() { return *storage_; }
   void Keep() {
     storage_->Flush();
     kept_ = true;
@@ -63,7 +63,7 @@ class BackupTarget {
 
  private:
   std::wstring path_;
-  std::unique_ptr<Win32Storage> storage_;
+  std::unique_ptr<TWin32Storage> storage_;
   bool kept_ = false;
 };
 
@@ -73,7 +73,7 @@ HANDLE OpenLog(const char* server, const char* name) {
   auto machine = ReachMachine(server);
   std::wstring logName = FromAnsi(name);
   const LogConfig config = LogForOpen(*machine, logName);
-  return AddHandle(std::make_shared<LogHandle>(machine, SharedLog::OpenLive(config), config.name,
+  return AddHandle(std::make_shared<TLogHandle>(machine, TSharedLog::OpenLive(config), config.name,
                                                std::move(logName), false));
 }
 
@@ -81,8 +81,8 @@ HANDLE OpenBackupLog(const char* server, const char* file) {
   auto machine = ReachMachine(server);
   std::wstring path = FromAnsi(file);
   if (path.empty()) ThrowWin32(ERROR_INVALID_PARAMETER);
-  auto log = SharedLog::OpenBackup(path);
-  return AddHandle(std::make_shared<LogHandle>(machine, std::move(log), path, std::wstring(), true));
+  auto log = TSharedLog::OpenBackup(path);
+  return AddHandle(std::make_shared<TLogHandle>(machine, std::move(log), path, std::wstring(), true));
 }
 
 HANDLE RegisterSource(const char* server, const char* source) {
@@ -92,31 +92,31 @@ HANDLE RegisterSource(const char* server, const char* source) {
   if (IsSecurityLog(sourceName)) ThrowWin32(ERROR_ACCESS_DENIED);
   const LogConfig config = LogForSource(*machine, sourceName);
   if (IsSecurityLog(config.name)) ThrowWin32(ERROR_ACCESS_DENIED);
-  return AddHandle(std::make_shared<LogHandle>(machine, SharedLog::OpenLive(config), config.name,
+  return AddHandle(std::make_shared<TLogHandle>(machine, TSharedLog::OpenLive(config), config.name,
                                                std::move(sourceName), false));
 }
 
-void CloseLog(HANDLE handle) { HandleTable::Remove(handle); }
+void CloseLog(HANDLE handle) { THandleTable::Remove(handle); }
 
 DWORD CountRecords(HANDLE handle) {
-  const auto log = HandleTable::Find(handle);
+  const auto log = THandleTable::Find(handle);
   return log->log->CurrentCounts().count;
 }
 
 DWORD OldestRecord(HANDLE handle) {
-  const auto log = HandleTable::Find(handle);
+  const auto log = THandleTable::Find(handle);
   return log->log->CurrentCounts().oldest;
 }
 
 ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* buffer, DWORD size) {
-  const auto log = HandleTable::Find(handle);
+  const auto log = THandleTable::Find(handle);
   if (size > kMaxReadSize) ThrowWin32(ERROR_INVALID_PARAMETER);
   const bool forwards = (flags & EVENTLOG_FORWARDS_READ) != 0;
   const bool seek = (flags & EVENTLOG_SEEK_READ) != 0;
   auto* out = static_cast<uint8_t*>(buffer);
 
   std::lock_guard guard(log->mutex);
-  return log->log->Use([&](SharedLog::Access access) -> ReadOutcome {
+  return log->log->Use([&](TSharedLog::Access access) -> ReadOutcome {
     // A reader that was walking through the log before it was cleared is told once, and then
     // starts over.
     const uint32_t clears = access.shared.ClearCount(access.lock);
@@ -156,7 +156,7 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
         if (stored.empty()) break;
         evt::DecodeRecord(stored.data(), stored.size(), decoded);
         AnsiRecord(decoded, record);
-      } catch (const evt::CorruptLog&) {
+      } catch (const evt::TCorruptLog&) {
         // The records before a damaged one are delivered; the next read reports the damage.
         if (used > 0) break;
         throw;
@@ -175,8 +175,8 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
   });
 }
 
-void Report(HANDLE handle, const EventToReport& event) {
-  const auto log = HandleTable::Find(handle);
+void Report(HANDLE handle, const TEventToReport& event) {
+  const auto log = THandleTable::Find(handle);
   if (log->backup) ThrowWin32(ERROR_INVALID_HANDLE);
   if (IsSecurityLog(log->logName)) ThrowWin32(ERROR_ACCESS_DENIED);
   if (event.dataSize > kMaxDataSize) ThrowWin32(ERROR_INVALID_PARAMETER);
@@ -202,20 +202,20 @@ void Report(HANDLE handle, const EventToReport& event) {
     const auto* data = static_cast<const uint8_t*>(event.data);
     record.data.assign(data, data + event.dataSize);
   }
-  log->log->Change([&](SharedLog::Access access) {
+  log->log->Change([&](TSharedLog::Access access) {
     access.file.Append(std::move(record));
     access.shared.SignalSubscribers(access.lock);
   });
 }
 
 void ClearLog(HANDLE handle, const char* backupFile) {
-  const auto log = HandleTable::Find(handle);
+  const auto log = THandleTable::Find(handle);
   if (log->backup) ThrowWin32(ERROR_INVALID_HANDLE);
-  std::optional<BackupTarget> target;
+  std::optional<TBackupTarget> target;
   if (backupFile && *backupFile) target.emplace(FromAnsi(backupFile));
 
   std::lock_guard guard(log->mutex);
-  log->log->Change([&](SharedLog::Access access) {
+  log->log->Change([&](TSharedLog::Access access) {
     if (target) {
       access.file.CopyTo(target->storage());
       target->Keep();
@@ -230,16 +230,16 @@ void ClearLog(HANDLE handle, const char* backupFile) {
 }
 
 void BackupLog(HANDLE handle, const char* backupFile) {
-  const auto log = HandleTable::Find(handle);
-  BackupTarget target(FromAnsi(backupFile));
-  log->log->Use([&](SharedLog::Access access) {
+  const auto log = THandleTable::Find(handle);
+  TBackupTarget target(FromAnsi(backupFile));
+  log->log->Use([&](TSharedLog::Access access) {
     access.file.CopyTo(target.storage());
     target.Keep();
   });
 }
 
 void NotifyChange(HANDLE handle, HANDLE event) {
-  const auto log = HandleTable::Find(handle);
+  const auto log = THandleTable::Find(handle);
   if (log->backup || !log->machine->IsLocal()) ThrowWin32(ERROR_INVALID_HANDLE);
   UniqueHandle own;
   if (!DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), own.put(),
@@ -247,7 +247,7 @@ void NotifyChange(HANDLE handle, HANDLE event) {
     ThrowLastError();
   }
   std::lock_guard guard(log->mutex);
-  log->log->Use([&](SharedLog::Access access) {
+  log->log->Use([&](TSharedLog::Access access) {
     if (log->notification) access.shared.Unsubscribe(access.lock, log->notification.get());
     access.shared.Subscribe(access.lock, own.get());
   });

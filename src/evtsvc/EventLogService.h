@@ -22,7 +22,7 @@ struct ReadOutcome {
 };
 ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* buffer, DWORD size);
 
-struct EventToReport {
+struct TEventToReport {
   WORD type;
   WORD category;
   DWORD id;
@@ -32,7 +32,7 @@ struct EventToReport {
   DWORD dataSize;
   const void* data;
 };
-void Report(HANDLE handle, const EventToReport& event);
+void Report(HANDLE handle, const TEventToReport& event);
 
 void ClearLog(HANDLE handle, const char* backupFile);
 void BackupLog(HANDLE handle, const char* backupFile);

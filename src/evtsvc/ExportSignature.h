@@ -8,17 +8,17 @@
 namespace corvane::evtsvc {
 
 template <typename F>
-struct WithoutNoexcept {
+struct TWithoutNoexcept {
   using type = F;
 };
 template <typename R, typename... Args>
-struct WithoutNoexcept<R (*)(Args...) noexcept> {
+struct TWithoutNoexcept<R (*)(Args...) noexcept> {
   using type = R (*)(Args...);
 };
 
 }  // namespace corvane::evtsvc
 
 #define CORVANE_SAME_SIGNATURE(name)                                                        \
-  static_assert(std::is_same_v<corvane::evtsvc::WithoutNoexcept<decltype(&NtEvtSvc_##name)>::type, \
+  static_assert(std::is_same_v<corvane::evtsvc::TWithoutNoexcept<decltype(&NtEvtSvc_##name)>::type, \
                                decltype(&::name)>,                                         \
                 #name " must keep the system's signature")

@@ -11,7 +11,7 @@ struct Table {
   std::mutex mutex;
   // Values are never reused, so a stale handle can never reach a newer log.
   uintptr_t next = 0x4E760000;
-  std::map<uintptr_t, std::shared_ptr<LogHandle>> handles;
+  std::map<uintptr_t, std::shared_ptr<TLogHandle>> handles;
 };
 
 // Never destroyed: nothing may run against the logs while the process exits.
@@ -22,7 +22,7 @@ Table& Handles() {
 
 }  // namespace
 
-LogHandle::LogHandle(std::shared_ptr<const Machine> machine, std::shared_ptr<SharedLog> log,
+TLogHandle::TLogHandle(std::shared_ptr<const TMachine> machine, std::shared_ptr<TSharedLog> log,
                      std::wstring logName, std::wstring sourceName, bool backup)
     : machine(std::move(machine)),
       log(std::move(log)),
@@ -30,10 +30,10 @@ LogHandle::LogHandle(std::shared_ptr<const Machine> machine, std::shared_ptr<Sha
       sourceName(std::move(sourceName)),
       backup(backup) {}
 
-LogHandle::~LogHandle() {
+TLogHandle::~TLogHandle() {
   if (!notification) return;
   try {
-    log->Use([&](SharedLog::Access access) {
+    log->Use([&](TSharedLog::Access access) {
       access.shared.Unsubscribe(access.lock, notification.get());
     });
   } catch (...) {
@@ -43,7 +43,7 @@ LogHandle::~LogHandle() {
   }
 }
 
-HANDLE HandleTable::Add(std::shared_ptr<LogHandle> handle) {
+HANDLE THandleTable::Add(std::shared_ptr<TLogHandle> handle) {
   Table& table = Handles();
   std::lock_guard guard(table.mutex);
   table.next += 4;
@@ -51,7 +51,7 @@ HANDLE HandleTable::Add(std::shared_ptr<LogHandle> handle) {
   return reinterpret_cast<HANDLE>(table.next);
 }
 
-std::shared_ptr<LogHandle> HandleTable::Find(HANDLE value) {
+std::shared_ptr<TLogHandle> THandleTable::Find(HANDLE value) {
   Table& table = Handles();
   std::lock_guard guard(table.mutex);
   const auto found = table.handles.find(reinterpret_cast<uintptr_t>(value));
@@ -59,12 +59,12 @@ std::shared_ptr<LogHandle> HandleTable::Find(HANDLE value) {
   return found->second;
 }
 
-std::shared_ptr<LogHandle> HandleTable::Remove(HANDLE value) {
+std::shared_ptr<TLogHandle> THandleTable::Remove(HANDLE value) {
   Table& table = Handles();
   std::lock_guard guard(table.mutex);
   const auto found = table.handles.find(reinterpret_cast<uintptr_t>(value));
   if (found == table.handles.end()) ThrowWin32(ERROR_INVALID_HANDLE);
-  std::shared_ptr<LogHandle> handle = std::move(found->second);
+  std::shared_ptr<TLogHandle> handle = std::move(found->second);
   table.handles.erase(found);
   return handle;
 }

@@ -18,17 +18,17 @@
 
 namespace corvane::evtsvc {
 
-class LogHandle {
+class TLogHandle {
  public:
-  LogHandle(std::shared_ptr<const Machine> machine, std::shared_ptr<SharedLog> log,
+  TLogHandle(std::shared_ptr<const TMachine> machine, std::shared_ptr<TSharedLog> log,
             std::wstring logName, std::wstring sourceName, bool backup);
-  LogHandle(const LogHandle&) = delete;
-  LogHandle& operator=(const LogHandle&) = delete;
+  TLogHandle(const TLogHandle&) = delete;
+  TLogHandle& operator=(const TLogHandle&) = delete;
   // Ends the change subscription.
-  ~LogHandle();
+  ~TLogHandle();
 
-  const std::shared_ptr<const Machine> machine;
-  const std::shared_ptr<SharedLog> log;
+  const std::shared_ptr<const TMachine> machine;
+  const std::shared_ptr<TSharedLog> log;
   const std::wstring logName;
   const std::wstring sourceName;
   const bool backup;
@@ -44,12 +44,12 @@ class LogHandle {
   UniqueHandle notification;
 };
 
-class HandleTable {
+class THandleTable {
  public:
-  static HANDLE Add(std::shared_ptr<LogHandle> handle);
+  static HANDLE Add(std::shared_ptr<TLogHandle> handle);
   // Both throw ERROR_INVALID_HANDLE for a value that is not an open handle.
-  static std::shared_ptr<LogHandle> Find(HANDLE value);
-  static std::shared_ptr<LogHandle> Remove(HANDLE value);
+  static std::shared_ptr<TLogHandle> Find(HANDLE value);
+  static std::shared_ptr<TLogHandle> Remove(HANDLE value);
 };
 
 }  // namespace corvane::evtsvc

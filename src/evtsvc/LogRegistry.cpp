@@ -12,11 +12,11 @@
 namespace corvane::evtsvc {
 namespace {
 
-struct StandardLog {
+struct TStandardLog {
   const wchar_t* name;
   const wchar_t* file;
 };
-constexpr StandardLog kStandardLogs[] = {
+constexpr TStandardLog kStandardLogs[] = {
     {L"Application", L"AppEvent.Evt"},
     {L"System", L"SysEvent.Evt"},
     {L"Security", L"SecEvent.Evt"},
@@ -35,7 +35,7 @@ bool IsKeyName(const std::wstring& name) {
 
 std::wstring DefaultFileValue(const std::wstring& log) {
   std::wstring file = log + L".evt";
-  for (const StandardLog& standard : kStandardLogs) {
+  for (const TStandardLog& standard : kStandardLogs) {
     if (SameName(log, standard.name)) file = standard.file;
   }
   return L"%SystemRoot%\\system32\\config\\" + file;
@@ -80,12 +80,12 @@ void SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_
 // The standard logs exist on every machine: their keys and missing values are written the
 // first time this process asks for a log there. Where the registry refuses, the defaults still
 // apply, since reading falls back to them.
-void EnsureStandardLogs(const Machine& machine) {
+void EnsureStandardLogs(const TMachine& machine) {
   static std::mutex mutex;
-  static auto* done = new std::set<const Machine*>;
+  static auto* done = new std::set<const TMachine*>;
   std::lock_guard lock(mutex);
   if (!done->insert(&machine).second) return;
-  for (const StandardLog& standard : kStandardLogs) {
+  for (const TStandardLog& standard : kStandardLogs) {
     try {
       const UniqueKey key = machine.OpenKey(std::wstring(kLogsKey) + L"\\" + standard.name,
                                             KEY_QUERY_VALUE | KEY_SET_VALUE, true);
@@ -106,7 +106,7 @@ void EnsureStandardLogs(const Machine& machine) {
   }
 }
 
-UniqueKey OpenLogKey(const Machine& machine, const std::wstring& log) {
+UniqueKey OpenLogKey(const TMachine& machine, const std::wstring& log) {
   if (!IsKeyName(log)) return {};
   UniqueKey key = machine.OpenKey(std::wstring(kLogsKey) + L"\\" + log, KEY_READ, false);
   // A service keeps its own settings in "Parameters" beside the logs: a key that names no log
@@ -115,7 +115,7 @@ UniqueKey OpenLogKey(const Machine& machine, const std::wstring& log) {
   return key;
 }
 
-LogConfig ConfigOf(const Machine& machine, const std::wstring& log) {
+LogConfig ConfigOf(const TMachine& machine, const std::wstring& log) {
   LogConfig config;
   config.name = log;
   std::optional<std::wstring> file;
@@ -130,7 +130,7 @@ LogConfig ConfigOf(const Machine& machine, const std::wstring& log) {
   return config;
 }
 
-std::optional<std::wstring> LogHoldingSource(const Machine& machine, const std::wstring& source) {
+std::optional<std::wstring> LogHoldingSource(const TMachine& machine, const std::wstring& source) {
   if (!IsKeyName(source)) return std::nullopt;
   const UniqueKey logs = machine.OpenKey(kLogsKey, KEY_READ, false);
   if (!logs) return std::nullopt;
@@ -157,14 +157,14 @@ std::optional<std::wstring> LogHoldingSource(const Machine& machine, const std::
 
 }  // namespace
 
-LogConfig LogForOpen(const Machine& machine, const std::wstring& name) {
+LogConfig LogForOpen(const TMachine& machine, const std::wstring& name) {
   EnsureStandardLogs(machine);
   if (OpenLogKey(machine, name)) return ConfigOf(machine, name);
   if (auto log = LogHoldingSource(machine, name)) return ConfigOf(machine, *log);
   return ConfigOf(machine, L"Application");
 }
 
-LogConfig LogForSource(const Machine& machine, const std::wstring& source) {
+LogConfig LogForSource(const TMachine& machine, const std::wstring& source) {
   EnsureStandardLogs(machine);
   if (auto log = LogHoldingSource(machine, source)) return ConfigOf(machine, *log);
   if (OpenLogKey(machine, source)) return ConfigOf(machine, source);

@@ -24,10 +24,10 @@ struct LogConfig {
 
 // The log that opening `name` reaches: the log of that name, else the log that holds a source
 // of that name, else Application.
-LogConfig LogForOpen(const Machine& machine, const std::wstring& name);
+LogConfig LogForOpen(const TMachine& machine, const std::wstring& name);
 // The log that source `source` writes to: the log that holds the source, else the log of that
 // name (every log is a source of itself), else Application.
-LogConfig LogForSource(const Machine& machine, const std::wstring& source);
+LogConfig LogForSource(const TMachine& machine, const std::wstring& source);
 
 bool IsSecurityLog(const std::wstring& logName);
 

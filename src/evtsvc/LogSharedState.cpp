@@ -10,9 +10,9 @@ namespace corvane::evtsvc {
 
 // Lives in the named section; all of it but the generation is read and written only under the
 // lock. The section starts zeroed, which is an empty table.
-struct LogSharedState::Table {
+struct TLogSharedState::Table {
   static constexpr uint32_t kCapacity = 256;
-  struct Subscriber {
+  struct TSubscriber {
     uint32_t processId;
     uint32_t reserved;
     uint64_t processCreated;  // FILETIME of the process start
@@ -23,7 +23,7 @@ struct LogSharedState::Table {
   alignas(8) uint64_t generation;
   uint32_t clearCount;
   uint32_t subscriberCount;
-  Subscriber subscribers[kCapacity];
+  TSubscriber subscribers[kCapacity];
 };
 
 namespace {
@@ -64,36 +64,36 @@ void Advance(uint64_t& generation) {
   std::atomic_ref<uint64_t>(generation).fetch_add(1, std::memory_order_release);
 }
 
-enum class Delivery { Delivered, SubscriberGone };
+enum class TDelivery { Delivered, SubscriberGone };
 
-Delivery Signal(const LogSharedState::Lock&, uint32_t processId, uint64_t processCreated,
+TDelivery Signal(const TLogSharedState::Lock&, uint32_t processId, uint64_t processCreated,
                 uint64_t event) {
   if (processId == GetCurrentProcessId() && processCreated == OwnCreationTime()) {
     SetEvent(ValueHandle(event));
-    return Delivery::Delivered;
+    return TDelivery::Delivered;
   }
   UniqueHandle process(
       OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) {
     // Any other failure (such as access denied) is not proof that the subscriber is gone.
-    return GetLastError() == ERROR_INVALID_PARAMETER ? Delivery::SubscriberGone : Delivery::Delivered;
+    return GetLastError() == ERROR_INVALID_PARAMETER ? TDelivery::SubscriberGone : TDelivery::Delivered;
   }
   DWORD exitCode = 0;
   if (CreationTime(process.get()) != processCreated ||
       (GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE)) {
-    return Delivery::SubscriberGone;
+    return TDelivery::SubscriberGone;
   }
   UniqueHandle local;
   if (DuplicateHandle(process.get(), ValueHandle(event), GetCurrentProcess(), local.put(),
                       EVENT_MODIFY_STATE, FALSE, 0)) {
     SetEvent(local.get());
   }
-  return Delivery::Delivered;
+  return TDelivery::Delivered;
 }
 
 }  // namespace
 
-LogSharedState::Lock::Lock(HANDLE mutex, uint64_t& generation) : mutex_(mutex) {
+TLogSharedState::Lock::Lock(HANDLE mutex, uint64_t& generation) : mutex_(mutex) {
   // An abandoned lock means a process died inside an operation; the file format keeps the log
   // readable at every step. The change is counted, since the dead process could not, so that
   // every process refreshes its view and picks up whatever state it left.
@@ -102,9 +102,9 @@ LogSharedState::Lock::Lock(HANDLE mutex, uint64_t& generation) : mutex_(mutex) {
   if (result == WAIT_ABANDONED) Advance(generation);
 }
 
-LogSharedState::Lock::~Lock() { ReleaseMutex(mutex_); }
+TLogSharedState::Lock::~Lock() { ReleaseMutex(mutex_); }
 
-LogSharedState::LogSharedState(const std::wstring& canonicalPath) {
+TLogSharedState::TLogSharedState(const std::wstring& canonicalPath) {
   mutex_.reset(CreateMutexW(nullptr, FALSE, ObjectName(canonicalPath, L"Lock").c_str()));
   if (!mutex_) ThrowLastError();
   section_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Table),
@@ -114,36 +114,36 @@ LogSharedState::LogSharedState(const std::wstring& canonicalPath) {
   if (!view_) ThrowLastError();
 }
 
-LogSharedState::Lock LogSharedState::Acquire() const {
+TLogSharedState::Lock TLogSharedState::Acquire() const {
   return Lock(mutex_.get(), table().generation);
 }
 
-uint64_t LogSharedState::Generation() const {
+uint64_t TLogSharedState::Generation() const {
   return std::atomic_ref<uint64_t>(table().generation).load(std::memory_order_acquire);
 }
 
-void LogSharedState::CountChange(const Lock&) { Advance(table().generation); }
+void TLogSharedState::CountChange(const Lock&) { Advance(table().generation); }
 
-LogSharedState::Table& LogSharedState::table() const { return *static_cast<Table*>(view_.get()); }
+TLogSharedState::Table& TLogSharedState::table() const { return *static_cast<Table*>(view_.get()); }
 
-uint32_t LogSharedState::ClearCount(const Lock&) const { return table().clearCount; }
+uint32_t TLogSharedState::ClearCount(const Lock&) const { return table().clearCount; }
 
-void LogSharedState::CountClear(const Lock&) { ++table().clearCount; }
+void TLogSharedState::CountClear(const Lock&) { ++table().clearCount; }
 
-void LogSharedState::Subscribe(const Lock& lock, HANDLE event) {
+void TLogSharedState::Subscribe(const Lock& lock, HANDLE event) {
   Table& t = table();
   if (t.subscriberCount >= Table::kCapacity) {
     SignalSubscribers(lock);  // drops the entries of processes that are gone
     if (t.subscriberCount >= Table::kCapacity) ThrowWin32(ERROR_NO_SYSTEM_RESOURCES);
   }
-  Table::Subscriber& entry = t.subscribers[t.subscriberCount++];
+  Table::TSubscriber& entry = t.subscribers[t.subscriberCount++];
   entry = {GetCurrentProcessId(), 0, OwnCreationTime(), HandleValue(event)};
 }
 
-void LogSharedState::Unsubscribe(const Lock&, HANDLE event) {
+void TLogSharedState::Unsubscribe(const Lock&, HANDLE event) {
   Table& t = table();
   for (uint32_t i = 0; i < t.subscriberCount; ++i) {
-    const Table::Subscriber& entry = t.subscribers[i];
+    const Table::TSubscriber& entry = t.subscribers[i];
     if (entry.processId == GetCurrentProcessId() && entry.processCreated == OwnCreationTime() &&
         entry.event == HandleValue(event)) {
       t.subscribers[i] = t.subscribers[--t.subscriberCount];
@@ -152,15 +152,15 @@ void LogSharedState::Unsubscribe(const Lock&, HANDLE event) {
   }
 }
 
-void LogSharedState::SignalSubscribers(const Lock& lock) {
+void TLogSharedState::SignalSubscribers(const Lock& lock) {
   // A subscriber woken here may ask for the record count at once, without the lock: the
   // generation must already show the change it is told about, or it would read the old count.
   CountChange(lock);
   Table& t = table();
   if (t.subscriberCount > Table::kCapacity) t.subscriberCount = Table::kCapacity;
   for (uint32_t i = t.subscriberCount; i-- > 0;) {
-    const Table::Subscriber entry = t.subscribers[i];
-    if (Signal(lock, entry.processId, entry.processCreated, entry.event) == Delivery::SubscriberGone) {
+    const Table::TSubscriber entry = t.subscribers[i];
+    if (Signal(lock, entry.processId, entry.processCreated, entry.event) == TDelivery::SubscriberGone) {
       t.subscribers[i] = t.subscribers[--t.subscriberCount];
     }
   }

@@ -21,7 +21,7 @@
 
 namespace corvane::evtsvc {
 
-class LogSharedState {
+class TLogSharedState {
  public:
   // The cross-process lock, held while it lives. Operations below take it as proof.
   class Lock {
@@ -36,7 +36,7 @@ class LogSharedState {
     HANDLE mutex_;
   };
 
-  explicit LogSharedState(const std::wstring& canonicalPath);
+  explicit TLogSharedState(const std::wstring& canonicalPath);
 
   // Counts a change of the file when the previous owner died holding the lock, since it may
   // have changed the file without counting it.
@@ -62,7 +62,7 @@ class LogSharedState {
 
   UniqueHandle mutex_;
   UniqueHandle section_;
-  UniqueView view_;
+  TUniqueView view_;
 };
 
 // The path that names a log file for locking: full, long form, upper case.

@@ -27,7 +27,7 @@ bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-class LocalMachine final : public Machine {
+class TLocalMachine final : public TMachine {
  public:
   bool IsLocal() const override { return true; }
 
@@ -103,19 +103,19 @@ bool IsLocalName(std::wstring_view name) {
 
 }  // namespace
 
-std::shared_ptr<const Machine> FindMachine(std::wstring_view name) {
+std::shared_ptr<const TMachine> FindMachine(std::wstring_view name) {
   // Created once and never destroyed: handles may outlive every other object at process exit.
-  static const auto* local = new std::shared_ptr<const Machine>(std::make_shared<LocalMachine>());
+  static const auto* local = new std::shared_ptr<const TMachine>(std::make_shared<TLocalMachine>());
   return IsLocalName(name) ? *local : corvane::network::FindRemoteMachine(name);
 }
 
-std::shared_ptr<const Machine> FindMachine(const char* name) {
+std::shared_ptr<const TMachine> FindMachine(const char* name) {
   if (!name) return FindMachine(std::wstring_view());
   const std::wstring wide = FromAnsi(name);
   return FindMachine(std::wstring_view(wide));
 }
 
-std::shared_ptr<const Machine> FindMachine(const wchar_t* name) {
+std::shared_ptr<const TMachine> FindMachine(const wchar_t* name) {
   return FindMachine(name ? std::wstring_view(name) : std::wstring_view());
 }
 

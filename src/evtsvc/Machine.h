@@ -13,9 +13,9 @@
 
 namespace corvane::evtsvc {
 
-class Machine {
+class TMachine {
  public:
-  virtual ~Machine() = default;
+  virtual ~TMachine() = default;
 
   virtual bool IsLocal() const = 0;
   // The name written events carry as their computer.
@@ -36,8 +36,8 @@ std::wstring ComputerNameOfKind(COMPUTER_NAME_FORMAT kind);
 // leading backslashes) is the local machine; the machines of the simulated network
 // (network/win/RemoteMachine.h) are reachable too. For any other name the result is null, and
 // the caller fails the way the system does for an unreachable machine.
-std::shared_ptr<const Machine> FindMachine(std::wstring_view name);
-std::shared_ptr<const Machine> FindMachine(const char* name);
-std::shared_ptr<const Machine> FindMachine(const wchar_t* name);
+std::shared_ptr<const TMachine> FindMachine(std::wstring_view name);
+std::shared_ptr<const TMachine> FindMachine(const char* name);
+std::shared_ptr<const TMachine> FindMachine(const wchar_t* name);
 
 }  // namespace corvane::evtsvc

@@ -9,17 +9,12 @@
 
 namespace corvane::evtsvc {
 
-template <typename T, typename Traits>
-using UniqueResource = TUniqueResource<T, Traits>;
-
 using UniqueHandle = TUniqueHandle;
-using UniqueFile = TUniqueFile;
-using UniqueView = TUniqueView;
 
-struct KeyTraits {
+struct TKeyTraits {
   static HKEY Invalid() noexcept { return nullptr; }
   static void Close(HKEY key) noexcept { RegCloseKey(key); }
 };
-using UniqueKey = UniqueResource<HKEY, KeyTraits>;
+using UniqueKey = TUniqueResource<HKEY, TKeyTraits>;
 
 }  // namespace corvane::evtsvc

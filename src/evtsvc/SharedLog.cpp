@@ -10,42 +10,42 @@ namespace {
 
 // Live logs of this process by canonical path. Never destroyed: handles may still be closed
 // while the process exits.
-struct LiveLogs {
+struct TLiveLogs {
   std::mutex mutex;
-  std::map<std::wstring, std::weak_ptr<SharedLog>> logs;
+  std::map<std::wstring, std::weak_ptr<TSharedLog>> logs;
 };
 
-LiveLogs& Live() {
-  static auto* logs = new LiveLogs;
+TLiveLogs& Live() {
+  static auto* logs = new TLiveLogs;
   return *logs;
 }
 
 }  // namespace
 
-SharedLog::SharedLog(std::unique_ptr<Win32Storage> storage, const std::wstring& canonicalPath,
+TSharedLog::TSharedLog(std::unique_ptr<TWin32Storage> storage, const std::wstring& canonicalPath,
                      bool readOnly)
     : storage_(std::move(storage)), shared_(canonicalPath), readOnly_(readOnly) {}
 
-std::shared_ptr<SharedLog> SharedLog::OpenLive(const LogConfig& config) {
+std::shared_ptr<TSharedLog> TSharedLog::OpenLive(const LogConfig& config) {
   // The file is opened (and created empty) first, so that every process derives the lock's
   // name from the same existing file.
   CreateParentFolders(config.filePath);
-  auto storage = std::make_unique<Win32Storage>(config.filePath, Win32Storage::Mode::OpenOrCreate);
+  auto storage = std::make_unique<TWin32Storage>(config.filePath, TWin32Storage::TMode::OpenOrCreate);
   const std::wstring canonical = CanonicalPath(config.filePath);
 
-  LiveLogs& live = Live();
+  TLiveLogs& live = Live();
   std::lock_guard guard(live.mutex);
   if (auto existing = live.logs[canonical].lock()) return existing;
 
-  std::shared_ptr<SharedLog> log(new SharedLog(std::move(storage), canonical, false));
+  std::shared_ptr<TSharedLog> log(new TSharedLog(std::move(storage), canonical, false));
   {
-    const LogSharedState::Lock lock = log->shared_.Acquire();
+    const TLogSharedState::Lock lock = log->shared_.Acquire();
     bool changed = false;
     if (log->storage_->Size() == 0) {
-      evt::LogFile::Create(*log->storage_, config.maxSize, config.retention);
+      evt::TLogFile::Create(*log->storage_, config.maxSize, config.retention);
       changed = true;
     }
-    log->file_ = evt::LogFile::Open(*log->storage_, false);
+    log->file_ = evt::TLogFile::Open(*log->storage_, false);
     const evt::Header& header = log->file_->header();
     if (header.maxSize != config.maxSize || header.retention != config.retention) {
       log->file_->SetLimits(config.maxSize, config.retention);
@@ -61,22 +61,22 @@ std::shared_ptr<SharedLog> SharedLog::OpenLive(const LogConfig& config) {
   return log;
 }
 
-std::shared_ptr<SharedLog> SharedLog::OpenBackup(const std::wstring& path) {
-  auto storage = std::make_unique<Win32Storage>(path, Win32Storage::Mode::ReadOnly);
-  std::shared_ptr<SharedLog> log(new SharedLog(std::move(storage), CanonicalPath(path), true));
-  const LogSharedState::Lock lock = log->shared_.Acquire();
-  log->file_ = evt::LogFile::Open(*log->storage_, true);
+std::shared_ptr<TSharedLog> TSharedLog::OpenBackup(const std::wstring& path) {
+  auto storage = std::make_unique<TWin32Storage>(path, TWin32Storage::TMode::ReadOnly);
+  std::shared_ptr<TSharedLog> log(new TSharedLog(std::move(storage), CanonicalPath(path), true));
+  const TLogSharedState::Lock lock = log->shared_.Acquire();
+  log->file_ = evt::TLogFile::Open(*log->storage_, true);
   log->Viewed(lock);
   return log;
 }
 
-void SharedLog::CatchUp(const LogSharedState::Lock& lock) {
+void TSharedLog::CatchUp(const TLogSharedState::Lock& lock) {
   if (viewKnown_ && viewGeneration_ == shared_.Generation()) return;
   file_->Refresh();
   Viewed(lock);
 }
 
-void SharedLog::Viewed(const LogSharedState::Lock&) {
+void TSharedLog::Viewed(const TLogSharedState::Lock&) {
   viewGeneration_ = shared_.Generation();
   viewKnown_ = true;
   std::lock_guard guard(countsMutex_);
@@ -85,7 +85,7 @@ void SharedLog::Viewed(const LogSharedState::Lock&) {
   countsKnown_ = true;
 }
 
-void SharedLog::Changed(const LogSharedState::Lock& lock, bool viewCurrent) {
+void TSharedLog::Changed(const TLogSharedState::Lock& lock, bool viewCurrent) {
   shared_.CountChange(lock);
   if (viewCurrent) {
     Viewed(lock);
@@ -94,7 +94,7 @@ void SharedLog::Changed(const LogSharedState::Lock& lock, bool viewCurrent) {
   }
 }
 
-SharedLog::Counts SharedLog::CurrentCounts() {
+TSharedLog::Counts TSharedLog::CurrentCounts() {
   {
     // Counts remembered at the generation the section still shows describe the file as it is:
     // every change moves the generation on before the lock is released.

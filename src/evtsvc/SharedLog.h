@@ -22,30 +22,30 @@
 
 namespace corvane::evtsvc {
 
-class SharedLog {
+class TSharedLog {
  public:
   // What a caller of Use() works with while it holds the lock.
   struct Access {
-    evt::LogFile& file;
-    LogSharedState& shared;
-    const LogSharedState::Lock& lock;
+    evt::TLogFile& file;
+    TLogSharedState& shared;
+    const TLogSharedState::Lock& lock;
   };
 
   // The live log of `config`, creating its file (and missing folders) when it does not exist.
   // The registry's size and retention are applied to the file.
-  static std::shared_ptr<SharedLog> OpenLive(const LogConfig& config);
+  static std::shared_ptr<TSharedLog> OpenLive(const LogConfig& config);
   // Any log file, read-only.
-  static std::shared_ptr<SharedLog> OpenBackup(const std::wstring& path);
+  static std::shared_ptr<TSharedLog> OpenBackup(const std::wstring& path);
 
-  SharedLog(const SharedLog&) = delete;
-  SharedLog& operator=(const SharedLog&) = delete;
+  TSharedLog(const TSharedLog&) = delete;
+  TSharedLog& operator=(const TSharedLog&) = delete;
 
   bool readOnly() const { return readOnly_; }
 
   // For work that only reads the file.
   template <typename Work>
   decltype(auto) Use(Work&& work) {
-    const LogSharedState::Lock lock = shared_.Acquire();
+    const TLogSharedState::Lock lock = shared_.Acquire();
     CatchUp(lock);
     return std::forward<Work>(work)(Access{*file_, shared_, lock});
   }
@@ -54,7 +54,7 @@ class SharedLog {
   // this process's own view is then refreshed on its next use too.
   template <typename Work>
   void Change(Work&& work) {
-    const LogSharedState::Lock lock = shared_.Acquire();
+    const TLogSharedState::Lock lock = shared_.Acquire();
     CatchUp(lock);
     try {
       std::forward<Work>(work)(Access{*file_, shared_, lock});
@@ -74,18 +74,18 @@ class SharedLog {
   Counts CurrentCounts();
 
  private:
-  SharedLog(std::unique_ptr<Win32Storage> storage, const std::wstring& canonicalPath, bool readOnly);
+  TSharedLog(std::unique_ptr<TWin32Storage> storage, const std::wstring& canonicalPath, bool readOnly);
 
   // Refreshes the file's view when another process changed the file since the last refresh.
-  void CatchUp(const LogSharedState::Lock& lock);
+  void CatchUp(const TLogSharedState::Lock& lock);
   // Notes that the view of file_ is that of the current generation.
-  void Viewed(const LogSharedState::Lock& lock);
+  void Viewed(const TLogSharedState::Lock& lock);
   // Counts a change made through this process; with `viewCurrent` the view already shows it.
-  void Changed(const LogSharedState::Lock& lock, bool viewCurrent);
+  void Changed(const TLogSharedState::Lock& lock, bool viewCurrent);
 
-  std::unique_ptr<Win32Storage> storage_;
-  LogSharedState shared_;
-  std::unique_ptr<evt::LogFile> file_;
+  std::unique_ptr<TWin32Storage> storage_;
+  TLogSharedState shared_;
+  std::unique_ptr<evt::TLogFile> file_;
   bool readOnly_;
   // The generation the view of file_ reflects; written under the lock.
   uint64_t viewGeneration_ = 0;

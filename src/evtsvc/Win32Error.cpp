@@ -23,9 +23,9 @@ DWORD Win32CodeOfCurrentException() noexcept {
     throw;
   } catch (const EOleSysError& error) {
     return static_cast<DWORD>(error.ErrorCode());
-  } catch (const evt::CorruptLog&) {
+  } catch (const evt::TCorruptLog&) {
     return ERROR_EVENTLOG_FILE_CORRUPT;
-  } catch (const evt::LogFull&) {
+  } catch (const evt::TLogFull&) {
     return ERROR_LOG_FILE_FULL;
   } catch (const std::bad_alloc&) {
     return ERROR_NOT_ENOUGH_MEMORY;

@@ -18,10 +18,10 @@ OVERLAPPED At(uint64_t offset) {
 
 }  // namespace
 
-Win32Storage::Win32Storage(const std::wstring& path, Mode mode) {
-  const DWORD access = mode == Mode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-  const DWORD disposition = mode == Mode::ReadOnly     ? OPEN_EXISTING
-                            : mode == Mode::CreateNew ? CREATE_NEW
+TWin32Storage::TWin32Storage(const std::wstring& path, TMode mode) {
+  const DWORD access = mode == TMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD disposition = mode == TMode::ReadOnly     ? OPEN_EXISTING
+                            : mode == TMode::CreateNew ? CREATE_NEW
                                                       : OPEN_ALWAYS;
   file_.reset(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -31,13 +31,13 @@ Win32Storage::Win32Storage(const std::wstring& path, Mode mode) {
   }
 }
 
-uint64_t Win32Storage::Size() const {
+uint64_t TWin32Storage::Size() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file_.get(), &size)) ThrowLastError();
   return static_cast<uint64_t>(size.QuadPart);
 }
 
-void Win32Storage::Read(uint64_t offset, void* buffer, size_t count) const {
+void TWin32Storage::Read(uint64_t offset, void* buffer, size_t count) const {
   auto* bytes = static_cast<uint8_t*>(buffer);
   while (count > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
@@ -46,14 +46,14 @@ void Win32Storage::Read(uint64_t offset, void* buffer, size_t count) const {
     if (!ReadFile(file_.get(), bytes, chunk, &read, &overlapped) && GetLastError() != ERROR_HANDLE_EOF) {
       ThrowLastError();
     }
-    if (read == 0) throw evt::CorruptLog("read past the end of the log file");
+    if (read == 0) throw evt::TCorruptLog("read past the end of the log file");
     bytes += read;
     offset += read;
     count -= read;
   }
 }
 
-void Win32Storage::Write(uint64_t offset, const void* data, size_t count) {
+void TWin32Storage::Write(uint64_t offset, const void* data, size_t count) {
   const auto* bytes = static_cast<const uint8_t*>(data);
   while (count > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
@@ -67,13 +67,13 @@ void Win32Storage::Write(uint64_t offset, const void* data, size_t count) {
   }
 }
 
-void Win32Storage::Resize(uint64_t size) {
+void TWin32Storage::Resize(uint64_t size) {
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
   if (!SetFileInformationByHandle(file_.get(), FileEndOfFileInfo, &end, sizeof(end))) ThrowLastError();
 }
 
-void Win32Storage::Flush() {
+void TWin32Storage::Flush() {
   if (!FlushFileBuffers(file_.get())) ThrowLastError();
 }
 

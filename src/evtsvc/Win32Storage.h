@@ -9,14 +9,14 @@
 
 namespace corvane::evtsvc {
 
-class Win32Storage final : public evt::Storage {
+class TWin32Storage final : public evt::TStorage {
  public:
-  enum class Mode {
+  enum class TMode {
     ReadOnly,      // must exist
     OpenOrCreate,  // read and write; created empty when missing
     CreateNew,     // read and write; fails with ERROR_ALREADY_EXISTS when it exists
   };
-  Win32Storage(const std::wstring& path, Mode mode);
+  TWin32Storage(const std::wstring& path, TMode mode);
 
   uint64_t Size() const override;
   void Read(uint64_t offset, void* buffer, size_t count) const override;
@@ -25,7 +25,7 @@ class Win32Storage final : public evt::Storage {
   void Flush() override;
 
  private:
-  UniqueFile file_;
+  TUniqueFile file_;
 };
 
 // Creates the folders of `path` that do not exist yet (not the last component).

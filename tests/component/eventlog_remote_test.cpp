@@ -23,8 +23,8 @@ constexpr char kServer[] = "\\\\CORVSRV";
 
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
-std::vector<const network::sample::SampleEvent*> ServerApplicationEvents() {
-  std::vector<const network::sample::SampleEvent*> events;
+std::vector<const network::sample::TSampleEvent*> ServerApplicationEvents() {
+  std::vector<const network::sample::TSampleEvent*> events;
   for (const auto& event : network::sample::Events()) {
     if (event.machine == "CORVSRV" && event.log == "AppEvent.Evt") events.push_back(&event);
   }

@@ -14,13 +14,13 @@ namespace {
 using test::MakeRecord;
 using test::ReadForwards;
 
-struct Crash {};
+struct TCrash {};
 
 // Passes writes through until its budget is spent; the next write or resize never happens (or,
 // when `torn`, only its first half does) and the "process" dies.
-class CrashingStorage final : public Storage {
+class TCrashingStorage final : public TStorage {
  public:
-  CrashingStorage(MemoryStorage& inner, int budget, bool torn)
+  TCrashingStorage(MemoryStorage& inner, int budget, bool torn)
       : inner_(inner), budget_(budget), torn_(torn) {}
   uint64_t Size() const override { return inner_.Size(); }
   void Read(uint64_t offset, void* buffer, size_t count) const override {
@@ -29,12 +29,12 @@ class CrashingStorage final : public Storage {
   void Write(uint64_t offset, const void* data, size_t count) override {
     if (Spend()) {
       if (torn_) inner_.Write(offset, data, count / 2);
-      throw Crash{};
+      throw TCrash{};
     }
     inner_.Write(offset, data, count);
   }
   void Resize(uint64_t size) override {
-    if (Spend()) throw Crash{};
+    if (Spend()) throw TCrash{};
     inner_.Resize(size);
   }
   void Flush() override {}
@@ -46,33 +46,33 @@ class CrashingStorage final : public Storage {
   bool torn_;
 };
 
-using Change = std::function<void(LogFile&)>;
+using Change = std::function<void(TLogFile&)>;
 
 // Runs `change` on a copy of `base` once for every write it can crash at; each crashed file must
 // reopen as an acceptable log and take a further append.
 void CrashEverywhere(const MemoryStorage& base, const Change& change, bool torn,
                      bool appends = true) {
   MemoryStorage finished(base.bytes());
-  auto before = ReadForwards(*LogFile::Open(finished, true));
+  auto before = ReadForwards(*TLogFile::Open(finished, true));
   {
-    auto log = LogFile::Open(finished, false);
+    auto log = TLogFile::Open(finished, false);
     change(*log);
   }
-  const auto after = ReadForwards(*LogFile::Open(finished, true));
+  const auto after = ReadForwards(*TLogFile::Open(finished, true));
 
   for (int budget = 0;; ++budget) {
     SCOPED_TRACE("crash at write " + std::to_string(budget) + (torn ? " (torn)" : ""));
     MemoryStorage file(base.bytes());
-    CrashingStorage crashing(file, budget, torn);
+    TCrashingStorage crashing(file, budget, torn);
     bool crashed = false;
     try {
-      auto log = LogFile::Open(crashing, false);
+      auto log = TLogFile::Open(crashing, false);
       change(*log);
-    } catch (const Crash&) {
+    } catch (const TCrash&) {
       crashed = true;
     }
-    std::unique_ptr<LogFile> reopened;
-    ASSERT_NO_THROW(reopened = LogFile::Open(file, false));
+    std::unique_ptr<TLogFile> reopened;
+    ASSERT_NO_THROW(reopened = TLogFile::Open(file, false));
     const auto found = ReadForwards(*reopened);
     if (!crashed) {
       EXPECT_EQ(found, after);
@@ -88,7 +88,7 @@ void CrashEverywhere(const MemoryStorage& base, const Change& change, bool torn,
         << after.size();
     const uint32_t next = reopened->header().currentRecordNumber;
     EXPECT_EQ(reopened->Append(MakeRecord(99)), next);
-    const auto later = ReadForwards(*LogFile::Open(file, true));
+    const auto later = ReadForwards(*TLogFile::Open(file, true));
     ASSERT_FALSE(later.empty());
     EXPECT_EQ(later.back().recordNumber, next);
   }
@@ -96,58 +96,58 @@ void CrashEverywhere(const MemoryStorage& base, const Change& change, bool torn,
 
 MemoryStorage LogWith(uint32_t records, size_t size, uint32_t maxSize = kSizeStep) {
   MemoryStorage storage = test::NewLog(maxSize, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < records; ++i) log->Append(MakeRecord(i, size));
   return storage;
 }
 
-class CrashSafety : public ::testing::TestWithParam<bool> {};
+class TCrashSafety : public ::testing::TestWithParam<bool> {};
 
-TEST_P(CrashSafety, AppendIntoFreeSpace) {
-  CrashEverywhere(LogWith(5, 100), [](LogFile& log) { log.Append(MakeRecord(7, 50)); }, GetParam());
+TEST_P(TCrashSafety, AppendIntoFreeSpace) {
+  CrashEverywhere(LogWith(5, 100), [](TLogFile& log) { log.Append(MakeRecord(7, 50)); }, GetParam());
 }
 
-TEST_P(CrashSafety, AppendThatGrowsTheFile) {
+TEST_P(TCrashSafety, AppendThatGrowsTheFile) {
   MemoryStorage base = LogWith(50, 1000, 2 * kSizeStep);
   ASSERT_EQ(base.Size(), kSizeStep);
-  CrashEverywhere(base, [](LogFile& log) { log.Append(MakeRecord(7, 8000)); }, GetParam());
+  CrashEverywhere(base, [](TLogFile& log) { log.Append(MakeRecord(7, 8000)); }, GetParam());
 }
 
-TEST_P(CrashSafety, AppendThatOverwritesTheOldestRecords) {
-  CrashEverywhere(LogWith(200, 900), [](LogFile& log) { log.Append(MakeRecord(7, 3000)); },
+TEST_P(TCrashSafety, AppendThatOverwritesTheOldestRecords) {
+  CrashEverywhere(LogWith(200, 900), [](TLogFile& log) { log.Append(MakeRecord(7, 3000)); },
                   GetParam());
 }
 
 // Every position of the end of the log around the wrap point: records and end-of-file record
 // split in all the ways they can be.
-TEST_P(CrashSafety, AppendsAcrossTheWrapPoint) {
+TEST_P(TCrashSafety, AppendsAcrossTheWrapPoint) {
   MemoryStorage storage = LogWith(60, 1000);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   int splits = 0;
   for (uint32_t i = 0; i < 4000 && splits < 12; ++i) {
     const uint32_t end = log->header().endOffset;
     const Record next = MakeRecord(i, 40 + i % 60);
     if (end + EncodeRecord(next).size() + kEofRecordSize > storage.Size()) {
       ++splits;
-      CrashEverywhere(storage, [&](LogFile& file) { file.Append(next); }, GetParam());
+      CrashEverywhere(storage, [&](TLogFile& file) { file.Append(next); }, GetParam());
     }
     log->Append(next);
   }
   EXPECT_EQ(splits, 12);
 }
 
-TEST_P(CrashSafety, Clear) {
-  CrashEverywhere(LogWith(200, 900, 2 * kSizeStep), [](LogFile& log) { log.Clear(); }, GetParam(),
+TEST_P(TCrashSafety, Clear) {
+  CrashEverywhere(LogWith(200, 900, 2 * kSizeStep), [](TLogFile& log) { log.Clear(); }, GetParam(),
                   false);
 }
 
-TEST_P(CrashSafety, SetLimits) {
-  CrashEverywhere(LogWith(20, 100), [](LogFile& log) { log.SetLimits(4 * kSizeStep, 10); },
+TEST_P(TCrashSafety, SetLimits) {
+  CrashEverywhere(LogWith(20, 100), [](TLogFile& log) { log.SetLimits(4 * kSizeStep, 10); },
                   GetParam(), false);
 }
 
-INSTANTIATE_TEST_SUITE_P(WholeWrites, CrashSafety, ::testing::Values(false));
-INSTANTIATE_TEST_SUITE_P(TornWrites, CrashSafety, ::testing::Values(true));
+INSTANTIATE_TEST_SUITE_P(WholeWrites, TCrashSafety, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(TornWrites, TCrashSafety, ::testing::Values(true));
 
 }  // namespace
 }  // namespace corvane::evt

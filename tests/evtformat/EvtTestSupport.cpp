@@ -22,7 +22,7 @@ Record MakeRecord(uint32_t seed, size_t size, uint32_t timeWritten) {
   return record;
 }
 
-std::vector<Record> ReadForwards(const LogFile& log) {
+std::vector<Record> ReadForwards(const TLogFile& log) {
   std::vector<Record> records;
   const uint32_t oldest = log.OldestRecordNumber();
   for (uint32_t i = 0; i < log.Count(); ++i) {
@@ -32,7 +32,7 @@ std::vector<Record> ReadForwards(const LogFile& log) {
   return records;
 }
 
-std::vector<Record> ReadBackwards(const LogFile& log) {
+std::vector<Record> ReadBackwards(const TLogFile& log) {
   std::vector<Record> records;
   const uint32_t oldest = log.OldestRecordNumber();
   for (uint32_t i = log.Count(); i-- > 0;) {
@@ -84,7 +84,7 @@ std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
 
 MemoryStorage NewLog(uint32_t maxSize, uint32_t retention) {
   MemoryStorage storage;
-  LogFile::Create(storage, maxSize, retention);
+  TLogFile::Create(storage, maxSize, retention);
   return storage;
 }
 

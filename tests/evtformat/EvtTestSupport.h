@@ -13,8 +13,8 @@ namespace corvane::evt::test {
 Record MakeRecord(uint32_t seed, size_t size = 0, uint32_t timeWritten = 1'600'000'000);
 
 // Every record of the log through RecordBytes and DecodeRecord, oldest first or newest first.
-std::vector<Record> ReadForwards(const LogFile& log);
-std::vector<Record> ReadBackwards(const LogFile& log);
+std::vector<Record> ReadForwards(const TLogFile& log);
+std::vector<Record> ReadBackwards(const TLogFile& log);
 
 // The record numbers of `records`.
 std::vector<uint32_t> Numbers(const std::vector<Record>& records);

@@ -25,7 +25,7 @@ std::vector<Record> Expected(std::vector<Record> appended, uint32_t firstNumber)
 TEST(LogFileCreate, GivesAnEmptyLogOfOneStep) {
   MemoryStorage storage = test::NewLog(100'000, 3600);
   EXPECT_EQ(storage.Size(), kSizeStep) << "the file starts small and grows";
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   EXPECT_EQ(log->Count(), 0u);
   EXPECT_EQ(log->OldestRecordNumber(), 0u);
   EXPECT_EQ(log->header().currentRecordNumber, 1u);
@@ -39,14 +39,14 @@ TEST(LogFileAppend, NumbersRecordsAndReadsThemBothWays) {
   MemoryStorage storage = test::NewLog();
   std::vector<Record> appended;
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 20; ++i) {
       appended.push_back(MakeRecord(i, i * 7));
       EXPECT_EQ(log->Append(appended.back()), i + 1);
     }
     EXPECT_EQ(ReadForwards(*log), Expected(appended, 1));
   }
-  auto log = LogFile::Open(storage, true);
+  auto log = TLogFile::Open(storage, true);
   EXPECT_EQ(log->Count(), 20u);
   EXPECT_EQ(log->OldestRecordNumber(), 1u);
   EXPECT_EQ(ReadForwards(*log), Expected(appended, 1)) << "after reopening";
@@ -58,7 +58,7 @@ TEST(LogFileAppend, NumbersRecordsAndReadsThemBothWays) {
 
 TEST(LogFileAppend, SetsNumberAndClosingNumberItself) {
   MemoryStorage storage = test::NewLog();
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   Record record = MakeRecord(4);
   record.recordNumber = 999;
   record.closingRecordNumber = 5;
@@ -70,7 +70,7 @@ TEST(LogFileAppend, SetsNumberAndClosingNumberItself) {
 
 TEST(LogFileAppend, GrowsInStepsUpToTheMaximumBeforeWrapping) {
   MemoryStorage storage = test::NewLog(4 * kSizeStep);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   std::vector<uint64_t> sizes{storage.Size()};
   uint32_t appended = 0;
   while (log->OldestRecordNumber() <= 1) {
@@ -87,7 +87,7 @@ TEST(LogFileAppend, GrowsInStepsUpToTheMaximumBeforeWrapping) {
 // system writes it; no padding is left. Every state reopens to the same records.
 TEST(LogFileAppend, WrapsBySplittingTheRecordAtTheEndOfTheFile) {
   MemoryStorage storage = test::NewLog(kSizeStep);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   std::vector<Record> appended;
   int wraps = 0;
   for (uint32_t i = 0; i < 3000 && wraps < 40; ++i) {
@@ -99,7 +99,7 @@ TEST(LogFileAppend, WrapsBySplittingTheRecordAtTheEndOfTheFile) {
     if (end > at) continue;
     ++wraps;
     EXPECT_EQ(end, at + length - (storage.Size() - kHeaderSize)) << "split at the end of the file";
-    auto reopened = LogFile::Open(storage, true);
+    auto reopened = TLogFile::Open(storage, true);
     const uint32_t oldest = reopened->OldestRecordNumber();
     const std::vector<Record> kept(appended.end() - reopened->Count(), appended.end());
     EXPECT_EQ(ReadForwards(*reopened), Expected(kept, oldest)) << "after record " << i + 1;
@@ -113,17 +113,17 @@ TEST(LogFileAppend, WrapsBySplittingTheRecordAtTheEndOfTheFile) {
 
 TEST(LogFileRetention, ForeverRefusesAndMarksTheLogFull) {
   MemoryStorage storage = test::NewLog(kSizeStep, kRetainForever);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   uint32_t appended = 0;
   try {
     for (;; ++appended) log->Append(MakeRecord(appended, 500));
-  } catch (const LogFull&) {
+  } catch (const TLogFull&) {
   }
   ASSERT_GT(appended, 10u);
   EXPECT_EQ(log->Count(), appended);
   EXPECT_EQ(log->OldestRecordNumber(), 1u);
   EXPECT_TRUE(log->header().flags & kFlagLogFull);
-  auto reopened = LogFile::Open(storage, true);
+  auto reopened = TLogFile::Open(storage, true);
   EXPECT_TRUE(reopened->header().flags & kFlagLogFull);
   EXPECT_EQ(Numbers(ReadForwards(*reopened)), Range(1, appended)) << "nothing was overwritten";
 }
@@ -131,18 +131,18 @@ TEST(LogFileRetention, ForeverRefusesAndMarksTheLogFull) {
 TEST(LogFileRetention, OverwritesOnlyRecordsOlderThanTheRetention) {
   const uint32_t t0 = 1'600'000'000;
   MemoryStorage storage = test::NewLog(kSizeStep, 100);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   uint32_t appended = 0;
   for (;; ++appended) {
     try {
       log->Append(MakeRecord(appended, 500, t0));
-    } catch (const LogFull&) {
+    } catch (const TLogFull&) {
       break;
     }
   }
   EXPECT_EQ(log->OldestRecordNumber(), 1u);
   // 100 seconds after the oldest: still kept. 101 seconds: old enough to go.
-  EXPECT_THROW(log->Append(MakeRecord(1, 500, t0 + 100)), LogFull);
+  EXPECT_THROW(log->Append(MakeRecord(1, 500, t0 + 100)), TLogFull);
   EXPECT_EQ(log->Count(), appended);
   const uint32_t number = log->Append(MakeRecord(1, 500, t0 + 101));
   EXPECT_EQ(number, appended + 1);
@@ -152,7 +152,7 @@ TEST(LogFileRetention, OverwritesOnlyRecordsOlderThanTheRetention) {
 
 TEST(LogFileRetention, ZeroOverwritesAsNeeded) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 500; ++i) log->Append(MakeRecord(i, 500));
   EXPECT_GT(log->OldestRecordNumber(), 300u);
   EXPECT_EQ(Numbers(ReadForwards(*log)), Range(log->OldestRecordNumber(), 500));
@@ -160,36 +160,36 @@ TEST(LogFileRetention, ZeroOverwritesAsNeeded) {
 
 TEST(LogFileAppend, RecordLargerThanTheLogIsRefusedWithoutLosingAnything) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 5; ++i) log->Append(MakeRecord(i));
   const auto before = storage.bytes();
-  EXPECT_THROW(log->Append(MakeRecord(9, kSizeStep)), LogFull);
+  EXPECT_THROW(log->Append(MakeRecord(9, kSizeStep)), TLogFull);
   EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 5));
-  auto reopened = LogFile::Open(storage, true);
+  auto reopened = TLogFile::Open(storage, true);
   EXPECT_EQ(Numbers(ReadForwards(*reopened)), Range(1, 5));
 }
 
 // Dropping every record for one that takes nearly the whole log.
 TEST(LogFileAppend, RecordFillingTheLogReplacesAllOthers) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 5; ++i) log->Append(MakeRecord(i, 3000));
   const Record big = MakeRecord(20, kSizeStep - kHeaderSize - kEofRecordSize - 200);
   EXPECT_EQ(log->Append(big), 6u);
   EXPECT_EQ(log->Count(), 1u);
-  EXPECT_EQ(ReadForwards(*LogFile::Open(storage, true)), Expected({big}, 6));
+  EXPECT_EQ(ReadForwards(*TLogFile::Open(storage, true)), Expected({big}, 6));
 }
 
 TEST(LogFileClear, EmptiesAndKeepsTheSizeSettings) {
   MemoryStorage storage = test::NewLog(3 * kSizeStep, 777);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 400; ++i) log->Append(MakeRecord(i, 600, 1'600'000'000 + i * 1000));
   ASSERT_GT(storage.Size(), kSizeStep);
   log->Clear();
   EXPECT_EQ(log->Count(), 0u);
   EXPECT_EQ(log->OldestRecordNumber(), 0u);
   EXPECT_EQ(storage.Size(), kSizeStep);
-  auto reopened = LogFile::Open(storage, false);
+  auto reopened = TLogFile::Open(storage, false);
   EXPECT_EQ(reopened->Count(), 0u);
   EXPECT_EQ(reopened->header().maxSize, 3 * kSizeStep);
   EXPECT_EQ(reopened->header().retention, 777u);
@@ -202,7 +202,7 @@ TEST(LogFileCopy, GivesACleanCopyWithTheSameRecords) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
   std::vector<uint8_t> staleHeader;
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 300; ++i) {
       log->Append(MakeRecord(i, 300));
       if (i == 250) staleHeader.assign(storage.bytes().begin(), storage.bytes().begin() + 48);
@@ -210,14 +210,14 @@ TEST(LogFileCopy, GivesACleanCopyWithTheSameRecords) {
   }
   staleHeader[36] |= kFlagDirty;
   storage.Write(0, staleHeader.data(), staleHeader.size());
-  auto source = LogFile::Open(storage, true);
+  auto source = TLogFile::Open(storage, true);
   ASSERT_EQ(source->header().currentRecordNumber, 301u);
 
   MemoryStorage copy(std::vector<uint8_t>(10, 0xAA));
   source->CopyTo(copy);
   EXPECT_EQ(copy.Size(), storage.Size());
   EXPECT_EQ(copy.bytes()[36] & kFlagDirty, 0);
-  auto copied = LogFile::Open(copy, true);
+  auto copied = TLogFile::Open(copy, true);
   Header expected = source->header();
   expected.startOffset = kHeaderSize;  // the copy's records do not wrap
   expected.endOffset = copied->header().endOffset;
@@ -229,8 +229,8 @@ TEST(LogFileCopy, GivesACleanCopyWithTheSameRecords) {
 
 TEST(LogFileRefresh, SeesAppendsWrapsAndClearsOfAnotherWriter) {
   MemoryStorage storage = test::NewLog(2 * kSizeStep, 0);
-  auto writer = LogFile::Open(storage, false);
-  auto reader = LogFile::Open(storage, true);
+  auto writer = TLogFile::Open(storage, false);
+  auto reader = TLogFile::Open(storage, true);
   for (uint32_t i = 0; i < 10; ++i) writer->Append(MakeRecord(i, 100));
   EXPECT_EQ(reader->Count(), 0u) << "nothing is seen before Refresh";
   reader->Refresh();
@@ -252,14 +252,14 @@ TEST(LogFileRefresh, SeesAppendsWrapsAndClearsOfAnotherWriter) {
 // Two writers taking turns, as two processes do under the service's lock.
 TEST(LogFileRefresh, TwoWritersTakingTurnsLoseNothing) {
   MemoryStorage storage = test::NewLog(8 * kSizeStep, 0);
-  auto first = LogFile::Open(storage, false);
-  auto second = LogFile::Open(storage, false);
+  auto first = TLogFile::Open(storage, false);
+  auto second = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 400; ++i) {
-    LogFile& writer = i % 2 ? *second : *first;
+    TLogFile& writer = i % 2 ? *second : *first;
     writer.Refresh();
     EXPECT_EQ(writer.Append(MakeRecord(i, i % 50)), i + 1);
   }
-  auto log = LogFile::Open(storage, true);
+  auto log = TLogFile::Open(storage, true);
   EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 400));
 }
 
@@ -267,8 +267,8 @@ TEST(LogFileRefresh, TwoWritersTakingTurnsLoseNothing) {
 // must not be trusted just because the numbers line up.
 TEST(LogFileRefresh, ClearAndRefillWithOtherLengthsIsNotMistakenForAppends) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
-  auto writer = LogFile::Open(storage, false);
-  auto reader = LogFile::Open(storage, true);
+  auto writer = TLogFile::Open(storage, false);
+  auto reader = TLogFile::Open(storage, true);
   writer->Append(MakeRecord(1, 100));
   writer->Append(MakeRecord(2, 300));
   reader->Refresh();
@@ -281,10 +281,10 @@ TEST(LogFileRefresh, ClearAndRefillWithOtherLengthsIsNotMistakenForAppends) {
 
 TEST(LogFileLimits, SetLimitsRoundsAndPersists) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   log->Append(MakeRecord(1));
   log->SetLimits(5 * kSizeStep - 1, 60);
-  auto reopened = LogFile::Open(storage, true);
+  auto reopened = TLogFile::Open(storage, true);
   EXPECT_EQ(reopened->header().maxSize, 5 * kSizeStep);
   EXPECT_EQ(reopened->header().retention, 60u);
   EXPECT_EQ(reopened->Count(), 1u);
@@ -293,14 +293,14 @@ TEST(LogFileLimits, SetLimitsRoundsAndPersists) {
 // A smaller maximum does not cut a grown file: it keeps wrapping at its present size.
 TEST(LogFileLimits, SmallerMaximumKeepsTheGrownFile) {
   MemoryStorage storage = test::NewLog(3 * kSizeStep, 0);
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 100; ++i) log->Append(MakeRecord(i, 1000));
   const uint64_t grown = storage.Size();
   ASSERT_GT(grown, kSizeStep);
   log->SetLimits(kSizeStep, 0);
   for (uint32_t i = 0; i < 400; ++i) log->Append(MakeRecord(i, 1000));
   EXPECT_EQ(storage.Size(), grown);
-  EXPECT_EQ(Numbers(ReadForwards(*LogFile::Open(storage, true))),
+  EXPECT_EQ(Numbers(ReadForwards(*TLogFile::Open(storage, true))),
             Range(log->OldestRecordNumber(), 500));
 }
 

@@ -94,20 +94,20 @@ void ExpectSame(const Event& event, const Record& record) {
   EXPECT_EQ(strings, expected);
 }
 
-class Oracle : public ::testing::Test {
+class TOracle : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!ToolsPresent()) GTEST_SKIP() << "evtexport/evtinfo (libevt-utils) not installed";
-    FileStorage file(wrapped_, FileStorage::Mode::Create);
-    LogFile::Create(file, kSizeStep, 0);
-    auto log = LogFile::Open(file, false);
+    TFileStorage file(wrapped_, TFileStorage::TMode::Create);
+    TLogFile::Create(file, kSizeStep, 0);
+    auto log = TLogFile::Open(file, false);
     for (uint32_t i = 0; i < 5000 && log->OldestRecordNumber() < 1500; ++i) {
       log->Append(MakeRecord(i, i % 300, 1'600'000'000 + i));
     }
     ASSERT_TRUE(log->header().flags & kFlagWrapped);
     ASSERT_LT(log->header().endOffset, log->header().startOffset) << "records go round";
     written_ = test::ReadForwards(*log);
-    FileStorage backup(backup_, FileStorage::Mode::Create);
+    TFileStorage backup(backup_, TFileStorage::TMode::Create);
     log->CopyTo(backup);
   }
 
@@ -120,7 +120,7 @@ class Oracle : public ::testing::Test {
 // them: the reader walks the ring from the oldest record and reads every one as regular. (It
 // marks every log in which a record crosses the end of the file "corrupted", while reading all
 // of it; that mark is not what is checked here.)
-TEST_F(Oracle, ReadsTheWrappedLogInFull) {
+TEST_F(TOracle, ReadsTheWrappedLogInFull) {
   const std::string info = Output("evtinfo '" + wrapped_ + "' 2>&1");
   EXPECT_NE(info.find("Number of records\t\t: " + std::to_string(written_.size())),
             std::string::npos)
@@ -132,7 +132,7 @@ TEST_F(Oracle, ReadsTheWrappedLogInFull) {
 }
 
 // A backup holds the records in order from just after the header: read in full.
-TEST_F(Oracle, ReadsTheBackupInFull) {
+TEST_F(TOracle, ReadsTheBackupInFull) {
   const std::string info = Output("evtinfo '" + backup_ + "' 2>&1");
   EXPECT_EQ(info.find("corrupted"), std::string::npos) << info;
   EXPECT_NE(info.find("Number of records\t\t: " + std::to_string(written_.size())),

@@ -80,8 +80,8 @@ TEST(RecordCodec, LayoutFollowsTheSystem) {
 
 // Records without a SID come out byte for byte as the system wrote them, padding included.
 TEST(RecordCodec, ReencodedSampleRecordsMatchTheFile) {
-  FileStorage storage(kSample, FileStorage::Mode::ReadOnly);
-  auto log = LogFile::Open(storage, true);
+  TFileStorage storage(kSample, TFileStorage::TMode::ReadOnly);
+  auto log = TLogFile::Open(storage, true);
   int compared = 0;
   for (uint32_t n = log->OldestRecordNumber(); n < log->header().currentRecordNumber; ++n) {
     const auto stored = log->RecordBytes(n);
@@ -102,11 +102,11 @@ TEST(RecordCodec, DecodeRefusesInconsistentRecords) {
   record.sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
   const auto good = EncodeRecord(record);
   const size_t size = good.size();
-  struct Damage {
+  struct TDamage {
     const char* what;
     std::function<void(std::vector<uint8_t>&)> apply;
   };
-  const Damage damages[] = {
+  const TDamage damages[] = {
       {"leading length", [](auto& b) { Store32(&b[0], Load32(&b[0]) + 4); }},
       {"trailing length", [&](auto& b) { Store32(&b[size - 4], 8); }},
       {"signature", [](auto& b) { b[4] ^= 1; }},
@@ -126,10 +126,10 @@ TEST(RecordCodec, DecodeRefusesInconsistentRecords) {
   for (const auto& damage : damages) {
     auto bytes = good;
     damage.apply(bytes);
-    EXPECT_THROW(Decode(bytes), CorruptLog) << damage.what;
+    EXPECT_THROW(Decode(bytes), TCorruptLog) << damage.what;
   }
   for (size_t cut = 0; cut < size; cut += 4) {
-    EXPECT_THROW(DecodeRecord(good.data(), cut), CorruptLog) << "cut to " << cut;
+    EXPECT_THROW(DecodeRecord(good.data(), cut), TCorruptLog) << "cut to " << cut;
   }
 }
 

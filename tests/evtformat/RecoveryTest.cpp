@@ -23,7 +23,7 @@ using test::ReadForwards;
 MemoryStorage StaleLog(uint32_t records, uint32_t staleAfter, size_t size) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
   std::vector<uint8_t> stale;
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < records; ++i) {
     if (i == staleAfter) stale.assign(storage.bytes().begin(), storage.bytes().begin() + 48);
     log->Append(MakeRecord(i, size));
@@ -34,13 +34,13 @@ MemoryStorage StaleLog(uint32_t records, uint32_t staleAfter, size_t size) {
 }
 
 void SaveSeed(const MemoryStorage& storage, const std::string& name) {
-  FileStorage file(test::OutputFolder() + "/" + name, FileStorage::Mode::Create);
+  TFileStorage file(test::OutputFolder() + "/" + name, TFileStorage::TMode::Create);
   file.Write(0, storage.bytes().data(), storage.bytes().size());
 }
 
 TEST(LogRecovery, StaleHeaderWithinOneRoundIsFollowedToTheEndOfFileRecord) {
   MemoryStorage storage = StaleLog(30, 10, 200);
-  auto log = LogFile::Open(storage, true);
+  auto log = TLogFile::Open(storage, true);
   EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 30));
   SaveSeed(storage, "stale-dirty.evt");
 }
@@ -50,7 +50,7 @@ TEST(LogRecovery, StaleHeaderWithinOneRoundIsFollowedToTheEndOfFileRecord) {
 TEST(LogRecovery, HeaderStaleByMoreThanARoundIsFoundByScanning) {
   MemoryStorage storage = StaleLog(600, 100, 300);
   const auto header = layout::DecodeHeader(storage.bytes().data());
-  auto log = LogFile::Open(storage, true);
+  auto log = TLogFile::Open(storage, true);
   EXPECT_EQ(log->header().currentRecordNumber, 601u);
   EXPECT_GT(log->OldestRecordNumber(), header.currentRecordNumber);
   EXPECT_EQ(Numbers(ReadForwards(*log)), Range(log->OldestRecordNumber(), 600));
@@ -61,7 +61,7 @@ TEST(LogRecovery, HeaderStaleByMoreThanARoundIsFoundByScanning) {
 TEST(LogRecovery, HeaderOffsetsOutsideTheFileAreNotFollowed) {
   MemoryStorage storage = test::NewLog();
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 5; ++i) log->Append(MakeRecord(i));
   }
   for (uint32_t field : {16u, 20u}) {
@@ -71,7 +71,7 @@ TEST(LogRecovery, HeaderOffsetsOutsideTheFileAreNotFollowed) {
       bytes::Store32(word, value);
       damaged.Write(field, word, 4);
       // The end-of-file record is still found by scanning, so the log still reads.
-      auto log = LogFile::Open(damaged, true);
+      auto log = TLogFile::Open(damaged, true);
       EXPECT_EQ(Numbers(ReadForwards(*log)), Range(1, 5)) << field << " = " << value;
     }
   }
@@ -86,10 +86,10 @@ TEST(LogRecovery, SmallFileWrapsAtItsOwnSize) {
     header.maxSize = size;
     const auto raw = layout::EncodeHeader(header);
     storage.Write(0, raw.data(), raw.size());
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 40; ++i) log->Append(MakeRecord(i, i % 9));
     EXPECT_EQ(storage.Size(), size);
-    auto reopened = LogFile::Open(storage, true);
+    auto reopened = TLogFile::Open(storage, true);
     EXPECT_EQ(reopened->header().currentRecordNumber, 41u);
     EXPECT_EQ(Numbers(ReadForwards(*reopened)), Range(reopened->OldestRecordNumber(), 40));
     SaveSeed(storage, "small-" + std::to_string(size) + ".evt");
@@ -115,7 +115,7 @@ MemoryStorage Rotated(const MemoryStorage& log, uint32_t shift) {
   const auto raw = layout::EncodeHeader(header);
   rotated.Write(0, raw.data(), raw.size());
   const auto eof = layout::EncodeEof(layout::ExtentOf(header));
-  layout::Ring ring(rotated, static_cast<uint32_t>(rotated.Size()));
+  layout::TRing ring(rotated, static_cast<uint32_t>(rotated.Size()));
   layout::WriteRing(rotated, ring, header.endOffset, eof.data(), eof.size());
   return rotated;
 }
@@ -150,26 +150,26 @@ TEST(LogRecovery, PaddingBeforeTheEndOfTheFileIsReadAndAppendedAfter) {
   const auto eof = layout::EncodeEof(layout::ExtentOf(header));
   storage.Write(at, eof.data(), eof.size());
 
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   ASSERT_EQ(ReadForwards(*log), written);
   Record next = MakeRecord(7, 50);
   ASSERT_EQ(log->Append(next), 7u);
   next.recordNumber = 7;
   written.push_back(next);
-  EXPECT_EQ(ReadForwards(*LogFile::Open(storage, true)), written);
+  EXPECT_EQ(ReadForwards(*TLogFile::Open(storage, true)), written);
 }
 
 TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
   MemoryStorage storage = test::NewLog();
   std::vector<Record> appended;
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 12; ++i) {
       appended.push_back(MakeRecord(i, i * 5));
       log->Append(appended.back());
     }
   }
-  const auto original = ReadForwards(*LogFile::Open(storage, true));
+  const auto original = ReadForwards(*TLogFile::Open(storage, true));
   const uint32_t end = layout::DecodeHeader(storage.bytes().data()).endOffset;
   const uint32_t capacity = kSizeStep - kHeaderSize;
   int splitRecords = 0, splitEofs = 0;
@@ -184,7 +184,7 @@ TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
     } else if (header.endOffset < header.startOffset) {
       ++splitRecords;
     }
-    auto log = LogFile::Open(rotated, false);
+    auto log = TLogFile::Open(rotated, false);
     ASSERT_EQ(ReadForwards(*log), original);
     auto backwards = ReadBackwards(*log);
     std::reverse(backwards.begin(), backwards.end());
@@ -192,7 +192,7 @@ TEST(LogRecovery, RecordsAndEndOfFileRecordSplitAtTheEndOfTheFileAreRead) {
     // Appending goes on after the split end-of-file record.
     const Record next = MakeRecord(50, 7);
     ASSERT_EQ(log->Append(next), 13u);
-    auto reopened = LogFile::Open(rotated, true);
+    auto reopened = TLogFile::Open(rotated, true);
     auto expected = original;
     expected.push_back(next);
     expected.back().recordNumber = 13;
@@ -214,13 +214,13 @@ TEST(LogRecovery, RecordNumbersNeverBecomeZero) {
     storage.Write(0, raw.data(), raw.size());
     const auto eof = layout::EncodeEof(layout::ExtentOf(header));
     storage.Write(kHeaderSize, eof.data(), eof.size());
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     ASSERT_EQ(log->header().currentRecordNumber, current);
     const uint32_t first = current == 0 ? 1 : current;
     EXPECT_EQ(log->Append(MakeRecord(1)), first);
     if (current == 0) continue;
-    EXPECT_THROW(log->Append(MakeRecord(2)), LogFull);
-    auto reopened = LogFile::Open(storage, true);
+    EXPECT_THROW(log->Append(MakeRecord(2)), TLogFull);
+    auto reopened = TLogFile::Open(storage, true);
     EXPECT_EQ(reopened->Count(), 1u);
     EXPECT_EQ(reopened->header().currentRecordNumber, 0u);
     EXPECT_EQ(ReadForwards(*reopened).at(0).recordNumber, first);
@@ -229,23 +229,23 @@ TEST(LogRecovery, RecordNumbersNeverBecomeZero) {
 
 TEST(LogDamage, FilesThatAreNoLogAreRefused) {
   const MemoryStorage good = test::NewLog();
-  EXPECT_THROW(LogFile::Open(*std::make_unique<MemoryStorage>(), true), CorruptLog);
+  EXPECT_THROW(TLogFile::Open(*std::make_unique<MemoryStorage>(), true), TCorruptLog);
   for (size_t cut : {0, 10, 47, 48, 87}) {
     MemoryStorage cutShort(std::vector<uint8_t>(good.bytes().begin(), good.bytes().begin() + cut));
-    EXPECT_THROW(LogFile::Open(cutShort, true), CorruptLog) << "cut to " << cut;
+    EXPECT_THROW(TLogFile::Open(cutShort, true), TCorruptLog) << "cut to " << cut;
   }
   for (size_t at : {0, 4, 8, 12, 44}) {
     MemoryStorage damaged(good.bytes());
     uint8_t x = damaged.bytes()[at] ^ 0x40;
     damaged.Write(at, &x, 1);
-    EXPECT_THROW(LogFile::Open(damaged, true), CorruptLog) << "header byte " << at;
+    EXPECT_THROW(TLogFile::Open(damaged, true), TCorruptLog) << "header byte " << at;
   }
 }
 
 TEST(LogDamage, BrokenRecordChainIsRefused) {
   MemoryStorage storage = test::NewLog();
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 20; ++i) log->Append(MakeRecord(i, 30));
   }
   const uint32_t second = bytes::Load32(&storage.bytes()[48]) + 48;
@@ -254,12 +254,12 @@ TEST(LogDamage, BrokenRecordChainIsRefused) {
     uint8_t word[4];
     bytes::Store32(word, bytes::Load32(&damaged.bytes()[second]) + delta);
     damaged.Write(second, word, 4);
-    EXPECT_THROW(LogFile::Open(damaged, true), CorruptLog) << "length + " << delta;
+    EXPECT_THROW(TLogFile::Open(damaged, true), TCorruptLog) << "length + " << delta;
   }
   MemoryStorage renumbered(storage.bytes());
   uint8_t seven[4] = {7, 0, 0, 0};
   renumbered.Write(second + 8, seven, 4);
-  EXPECT_THROW(LogFile::Open(renumbered, true), CorruptLog) << "numbers out of sequence";
+  EXPECT_THROW(TLogFile::Open(renumbered, true), TCorruptLog) << "numbers out of sequence";
 }
 
 // Random damage anywhere in a wrapped log: the open either fails cleanly or gives records that
@@ -267,7 +267,7 @@ TEST(LogDamage, BrokenRecordChainIsRefused) {
 TEST(LogDamage, RandomDamageNeverEscapesAsAnythingButCorruptLog) {
   MemoryStorage storage = test::NewLog(kSizeStep, 0);
   {
-    auto log = LogFile::Open(storage, false);
+    auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 300; ++i) log->Append(MakeRecord(i, i % 400));
   }
   std::mt19937 random(1234);
@@ -281,36 +281,36 @@ TEST(LogDamage, RandomDamageNeverEscapesAsAnythingButCorruptLog) {
       damaged.Write(at, &value, 1);
     }
     try {
-      auto log = LogFile::Open(damaged, true);
+      auto log = TLogFile::Open(damaged, true);
       ++opened;
       for (uint32_t i = 0; i < log->Count(); ++i) {
         const auto bytes = log->RecordBytes(log->OldestRecordNumber() + i);
         ASSERT_FALSE(bytes.empty());
         try {
           DecodeRecord(bytes.data(), bytes.size());
-        } catch (const CorruptLog&) {
+        } catch (const TCorruptLog&) {
         }
       }
-    } catch (const CorruptLog&) {
+    } catch (const TCorruptLog&) {
     }
   }
   EXPECT_GT(opened, 100) << "most single-byte damage lands in record contents";
 }
 
-TEST(Storage, MemoryStorageRefusesReadsPastItsEnd) {
+TEST(TStorage, MemoryStorageRefusesReadsPastItsEnd) {
   MemoryStorage storage(std::vector<uint8_t>(100, 1));
   uint8_t buffer[8];
   EXPECT_NO_THROW(storage.Read(92, buffer, 8));
-  EXPECT_THROW(storage.Read(93, buffer, 8), CorruptLog);
-  EXPECT_THROW(storage.Read(UINT64_MAX - 2, buffer, 8), CorruptLog);
+  EXPECT_THROW(storage.Read(93, buffer, 8), TCorruptLog);
+  EXPECT_THROW(storage.Read(UINT64_MAX - 2, buffer, 8), TCorruptLog);
   storage.Write(150, buffer, 8);
   EXPECT_EQ(storage.Size(), 158u) << "writing past the end extends";
 }
 
-TEST(Storage, FileStorageReadsWritesAndResizes) {
+TEST(TStorage, FileStorageReadsWritesAndResizes) {
   const std::string path = test::OutputFolder() + "/storage-test.bin";
   {
-    FileStorage file(path, FileStorage::Mode::Create);
+    TFileStorage file(path, TFileStorage::TMode::Create);
     EXPECT_EQ(file.Size(), 0u);
     const uint8_t data[] = {1, 2, 3, 4};
     file.Write(10, data, 4);
@@ -321,13 +321,13 @@ TEST(Storage, FileStorageReadsWritesAndResizes) {
     file.Flush();
   }
   EXPECT_EQ(std::filesystem::file_size(path), 70000u);
-  FileStorage file(path, FileStorage::Mode::ReadOnly);
+  TFileStorage file(path, TFileStorage::TMode::ReadOnly);
   uint8_t buffer[4] = {9, 9, 9, 9};
   file.Read(69996, buffer, 4);
   EXPECT_EQ(buffer[0], 0);
-  EXPECT_THROW(file.Read(69997, buffer, 4), CorruptLog);
+  EXPECT_THROW(file.Read(69997, buffer, 4), TCorruptLog);
   EXPECT_THROW(file.Write(0, buffer, 4), std::system_error);
-  EXPECT_THROW(FileStorage(test::OutputFolder() + "/missing.evt", FileStorage::Mode::ReadOnly),
+  EXPECT_THROW(TFileStorage(test::OutputFolder() + "/missing.evt", TFileStorage::TMode::ReadOnly),
                std::system_error);
 }
 

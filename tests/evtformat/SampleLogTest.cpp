@@ -17,18 +17,18 @@ const std::string kData = std::string(CORVANE_SHARED_DIR) + "/data/";
 
 // Just enough JSON for the reference file: objects of strings (no \u escapes), integers, null
 // and arrays of strings.
-struct Json {
+struct TJson {
   std::variant<std::nullptr_t, int64_t, std::string, std::vector<std::string>> value;
   const std::string& Text() const { return std::get<std::string>(value); }
   int64_t Number() const { return std::get<int64_t>(value); }
 };
 
-class JsonLine {
+class TJsonLine {
  public:
-  explicit JsonLine(const std::string& text) : text_(text) {}
+  explicit TJsonLine(const std::string& text) : text_(text) {}
 
-  std::map<std::string, Json> Object() {
-    std::map<std::string, Json> fields;
+  std::map<std::string, TJson> Object() {
+    std::map<std::string, TJson> fields;
     Expect('{');
     while (Peek() != '}') {
       std::string key = String();
@@ -49,7 +49,7 @@ class JsonLine {
     if (Peek() != c) throw std::runtime_error(std::string("JSON: expected ") + c);
     ++at_;
   }
-  Json Value() {
+  TJson Value() {
     const char c = Peek();
     if (c == '"') return {String()};
     if (c == 'n') {
@@ -140,16 +140,16 @@ std::string Hex(const std::vector<uint8_t>& data) {
   return text;
 }
 
-std::vector<std::map<std::string, Json>> Reference() {
+std::vector<std::map<std::string, TJson>> Reference() {
   std::ifstream in(kData + "AppEvent.reference.jsonl", std::ios::binary);
-  std::vector<std::map<std::string, Json>> lines;
+  std::vector<std::map<std::string, TJson>> lines;
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty()) lines.push_back(JsonLine(line).Object());
+    if (!line.empty()) lines.push_back(TJsonLine(line).Object());
   }
   return lines;
 }
 
-void ExpectMatches(const Record& record, const std::map<std::string, Json>& want) {
+void ExpectMatches(const Record& record, const std::map<std::string, TJson>& want) {
   const auto number = want.at("record").Number();
   SCOPED_TRACE("record " + std::to_string(number));
   EXPECT_EQ(record.recordNumber, number);
@@ -171,15 +171,15 @@ void ExpectMatches(const Record& record, const std::map<std::string, Json>& want
   EXPECT_EQ(Hex(record.data), want.at("data").Text());
 }
 
-class SampleLog : public ::testing::Test {
+class TSampleLog : public ::testing::Test {
  protected:
-  FileStorage storage_{kData + "AppEvent.Evt", FileStorage::Mode::ReadOnly};
+  TFileStorage storage_{kData + "AppEvent.Evt", TFileStorage::TMode::ReadOnly};
 };
 
-TEST_F(SampleLog, ReadsAsTheReferenceBothWays) {
+TEST_F(TSampleLog, ReadsAsTheReferenceBothWays) {
   const auto reference = Reference();
   ASSERT_EQ(reference.size(), 121u);
-  auto log = LogFile::Open(storage_, true);
+  auto log = TLogFile::Open(storage_, true);
   ASSERT_EQ(log->Count(), 121u);
   const auto forwards = test::ReadForwards(*log);
   const auto backwards = test::ReadBackwards(*log);
@@ -191,11 +191,11 @@ TEST_F(SampleLog, ReadsAsTheReferenceBothWays) {
 }
 
 // The stored header says 116 records and is marked dirty; the end-of-file record is right.
-TEST_F(SampleLog, StaleDirtyHeaderIsRecoveredFromTheEndOfFileRecord) {
+TEST_F(TSampleLog, StaleDirtyHeaderIsRecoveredFromTheEndOfFileRecord) {
   uint8_t raw[kHeaderSize];
   storage_.Read(0, raw, sizeof raw);
   ASSERT_EQ(raw[36] & kFlagDirty, kFlagDirty);
-  auto log = LogFile::Open(storage_, true);
+  auto log = TLogFile::Open(storage_, true);
   const Header& header = log->header();
   EXPECT_EQ(header.currentRecordNumber, 122u);
   EXPECT_EQ(header.oldestRecordNumber, 1u);
@@ -208,8 +208,8 @@ TEST_F(SampleLog, StaleDirtyHeaderIsRecoveredFromTheEndOfFileRecord) {
   EXPECT_TRUE(log->RecordBytes(0).empty());
 }
 
-TEST_F(SampleLog, ReadOnlyOpenRefusesChanges) {
-  auto log = LogFile::Open(storage_, true);
+TEST_F(TSampleLog, ReadOnlyOpenRefusesChanges) {
+  auto log = TLogFile::Open(storage_, true);
   EXPECT_THROW(log->Append(test::MakeRecord(1)), std::logic_error);
   EXPECT_THROW(log->Clear(), std::logic_error);
   EXPECT_THROW(log->SetLimits(kSizeStep, 0), std::logic_error);
@@ -218,13 +218,13 @@ TEST_F(SampleLog, ReadOnlyOpenRefusesChanges) {
 
 // Appending to the system's dirty log continues its numbering after the records the header
 // did not know about, and leaves a clean header.
-TEST_F(SampleLog, AppendingContinuesAfterTheRecoveredEnd) {
+TEST_F(TSampleLog, AppendingContinuesAfterTheRecoveredEnd) {
   std::vector<uint8_t> bytes(storage_.Size());
   storage_.Read(0, bytes.data(), bytes.size());
   MemoryStorage copy(bytes);
-  auto log = LogFile::Open(copy, false);
+  auto log = TLogFile::Open(copy, false);
   EXPECT_EQ(log->Append(test::MakeRecord(3)), 122u);
-  auto reopened = LogFile::Open(copy, true);
+  auto reopened = TLogFile::Open(copy, true);
   EXPECT_EQ(reopened->Count(), 122u);
   EXPECT_EQ(copy.bytes()[36] & kFlagDirty, 0);
   const auto records = test::ReadForwards(*reopened);

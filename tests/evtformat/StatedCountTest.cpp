@@ -9,13 +9,13 @@ namespace corvane::evt {
 namespace {
 
 uint32_t CountByOpen(MemoryStorage& storage) {
-  return LogFile::Open(storage, true)->Count();
+  return TLogFile::Open(storage, true)->Count();
 }
 
 TEST(StatedCount, AgreesWithOpenOnEmptyGrownAndWrappedLogs) {
   MemoryStorage storage = test::NewLog();
   EXPECT_EQ(StatedCount(storage), std::optional<uint32_t>(0));
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   // Once the log wraps, a newest record followed by end-of-file padding cannot be found from the
   // end: those states may be left to Open, the others must be counted.
   int answeredAfterWrap = 0;
@@ -35,7 +35,7 @@ TEST(StatedCount, AgreesWithOpenOnEmptyGrownAndWrappedLogs) {
 
 TEST(StatedCount, LeavesDirtyOrDamagedFilesToOpen) {
   MemoryStorage storage = test::NewLog();
-  auto log = LogFile::Open(storage, false);
+  auto log = TLogFile::Open(storage, false);
   for (uint32_t i = 0; i < 20; ++i) log->Append(test::MakeRecord(i));
   ASSERT_EQ(StatedCount(storage), std::optional<uint32_t>(20));
 

@@ -6,7 +6,7 @@
 
 namespace corvane::evtsvc::test {
 
-ChildProcess::ChildProcess(const std::string& commandLine) {
+TChildProcess::TChildProcess(const std::string& commandLine) {
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   STARTUPINFOA startup{};
@@ -21,7 +21,7 @@ ChildProcess::ChildProcess(const std::string& commandLine) {
   UniqueHandle thread(info.hThread);
 }
 
-DWORD ChildProcess::Wait(DWORD timeout) {
+DWORD TChildProcess::Wait(DWORD timeout) {
   if (!process_) return STILL_ACTIVE;
   if (WaitForSingleObject(process_.get(), timeout) != WAIT_OBJECT_0) {
     TerminateProcess(process_.get(), 1);

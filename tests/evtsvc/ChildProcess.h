@@ -9,9 +9,9 @@
 
 namespace corvane::evtsvc::test {
 
-class ChildProcess {
+class TChildProcess {
  public:
-  explicit ChildProcess(const std::string& commandLine);
+  explicit TChildProcess(const std::string& commandLine);
   // Waits up to `timeout` ms; the exit code, or STILL_ACTIVE when it has not ended (it is then
   // terminated).
   DWORD Wait(DWORD timeout);

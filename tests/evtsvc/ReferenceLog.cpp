@@ -16,9 +16,9 @@ struct Value {
   std::vector<Value> list;
 };
 
-class Parser {
+class TParser {
  public:
-  explicit Parser(const std::string& line) : s_(line) {}
+  explicit TParser(const std::string& line) : s_(line) {}
 
   std::map<std::string, Value> Object() {
     std::map<std::string, Value> fields;
@@ -146,15 +146,15 @@ std::vector<uint8_t> Bytes(const std::wstring& hex) {
 
 }  // namespace
 
-std::vector<ReferenceRecord> LoadReference(const std::string& path) {
+std::vector<TReferenceRecord> LoadReference(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("cannot open " + path);
-  std::vector<ReferenceRecord> records;
+  std::vector<TReferenceRecord> records;
   std::string line;
   while (std::getline(file, line)) {
     if (line.empty() || line == "\r") continue;
-    auto fields = Parser(line).Object();
-    ReferenceRecord r;
+    auto fields = TParser(line).Object();
+    TReferenceRecord r;
     r.record = static_cast<uint32_t>(fields.at("record").number);
     r.generated = Seconds(fields.at("generated").text);
     r.written = Seconds(fields.at("written").text);

@@ -9,7 +9,7 @@
 
 namespace corvane::evtsvc::test {
 
-struct ReferenceRecord {
+struct TReferenceRecord {
   uint32_t record = 0;
   uint32_t generated = 0;  // seconds since 1970
   uint32_t written = 0;
@@ -24,6 +24,6 @@ struct ReferenceRecord {
 };
 
 // Throws std::runtime_error on anything it cannot read.
-std::vector<ReferenceRecord> LoadReference(const std::string& path);
+std::vector<TReferenceRecord> LoadReference(const std::string& path);
 
 }  // namespace corvane::evtsvc::test

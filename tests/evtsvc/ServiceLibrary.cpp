@@ -15,8 +15,8 @@ void Bind(HMODULE module, Function& entry, const char* name) {
   }
 }
 
-ServiceLibrary Load() {
-  ServiceLibrary library;
+TServiceLibrary Load() {
+  TServiceLibrary library;
   library.module = LoadLibraryA(NTEVTSVC_PATH);
   if (!library.module) {
     std::fprintf(stderr, "cannot load %s: error %lu\n", NTEVTSVC_PATH, GetLastError());
@@ -62,8 +62,8 @@ ServiceLibrary Load() {
 
 }  // namespace
 
-const ServiceLibrary& ServiceLibrary::Get() {
-  static const ServiceLibrary library = Load();
+const TServiceLibrary& TServiceLibrary::Get() {
+  static const TServiceLibrary library = Load();
   return library;
 }
 

@@ -9,10 +9,10 @@
 
 namespace corvane::evtsvc::test {
 
-struct ServiceLibrary {
+struct TServiceLibrary {
   // Loads the DLL built next to the tests once per process; fails the test program when the
   // DLL or one of its exports is missing.
-  static const ServiceLibrary& Get();
+  static const TServiceLibrary& Get();
 
   HMODULE module = nullptr;
 #define CORVANE_SERVICE_FUNCTION(name) decltype(&::name) name = nullptr

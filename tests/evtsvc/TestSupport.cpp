@@ -44,16 +44,16 @@ using corvane::testing::RemoveTree;
 
 }  // namespace
 
-ScratchFolder::ScratchFolder(const std::string& name)
+TScratchFolder::TScratchFolder(const std::string& name)
     : path_(BuildFolder() + "\\scratch\\" + name + "." + std::to_string(GetCurrentProcessId())) {
   RemoveTree(path_);
   CreateDirectoryA((BuildFolder() + "\\scratch").c_str(), nullptr);
   EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_ << ": " << GetLastError();
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+TScratchFolder::~TScratchFolder() { RemoveTree(path_); }
 
-ScratchLog::ScratchLog(const std::string& name, const std::vector<std::string>& sources,
+TScratchLog::TScratchLog(const std::string& name, const std::vector<std::string>& sources,
                        DWORD maxSize, DWORD retention)
     : name_(name), folder_(name) {
   const std::string keyPath = std::string(kLogsKey) + "\\" + name_;
@@ -77,12 +77,12 @@ ScratchLog::ScratchLog(const std::string& name, const std::vector<std::string>& 
   }
 }
 
-ScratchLog::~ScratchLog() {
+TScratchLog::~TScratchLog() {
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kLogsKey) + "\\" + name_).c_str());
 }
 
-std::vector<ReadRecord> ParseRecords(const uint8_t* buffer, DWORD size) {
-  std::vector<ReadRecord> records;
+std::vector<TReadRecord> ParseRecords(const uint8_t* buffer, DWORD size) {
+  std::vector<TReadRecord> records;
   DWORD at = 0;
   while (at < size) {
     const uint8_t* r = buffer + at;
@@ -90,7 +90,7 @@ std::vector<ReadRecord> ParseRecords(const uint8_t* buffer, DWORD size) {
       ADD_FAILURE() << "truncated record at " << at;
       break;
     }
-    ReadRecord record;
+    TReadRecord record;
     record.length = Dword(r);
     if (record.length % 4 != 0 || record.length > size - at || record.length < sizeof(EVENTLOGRECORD) + 4) {
       ADD_FAILURE() << "bad record length " << record.length << " at " << at;
@@ -142,10 +142,10 @@ std::vector<ReadRecord> ParseRecords(const uint8_t* buffer, DWORD size) {
   return records;
 }
 
-ReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSize) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSize) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   std::vector<uint8_t> buffer(bufferSize + 1);
-  ReadResult result;
+  TReadResult result;
   SetLastError(0);
   if (svc.ReadEventLogA(log, flags, recordNumber, buffer.data(), bufferSize, &result.bytesRead,
                         &result.bytesNeeded)) {
@@ -156,10 +156,10 @@ ReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSiz
   return result;
 }
 
-std::vector<ReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize) {
-  std::vector<ReadRecord> all;
+std::vector<TReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize) {
+  std::vector<TReadRecord> all;
   for (;;) {
-    ReadResult result = ReadOnce(log, flags, 0, bufferSize);
+    TReadResult result = ReadOnce(log, flags, 0, bufferSize);
     if (result.error == ERROR_INSUFFICIENT_BUFFER) {
       EXPECT_GT(result.bytesNeeded, bufferSize);
       bufferSize = result.bytesNeeded;
@@ -171,7 +171,7 @@ std::vector<ReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize) {
     }
     EXPECT_FALSE(result.records.empty());
     if (result.records.empty()) return all;
-    for (ReadRecord& record : result.records) all.push_back(std::move(record));
+    for (TReadRecord& record : result.records) all.push_back(std::move(record));
   }
 }
 
@@ -179,14 +179,14 @@ bool Report(HANDLE log, WORD type, DWORD eventId, const std::vector<std::string>
             const std::vector<uint8_t>& data, PSID sid, WORD category) {
   std::vector<LPCSTR> pointers;
   for (const std::string& text : strings) pointers.push_back(text.c_str());
-  return ServiceLibrary::Get().ReportEventA(
+  return TServiceLibrary::Get().ReportEventA(
              log, type, category, eventId, sid, static_cast<WORD>(pointers.size()),
              static_cast<DWORD>(data.size()), pointers.empty() ? nullptr : pointers.data(),
              data.empty() ? nullptr : const_cast<uint8_t*>(data.data())) != FALSE;
 }
 
 bool ReportAs(const std::string& source, DWORD eventId, const std::vector<std::string>& strings) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   const HANDLE log = svc.RegisterEventSourceA(nullptr, source.c_str());
   if (!log) return false;
   const bool written = Report(log, EVENTLOG_INFORMATION_TYPE, eventId, strings);

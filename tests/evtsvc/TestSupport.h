@@ -15,19 +15,19 @@
 namespace corvane::evtsvc::test {
 
 // Closes an event-log handle of the service.
-struct LogHandleTraits {
+struct TLogHandleTraits {
   static HANDLE Invalid() noexcept { return nullptr; }
-  static void Close(HANDLE handle) noexcept { ServiceLibrary::Get().CloseEventLog(handle); }
+  static void Close(HANDLE handle) noexcept { TServiceLibrary::Get().CloseEventLog(handle); }
 };
-using UniqueLog = UniqueResource<HANDLE, LogHandleTraits>;
+using TUniqueLog = TUniqueResource<HANDLE, TLogHandleTraits>;
 
 // A private folder below the build tree, emptied and removed at the end.
-class ScratchFolder {
+class TScratchFolder {
  public:
-  explicit ScratchFolder(const std::string& name);
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder();
+  explicit TScratchFolder(const std::string& name);
+  TScratchFolder(const TScratchFolder&) = delete;
+  TScratchFolder& operator=(const TScratchFolder&) = delete;
+  ~TScratchFolder();
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
@@ -36,25 +36,25 @@ class ScratchFolder {
 };
 
 // A log of the test's own, with its sources, its file in a scratch folder.
-class ScratchLog {
+class TScratchLog {
  public:
-  ScratchLog(const std::string& name, const std::vector<std::string>& sources,
+  TScratchLog(const std::string& name, const std::vector<std::string>& sources,
              DWORD maxSize = 512 * 1024, DWORD retention = 0);
-  ScratchLog(const ScratchLog&) = delete;
-  ScratchLog& operator=(const ScratchLog&) = delete;
-  ~ScratchLog();
+  TScratchLog(const TScratchLog&) = delete;
+  TScratchLog& operator=(const TScratchLog&) = delete;
+  ~TScratchLog();
 
   const std::string& name() const { return name_; }
-  const ScratchFolder& folder() const { return folder_; }
+  const TScratchFolder& folder() const { return folder_; }
   std::string file() const { return folder_.File(name_ + ".evt"); }
 
  private:
   std::string name_;
-  ScratchFolder folder_;
+  TScratchFolder folder_;
 };
 
 // One record of a read buffer.
-struct ReadRecord {
+struct TReadRecord {
   DWORD length = 0;
   DWORD recordNumber = 0;
   DWORD timeGenerated = 0;
@@ -71,19 +71,19 @@ struct ReadRecord {
 
 // Splits a read buffer into records, checking the layout the system's A function produces
 // (failures are reported to the running test).
-std::vector<ReadRecord> ParseRecords(const uint8_t* buffer, DWORD size);
+std::vector<TReadRecord> ParseRecords(const uint8_t* buffer, DWORD size);
 
 // Reads with `flags` until the end of the log, growing the buffer when a record needs it.
-std::vector<ReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize = 16384);
+std::vector<TReadRecord> ReadAll(HANDLE log, DWORD flags, DWORD bufferSize = 16384);
 
 // Reads once; on failure `error` is the last error (0 on success).
-struct ReadResult {
+struct TReadResult {
   DWORD error = 0;
   DWORD bytesRead = 0;
   DWORD bytesNeeded = 0;
-  std::vector<ReadRecord> records;
+  std::vector<TReadRecord> records;
 };
-ReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSize);
+TReadResult ReadOnce(HANDLE log, DWORD flags, DWORD recordNumber, DWORD bufferSize);
 
 // Writes an event; false with the last error kept on failure.
 bool Report(HANDLE log, WORD type, DWORD eventId, const std::vector<std::string>& strings,

@@ -19,7 +19,7 @@
 
 using corvane::evtsvc::UniqueHandle;
 using corvane::evtsvc::test::ParseRecords;
-using corvane::evtsvc::test::ServiceLibrary;
+using corvane::evtsvc::test::TServiceLibrary;
 
 namespace {
 
@@ -29,7 +29,7 @@ int Fail(const char* what, DWORD error) {
 }
 
 int Write(const std::string& source, long count, const std::string& tag) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   const HANDLE log = svc.RegisterEventSourceA(nullptr, source.c_str());
   if (!log) return Fail("RegisterEventSourceA", GetLastError());
   for (long i = 0; i < count; ++i) {
@@ -45,16 +45,16 @@ int Write(const std::string& source, long count, const std::string& tag) {
 }
 
 int Clear(const std::string& name) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const corvane::evtsvc::test::UniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const corvane::evtsvc::test::TUniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
   if (!log) return Fail("OpenEventLogA", GetLastError());
   if (!svc.ClearEventLogA(log.get(), nullptr)) return Fail("ClearEventLogA", GetLastError());
   return 0;
 }
 
 int Follow(const std::string& name, size_t expected, DWORD timeout) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const corvane::evtsvc::test::UniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const corvane::evtsvc::test::TUniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
   if (!log) return Fail("OpenEventLogA", GetLastError());
   const UniqueHandle changed(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!svc.NotifyChangeEventLog(log.get(), changed.get())) return Fail("NotifyChangeEventLog", GetLastError());

@@ -16,58 +16,58 @@ namespace {
 constexpr DWORD kForwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ;
 constexpr DWORD kBackwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;
 
-bool HasString(const std::vector<ReadRecord>& records, const std::string& text) {
-  return std::any_of(records.begin(), records.end(), [&](const ReadRecord& r) {
+bool HasString(const std::vector<TReadRecord>& records, const std::string& text) {
+  return std::any_of(records.begin(), records.end(), [&](const TReadRecord& r) {
     return std::find(r.strings.begin(), r.strings.end(), text) != r.strings.end();
   });
 }
 
 // The newest records of the log that `name` opens, up to `limit` of them.
-std::vector<ReadRecord> Newest(const std::string& name, size_t limit) {
-  const UniqueLog log(ServiceLibrary::Get().OpenEventLogA(nullptr, name.c_str()));
+std::vector<TReadRecord> Newest(const std::string& name, size_t limit) {
+  const TUniqueLog log(TServiceLibrary::Get().OpenEventLogA(nullptr, name.c_str()));
   EXPECT_TRUE(log) << name << ": " << GetLastError();
-  std::vector<ReadRecord> records;
+  std::vector<TReadRecord> records;
   while (records.size() < limit) {
-    ReadResult result = ReadOnce(log.get(), kBackwards, 0, 0x10000);
+    TReadResult result = ReadOnce(log.get(), kBackwards, 0, 0x10000);
     if (result.error != 0) break;
-    for (ReadRecord& r : result.records) records.push_back(std::move(r));
+    for (TReadRecord& r : result.records) records.push_back(std::move(r));
   }
   return records;
 }
 
-class Resolution : public testing::Test {
+class TResolution : public testing::Test {
  protected:
-  std::vector<ReadRecord> Own() {
-    const UniqueLog log(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
+  std::vector<TReadRecord> Own() {
+    const TUniqueLog log(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
     return ReadAll(log.get(), kForwards);
   }
 
-  const ServiceLibrary& svc_ = ServiceLibrary::Get();
-  ScratchLog log_{"CorvaneSvcResolve", {"CorvaneResolveSource"}};
+  const TServiceLibrary& svc_ = TServiceLibrary::Get();
+  TScratchLog log_{"CorvaneSvcResolve", {"CorvaneResolveSource"}};
 };
 
-TEST_F(Resolution, RegisteredSourceWritesToItsLog) {
+TEST_F(TResolution, RegisteredSourceWritesToItsLog) {
   const std::string marker = UniqueText("registered");
   ASSERT_TRUE(ReportAs("CorvaneResolveSource", 1, {marker})) << GetLastError();
-  const std::vector<ReadRecord> records = Own();
+  const std::vector<TReadRecord> records = Own();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].source, "CorvaneResolveSource");
   EXPECT_EQ(records[0].strings, std::vector<std::string>{marker});
 }
 
-TEST_F(Resolution, LogNameIsASourceOfThatLog) {
+TEST_F(TResolution, LogNameIsASourceOfThatLog) {
   const std::string marker = UniqueText("own-name");
   ASSERT_TRUE(ReportAs(log_.name(), 2, {marker})) << GetLastError();
-  const std::vector<ReadRecord> records = Own();
+  const std::vector<TReadRecord> records = Own();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].source, log_.name());
 }
 
-TEST_F(Resolution, OpeningASourceNameOpensItsLogAndWritesUnderThatName) {
-  const UniqueLog bySource(svc_.OpenEventLogA(nullptr, "CorvaneResolveSource"));
+TEST_F(TResolution, OpeningASourceNameOpensItsLogAndWritesUnderThatName) {
+  const TUniqueLog bySource(svc_.OpenEventLogA(nullptr, "CorvaneResolveSource"));
   ASSERT_TRUE(bySource) << GetLastError();
   ASSERT_TRUE(Report(bySource.get(), EVENTLOG_INFORMATION_TYPE, 3, {"through open"})) << GetLastError();
-  const std::vector<ReadRecord> records = Own();
+  const std::vector<TReadRecord> records = Own();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].source, "CorvaneResolveSource");
   DWORD count = 0;
@@ -75,20 +75,20 @@ TEST_F(Resolution, OpeningASourceNameOpensItsLogAndWritesUnderThatName) {
   EXPECT_EQ(count, 1u);
 }
 
-TEST_F(Resolution, UnregisteredSourceWritesToApplication) {
+TEST_F(TResolution, UnregisteredSourceWritesToApplication) {
   const std::string source = UniqueText("CorvaneUnregistered");
   const std::string marker = UniqueText("unregistered");
   ASSERT_TRUE(ReportAs(source, 4, {marker})) << GetLastError();
   EXPECT_TRUE(Own().empty());
-  const std::vector<ReadRecord> newest = Newest("Application", 50);
-  const auto found = std::find_if(newest.begin(), newest.end(), [&](const ReadRecord& r) {
+  const std::vector<TReadRecord> newest = Newest("Application", 50);
+  const auto found = std::find_if(newest.begin(), newest.end(), [&](const TReadRecord& r) {
     return r.strings == std::vector<std::string>{marker};
   });
   ASSERT_NE(found, newest.end());
   EXPECT_EQ(found->source, source);
 }
 
-TEST_F(Resolution, UnknownLogOpensApplication) {
+TEST_F(TResolution, UnknownLogOpensApplication) {
   const std::string marker = UniqueText("unknown-log");
   ASSERT_TRUE(ReportAs("Application", 5, {marker})) << GetLastError();
   EXPECT_TRUE(HasString(Newest(UniqueText("CorvaneNoSuchLog"), 50), marker));
@@ -103,17 +103,17 @@ TEST_F(Resolution, UnknownLogOpensApplication) {
   EXPECT_FALSE(FileExists(file)) << file;
 }
 
-TEST_F(Resolution, SecurityLogIsNotWritten) {
+TEST_F(TResolution, SecurityLogIsNotWritten) {
   SetLastError(0);
   EXPECT_EQ(svc_.RegisterEventSourceA(nullptr, "Security"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  const UniqueLog security(svc_.OpenEventLogA(nullptr, "Security"));
+  const TUniqueLog security(svc_.OpenEventLogA(nullptr, "Security"));
   ASSERT_TRUE(security) << GetLastError();
   EXPECT_FALSE(Report(security.get(), EVENTLOG_AUDIT_SUCCESS, 1, {"forged"}));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
-TEST_F(Resolution, NamesAreRequired) {
+TEST_F(TResolution, NamesAreRequired) {
   SetLastError(0);
   EXPECT_EQ(svc_.OpenEventLogA(nullptr, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
@@ -123,13 +123,13 @@ TEST_F(Resolution, NamesAreRequired) {
 
 // The standard logs are there once used: their keys name their files, which exist.
 TEST(StandardLogs, ExistWithTheirSettingsAfterFirstUse) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   const struct {
     const char* log;
     const char* file;
   } standard[] = {{"Application", "AppEvent.Evt"}, {"System", "SysEvent.Evt"}, {"Security", "SecEvent.Evt"}};
   for (const auto& [name, file] : standard) {
-    const UniqueLog log(svc.OpenEventLogA(nullptr, name));
+    const TUniqueLog log(svc.OpenEventLogA(nullptr, name));
     ASSERT_TRUE(log) << name << ": " << GetLastError();
     UniqueKey key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,

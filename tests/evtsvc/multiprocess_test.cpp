@@ -18,18 +18,18 @@ constexpr long kPerWriter = 10000;
 constexpr DWORD kMinutes = 60 * 1000;
 
 TEST(MultiProcess, TwoWritersLoseNothingAndAThirdReaderSeesAll) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const ScratchLog log("CorvaneSvcMulti", {"CorvaneWriterA", "CorvaneWriterB"}, 16 * 1024 * 1024);
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const TScratchLog log("CorvaneSvcMulti", {"CorvaneWriterA", "CorvaneWriterB"}, 16 * 1024 * 1024);
   const std::string total = std::to_string(2 * kPerWriter);
 
-  ChildProcess follower(ToolCommand("follow " + log.name() + " " + total + " 60000"));
-  ChildProcess writerA(ToolCommand("write CorvaneWriterA " + std::to_string(kPerWriter) + " A"));
-  ChildProcess writerB(ToolCommand("write CorvaneWriterB " + std::to_string(kPerWriter) + " B"));
+  TChildProcess follower(ToolCommand("follow " + log.name() + " " + total + " 60000"));
+  TChildProcess writerA(ToolCommand("write CorvaneWriterA " + std::to_string(kPerWriter) + " A"));
+  TChildProcess writerB(ToolCommand("write CorvaneWriterB " + std::to_string(kPerWriter) + " B"));
   EXPECT_EQ(writerA.Wait(8 * kMinutes), 0u);
   EXPECT_EQ(writerB.Wait(8 * kMinutes), 0u);
   EXPECT_EQ(follower.Wait(2 * kMinutes), 0u);
 
-  UniqueLog handle(svc.OpenEventLogA(nullptr, log.name().c_str()));
+  TUniqueLog handle(svc.OpenEventLogA(nullptr, log.name().c_str()));
   ASSERT_TRUE(handle) << GetLastError();
   DWORD count = 0;
   ASSERT_TRUE(svc.GetNumberOfEventLogRecords(handle.get(), &count));
@@ -37,7 +37,7 @@ TEST(MultiProcess, TwoWritersLoseNothingAndAThirdReaderSeesAll) {
 
   std::map<std::string, long> next;
   DWORD expectedNumber = 1;
-  for (const ReadRecord& record : ReadAll(handle.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 65536)) {
+  for (const TReadRecord& record : ReadAll(handle.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ, 65536)) {
     EXPECT_EQ(record.recordNumber, expectedNumber++);
     ASSERT_EQ(record.strings.size(), 2u);
     EXPECT_EQ(record.source, record.strings[0] == "A" ? "CorvaneWriterA" : "CorvaneWriterB");

@@ -16,15 +16,15 @@ constexpr DWORD kBackwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;
 constexpr DWORD kSeekForwards = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
 constexpr DWORD kSeekBackwards = EVENTLOG_SEEK_READ | EVENTLOG_BACKWARDS_READ;
 
-std::vector<DWORD> Numbers(const std::vector<ReadRecord>& records) {
+std::vector<DWORD> Numbers(const std::vector<TReadRecord>& records) {
   std::vector<DWORD> numbers;
-  for (const ReadRecord& record : records) numbers.push_back(record.recordNumber);
+  for (const TReadRecord& record : records) numbers.push_back(record.recordNumber);
   return numbers;
 }
 
 // A log of ten events; event i (from 1) carries the string "event i" and i bytes of data, so
 // the records differ in length.
-class Reading : public testing::Test {
+class TReading : public testing::Test {
  protected:
   void SetUp() override {
     writer_.reset(svc_.RegisterEventSourceA(nullptr, "CorvaneReadSource"));
@@ -42,61 +42,61 @@ class Reading : public testing::Test {
 
   // The size of record `number` in the 8-bit form.
   DWORD SizeOf(DWORD number) {
-    const UniqueLog probe(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
-    const ReadResult result = ReadOnce(probe.get(), kSeekForwards, number, 0x10000);
+    const TUniqueLog probe(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
+    const TReadResult result = ReadOnce(probe.get(), kSeekForwards, number, 0x10000);
     EXPECT_EQ(result.error, 0u);
     return result.records.empty() ? 0 : result.records[0].length;
   }
 
-  const ServiceLibrary& svc_ = ServiceLibrary::Get();
-  ScratchLog log_{"CorvaneSvcRead", {"CorvaneReadSource"}};
-  UniqueLog writer_;
-  UniqueLog reader_;
+  const TServiceLibrary& svc_ = TServiceLibrary::Get();
+  TScratchLog log_{"CorvaneSvcRead", {"CorvaneReadSource"}};
+  TUniqueLog writer_;
+  TUniqueLog reader_;
 };
 
-TEST_F(Reading, SequentialForwardsReadsOldestFirstUntilTheEnd) {
-  const std::vector<ReadRecord> records = ReadAll(reader_.get(), kForwards, 200);
+TEST_F(TReading, SequentialForwardsReadsOldestFirstUntilTheEnd) {
+  const std::vector<TReadRecord> records = ReadAll(reader_.get(), kForwards, 200);
   EXPECT_EQ(Numbers(records), (std::vector<DWORD>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   ASSERT_EQ(records.size(), 10u);
   EXPECT_EQ(records[4].strings, std::vector<std::string>{"event 5"});
   EXPECT_EQ(records[4].data, std::vector<uint8_t>(5, 0xAB));
 
-  const ReadResult end = ReadOnce(reader_.get(), kForwards, 0, 4096);
+  const TReadResult end = ReadOnce(reader_.get(), kForwards, 0, 4096);
   EXPECT_EQ(end.error, static_cast<DWORD>(ERROR_HANDLE_EOF));
   EXPECT_EQ(end.bytesRead, 0u);
 }
 
-TEST_F(Reading, SequentialBackwardsReadsNewestFirstUntilTheEnd) {
+TEST_F(TReading, SequentialBackwardsReadsNewestFirstUntilTheEnd) {
   EXPECT_EQ(Numbers(ReadAll(reader_.get(), kBackwards, 300)),
             (std::vector<DWORD>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
   EXPECT_EQ(ReadOnce(reader_.get(), kBackwards, 0, 4096).error, static_cast<DWORD>(ERROR_HANDLE_EOF));
 }
 
-TEST_F(Reading, ReturnsAsManyWholeRecordsAsFit) {
+TEST_F(TReading, ReturnsAsManyWholeRecordsAsFit) {
   const DWORD first = SizeOf(1);
   const DWORD second = SizeOf(2);
   ASSERT_GT(first, 0u);
-  ReadResult one = ReadOnce(reader_.get(), kForwards, 0, first + second - 1);
+  TReadResult one = ReadOnce(reader_.get(), kForwards, 0, first + second - 1);
   EXPECT_EQ(one.bytesRead, first);
   EXPECT_EQ(Numbers(one.records), std::vector<DWORD>{1});
-  ReadResult two = ReadOnce(reader_.get(), kForwards, 0, SizeOf(2) + SizeOf(3));
+  TReadResult two = ReadOnce(reader_.get(), kForwards, 0, SizeOf(2) + SizeOf(3));
   EXPECT_EQ(Numbers(two.records), (std::vector<DWORD>{2, 3}));
   EXPECT_EQ(two.bytesNeeded, 0u);
 }
 
-TEST_F(Reading, TooSmallBufferGivesTheSizeNeededAndKeepsThePosition) {
-  const ReadResult small = ReadOnce(reader_.get(), kForwards, 0, sizeof(EVENTLOGRECORD));
+TEST_F(TReading, TooSmallBufferGivesTheSizeNeededAndKeepsThePosition) {
+  const TReadResult small = ReadOnce(reader_.get(), kForwards, 0, sizeof(EVENTLOGRECORD));
   EXPECT_EQ(small.error, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(small.bytesRead, 0u);
   EXPECT_EQ(small.bytesNeeded, SizeOf(1));
 
-  const ReadResult exact = ReadOnce(reader_.get(), kForwards, 0, small.bytesNeeded);
+  const TReadResult exact = ReadOnce(reader_.get(), kForwards, 0, small.bytesNeeded);
   EXPECT_EQ(exact.error, 0u);
   EXPECT_EQ(exact.bytesRead, small.bytesNeeded);
   EXPECT_EQ(Numbers(exact.records), std::vector<DWORD>{1});
 }
 
-TEST_F(Reading, SeekReadStartsAtTheRecordAndSequentialReadsGoOnFromThere) {
+TEST_F(TReading, SeekReadStartsAtTheRecordAndSequentialReadsGoOnFromThere) {
   EXPECT_EQ(Numbers(ReadOnce(reader_.get(), kSeekForwards, 4, SizeOf(4)).records), std::vector<DWORD>{4});
   EXPECT_EQ(Numbers(ReadOnce(reader_.get(), kForwards, 0, SizeOf(5)).records), std::vector<DWORD>{5});
   EXPECT_EQ(Numbers(ReadOnce(reader_.get(), kSeekBackwards, 8, SizeOf(8) + SizeOf(7)).records),
@@ -107,20 +107,20 @@ TEST_F(Reading, SeekReadStartsAtTheRecordAndSequentialReadsGoOnFromThere) {
   EXPECT_EQ(Numbers(ReadOnce(reader_.get(), kSeekBackwards, 1, 0x10000).records), std::vector<DWORD>{1});
 }
 
-TEST_F(Reading, SeekOutsideTheLogIsRefused) {
+TEST_F(TReading, SeekOutsideTheLogIsRefused) {
   for (DWORD number : {0u, 11u, 0xFFFFFFFFu}) {
-    const ReadResult result = ReadOnce(reader_.get(), kSeekForwards, number, 0x10000);
+    const TReadResult result = ReadOnce(reader_.get(), kSeekForwards, number, 0x10000);
     EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << number;
   }
 }
 
-TEST_F(Reading, EventsWrittenLaterReachASequentialReaderAtTheEnd) {
+TEST_F(TReading, EventsWrittenLaterReachASequentialReaderAtTheEnd) {
   ASSERT_EQ(ReadAll(reader_.get(), kForwards).size(), 10u);
   WriteEvent(11);
   EXPECT_EQ(Numbers(ReadAll(reader_.get(), kForwards)), std::vector<DWORD>{11});
 }
 
-TEST_F(Reading, ArgumentsAreCheckedBeforeTheHandle) {
+TEST_F(TReading, ArgumentsAreCheckedBeforeTheHandle) {
   uint8_t buffer[256];
   DWORD read = 0xdeadbeef;
   DWORD needed = 0xdeadbeef;
@@ -146,7 +146,7 @@ TEST_F(Reading, ArgumentsAreCheckedBeforeTheHandle) {
             static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(Reading, ClosedAndUnknownHandlesAreInvalid) {
+TEST_F(TReading, ClosedAndUnknownHandlesAreInvalid) {
   const HANDLE closed = reader_.release();
   ASSERT_TRUE(svc_.CloseEventLog(closed));
   for (HANDLE log : {closed, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x1234)}) {
@@ -166,7 +166,7 @@ TEST_F(Reading, ClosedAndUnknownHandlesAreInvalid) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST_F(Reading, CountAndOldestDescribeTheLog) {
+TEST_F(TReading, CountAndOldestDescribeTheLog) {
   DWORD count = 0;
   DWORD oldest = 0;
   ASSERT_TRUE(svc_.GetNumberOfEventLogRecords(reader_.get(), &count));
@@ -176,9 +176,9 @@ TEST_F(Reading, CountAndOldestDescribeTheLog) {
 }
 
 TEST(EmptyLog, ReadsTheEndAtOnceInEitherDirection) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const ScratchLog log("CorvaneSvcEmpty", {});
-  const UniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const TScratchLog log("CorvaneSvcEmpty", {});
+  const TUniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
   ASSERT_TRUE(reader) << GetLastError();
   EXPECT_TRUE(FileExists(log.file()));
   DWORD count = 5;

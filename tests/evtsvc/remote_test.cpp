@@ -29,7 +29,7 @@ std::vector<uint8_t> CurrentUserSid(std::string* user) {
   DWORD size = sizeof(name);
   EXPECT_TRUE(GetUserNameA(name, &size));
   *user = name;
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   DWORD sidSize = 0;
   char domain[256];
   DWORD domainSize = sizeof(domain);
@@ -42,8 +42,8 @@ std::vector<uint8_t> CurrentUserSid(std::string* user) {
   return sid;
 }
 
-TEST(RemoteMachine, EventLogCallsFailAsForAnUnreachableMachine) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TEST(TRemoteMachine, EventLogCallsFailAsForAnUnreachableMachine) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   for (const char* server : {kRemote, kRemote + 2}) {
     SetLastError(0);
     EXPECT_EQ(svc.OpenEventLogA(server, "Application"), nullptr);
@@ -58,8 +58,8 @@ TEST(RemoteMachine, EventLogCallsFailAsForAnUnreachableMachine) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST(RemoteMachine, RegistryAccountAndNetworkCallsFailToo) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TEST(TRemoteMachine, RegistryAccountAndNetworkCallsFailToo) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   HKEY key = nullptr;
   EXPECT_EQ(svc.RegConnectRegistryA(kRemote, HKEY_LOCAL_MACHINE, &key), ERROR_BAD_NETPATH);
 
@@ -101,11 +101,11 @@ TEST(RemoteMachine, RegistryAccountAndNetworkCallsFailToo) {
   EXPECT_EQ(svc.NetGetAnyDCName(kRemoteW, nullptr, &buffer), static_cast<NET_API_STATUS>(ERROR_BAD_NETPATH));
 }
 
-TEST(LocalMachine, IsReachedByAnyOfItsNames) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TEST(TLocalMachine, IsReachedByAnyOfItsNames) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   const std::string computer = LocalComputerName();
   for (const std::string& server : {std::string(), "\\\\" + computer, Lower(computer), std::string("localhost")}) {
-    const UniqueLog log(svc.OpenEventLogA(server.c_str(), "Application"));
+    const TUniqueLog log(svc.OpenEventLogA(server.c_str(), "Application"));
     EXPECT_TRUE(log) << "'" << server << "': " << GetLastError();
     HKEY key = nullptr;
     EXPECT_EQ(svc.RegConnectRegistryA(server.c_str(), HKEY_LOCAL_MACHINE, &key), ERROR_SUCCESS) << server;
@@ -115,9 +115,9 @@ TEST(LocalMachine, IsReachedByAnyOfItsNames) {
   }
 }
 
-TEST(LocalMachine, RegistryEntriesReadTheLocalRegistry) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  UniqueLog application(svc.OpenEventLogA(nullptr, "Application"));  // makes sure the log exists
+TEST(TLocalMachine, RegistryEntriesReadTheLocalRegistry) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  TUniqueLog application(svc.OpenEventLogA(nullptr, "Application"));  // makes sure the log exists
   HKEY root = nullptr;
   ASSERT_EQ(svc.RegConnectRegistryA(nullptr, HKEY_LOCAL_MACHINE, &root), ERROR_SUCCESS);
   HKEY logs = nullptr;
@@ -142,8 +142,8 @@ TEST(LocalMachine, RegistryEntriesReadTheLocalRegistry) {
   EXPECT_EQ(svc.RegCloseKey(root), ERROR_SUCCESS);
 }
 
-TEST(LocalMachine, AccountsAndSidsResolveLocally) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TEST(TLocalMachine, AccountsAndSidsResolveLocally) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   std::string user;
   std::vector<uint8_t> sid = CurrentUserSid(&user);
   ASSERT_FALSE(sid.empty());
@@ -160,8 +160,8 @@ TEST(LocalMachine, AccountsAndSidsResolveLocally) {
   EXPECT_EQ(Lower(name), Lower(user));
 }
 
-TEST(LocalMachine, PolicyAndNetworkEntriesAnswerForThisComputer) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
+TEST(TLocalMachine, PolicyAndNetworkEntriesAnswerForThisComputer) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
   LSA_OBJECT_ATTRIBUTES attributes{};
   LSA_HANDLE policy = nullptr;
   ASSERT_EQ(svc.LsaOpenPolicy(nullptr, &attributes, POLICY_VIEW_LOCAL_INFORMATION, &policy), 0);

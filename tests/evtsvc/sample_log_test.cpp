@@ -51,7 +51,7 @@ void ExpectSameIn1252(const std::wstring& expected, const std::string& actual, c
   }
 }
 
-class SampleLog : public testing::Test {
+class TSampleLog : public testing::Test {
  protected:
   void SetUp() override {
     reference_ = LoadReference(kReference);
@@ -60,7 +60,7 @@ class SampleLog : public testing::Test {
     ASSERT_TRUE(log_) << GetLastError();
   }
 
-  void ExpectMatchesReference(const ReadRecord& actual, const ReferenceRecord& expected) {
+  void ExpectMatchesReference(const TReadRecord& actual, const TReferenceRecord& expected) {
     const std::string what = "record " + std::to_string(expected.record);
     EXPECT_EQ(actual.recordNumber, expected.record) << what;
     EXPECT_EQ(actual.timeGenerated, expected.generated) << what;
@@ -87,14 +87,14 @@ class SampleLog : public testing::Test {
     }
   }
 
-  const ServiceLibrary& svc_ = ServiceLibrary::Get();
-  std::vector<ReferenceRecord> reference_;
-  UniqueLog log_;
+  const TServiceLibrary& svc_ = TServiceLibrary::Get();
+  std::vector<TReferenceRecord> reference_;
+  TUniqueLog log_;
 };
 
-TEST_F(SampleLog, RunsUnderTheCodePageItWasStartedFor) { EXPECT_EQ(GetACP(), CORVANE_EXPECTED_ACP); }
+TEST_F(TSampleLog, RunsUnderTheCodePageItWasStartedFor) { EXPECT_EQ(GetACP(), CORVANE_EXPECTED_ACP); }
 
-TEST_F(SampleLog, CountsAndNumbersAllRecords) {
+TEST_F(TSampleLog, CountsAndNumbersAllRecords) {
   DWORD count = 0;
   DWORD oldest = 0;
   ASSERT_TRUE(svc_.GetNumberOfEventLogRecords(log_.get(), &count));
@@ -103,14 +103,14 @@ TEST_F(SampleLog, CountsAndNumbersAllRecords) {
   EXPECT_EQ(oldest, 1u);
 }
 
-TEST_F(SampleLog, ForwardsReadMatchesTheReferenceInEveryField) {
-  const std::vector<ReadRecord> records =
+TEST_F(TSampleLog, ForwardsReadMatchesTheReferenceInEveryField) {
+  const std::vector<TReadRecord> records =
       ReadAll(log_.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ);
   ASSERT_EQ(records.size(), reference_.size());
   for (size_t i = 0; i < records.size(); ++i) ExpectMatchesReference(records[i], reference_[i]);
 
   // The sample has Chinese strings (28 records), SIDs (9) and data (17): all were compared.
-  const auto chinese = std::count_if(reference_.begin(), reference_.end(), [](const ReferenceRecord& r) {
+  const auto chinese = std::count_if(reference_.begin(), reference_.end(), [](const TReferenceRecord& r) {
     return std::any_of(r.strings.begin(), r.strings.end(), [](const std::wstring& s) {
       return std::any_of(s.begin(), s.end(), [](wchar_t c) { return c >= 0x4E00; });
     });
@@ -120,8 +120,8 @@ TEST_F(SampleLog, ForwardsReadMatchesTheReferenceInEveryField) {
   EXPECT_EQ(std::count_if(reference_.begin(), reference_.end(), [](auto& r) { return !r.data.empty(); }), 17);
 }
 
-TEST_F(SampleLog, BackwardsReadGivesTheSameRecordsNewestFirst) {
-  const std::vector<ReadRecord> records =
+TEST_F(TSampleLog, BackwardsReadGivesTheSameRecordsNewestFirst) {
+  const std::vector<TReadRecord> records =
       ReadAll(log_.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 4096);
   ASSERT_EQ(records.size(), reference_.size());
   for (size_t i = 0; i < records.size(); ++i) {
@@ -129,7 +129,7 @@ TEST_F(SampleLog, BackwardsReadGivesTheSameRecordsNewestFirst) {
   }
 }
 
-TEST_F(SampleLog, BackupFileRefusesChanges) {
+TEST_F(TSampleLog, BackupFileRefusesChanges) {
   // A backup opened for reading can be neither written nor cleared.
   EXPECT_FALSE(Report(log_.get(), EVENTLOG_INFORMATION_TYPE, 1, {"x"}));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));

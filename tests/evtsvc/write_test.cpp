@@ -30,7 +30,7 @@ bool Contains(const std::vector<uint8_t>& bytes, const std::u16string& text) {
 
 DWORD Count(HANDLE log) {
   DWORD count = 0;
-  EXPECT_TRUE(ServiceLibrary::Get().GetNumberOfEventLogRecords(log, &count)) << GetLastError();
+  EXPECT_TRUE(TServiceLibrary::Get().GetNumberOfEventLogRecords(log, &count)) << GetLastError();
   return count;
 }
 
@@ -40,14 +40,14 @@ class Writing : public testing::Test {
     source_.reset(svc_.RegisterEventSourceA(nullptr, "CorvaneWriteSource"));
     ASSERT_TRUE(source_) << GetLastError();
   }
-  std::vector<ReadRecord> ReadBack() {
-    const UniqueLog reader(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
+  std::vector<TReadRecord> ReadBack() {
+    const TUniqueLog reader(svc_.OpenEventLogA(nullptr, log_.name().c_str()));
     return ReadAll(reader.get(), kForwards);
   }
 
-  const ServiceLibrary& svc_ = ServiceLibrary::Get();
-  ScratchLog log_{"CorvaneSvcWrite", {"CorvaneWriteSource"}};
-  UniqueLog source_;
+  const TServiceLibrary& svc_ = TServiceLibrary::Get();
+  TScratchLog log_{"CorvaneSvcWrite", {"CorvaneWriteSource"}};
+  TUniqueLog source_;
 };
 
 TEST_F(Writing, EveryFieldReadsBackAsWritten) {
@@ -65,9 +65,9 @@ TEST_F(Writing, EveryFieldReadsBackAsWritten) {
   const uint32_t after = SecondsSince1970();
   FreeSid(sid);
 
-  const std::vector<ReadRecord> records = ReadBack();
+  const std::vector<TReadRecord> records = ReadBack();
   ASSERT_EQ(records.size(), 1u);
-  const ReadRecord& r = records[0];
+  const TReadRecord& r = records[0];
   EXPECT_EQ(r.recordNumber, 1u);
   EXPECT_EQ(r.eventType, EVENTLOG_WARNING_TYPE);
   EXPECT_EQ(r.eventCategory, 7);
@@ -85,7 +85,7 @@ TEST_F(Writing, EveryFieldReadsBackAsWritten) {
 TEST_F(Writing, EventWithoutStringsDataOrSid) {
   ASSERT_TRUE(svc_.ReportEventA(source_.get(), EVENTLOG_ERROR_TYPE, 0, 5, nullptr, 0, 0, nullptr, nullptr))
       << GetLastError();
-  const std::vector<ReadRecord> records = ReadBack();
+  const std::vector<TReadRecord> records = ReadBack();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_TRUE(records[0].strings.empty());
   EXPECT_TRUE(records[0].data.empty());
@@ -95,7 +95,7 @@ TEST_F(Writing, EventWithoutStringsDataOrSid) {
 TEST_F(Writing, TypesOutsideTheListAreKeptAsWritten) {
   ASSERT_TRUE(Report(source_.get(), 3, 1, {}));
   ASSERT_TRUE(Report(source_.get(), 0x20, 2, {}));
-  const std::vector<ReadRecord> records = ReadBack();
+  const std::vector<TReadRecord> records = ReadBack();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].eventType, 3);
   EXPECT_EQ(records[1].eventType, 0x20);
@@ -109,7 +109,7 @@ TEST_F(Writing, TextsPassThroughTheAnsiCodePageIntoUtf16) {
   const std::vector<uint8_t> file = FileBytes(log_.file());
   EXPECT_TRUE(Contains(file, u"caf\u00E9"));
   EXPECT_TRUE(Contains(file, u"\u20AC 5"));
-  const std::vector<ReadRecord> records = ReadBack();
+  const std::vector<TReadRecord> records = ReadBack();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].strings, (std::vector<std::string>{"caf\xE9", "\x80 5"}));
 }
@@ -143,7 +143,7 @@ TEST_F(Writing, BadArgumentsAreRefusedAndNothingIsWritten) {
 TEST_F(Writing, ThreadsOfOneProcessWriteThroughTheirOwnHandlesWithoutLoss) {
   constexpr int kPerThread = 150;
   auto writeAll = [&](const std::string& tag) {
-    const UniqueLog own(svc_.RegisterEventSourceA(nullptr, "CorvaneWriteSource"));
+    const TUniqueLog own(svc_.RegisterEventSourceA(nullptr, "CorvaneWriteSource"));
     for (int i = 0; i < kPerThread; ++i) {
       if (!Report(own.get(), EVENTLOG_INFORMATION_TYPE, 1, {tag, std::to_string(i)})) {
         ADD_FAILURE() << tag << " " << i << ": " << GetLastError();
@@ -158,7 +158,7 @@ TEST_F(Writing, ThreadsOfOneProcessWriteThroughTheirOwnHandlesWithoutLoss) {
   second.join();
 
   std::map<std::string, int> next;
-  const std::vector<ReadRecord> records = ReadBack();
+  const std::vector<TReadRecord> records = ReadBack();
   ASSERT_EQ(records.size(), 3u * kPerThread);
   for (size_t i = 0; i < records.size(); ++i) {
     EXPECT_EQ(records[i].recordNumber, i + 1);
@@ -168,9 +168,9 @@ TEST_F(Writing, ThreadsOfOneProcessWriteThroughTheirOwnHandlesWithoutLoss) {
 }
 
 TEST(FullLog, RetentionThatForbidsOverwritingRefusesTheEventAndKeepsTheRest) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const ScratchLog log("CorvaneSvcFull", {"CorvaneFullSource"}, 64 * 1024, 0xFFFFFFFF);
-  const UniqueLog source(svc.RegisterEventSourceA(nullptr, "CorvaneFullSource"));
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const TScratchLog log("CorvaneSvcFull", {"CorvaneFullSource"}, 64 * 1024, 0xFFFFFFFF);
+  const TUniqueLog source(svc.RegisterEventSourceA(nullptr, "CorvaneFullSource"));
   const std::string text(400, 'f');
   DWORD written = 0;
   while (Report(source.get(), 4, written + 1, {text})) {
@@ -179,18 +179,18 @@ TEST(FullLog, RetentionThatForbidsOverwritingRefusesTheEventAndKeepsTheRest) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_LOG_FILE_FULL));
   EXPECT_GT(written, 50u);
   EXPECT_EQ(Count(source.get()), written);
-  const UniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
-  const std::vector<ReadRecord> records = ReadAll(reader.get(), kForwards);
+  const TUniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
+  const std::vector<TReadRecord> records = ReadAll(reader.get(), kForwards);
   ASSERT_EQ(records.size(), written);
   EXPECT_EQ(records.front().recordNumber, 1u);
   EXPECT_EQ(records.back().eventId, written);
 }
 
 TEST(FullLog, WithoutRetentionTheOldestRecordsMakeRoom) {
-  const ServiceLibrary& svc = ServiceLibrary::Get();
-  const ScratchLog log("CorvaneSvcWrap", {"CorvaneWrapSource"}, 64 * 1024, 0);
-  const UniqueLog source(svc.RegisterEventSourceA(nullptr, "CorvaneWrapSource"));
-  const UniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const TScratchLog log("CorvaneSvcWrap", {"CorvaneWrapSource"}, 64 * 1024, 0);
+  const TUniqueLog source(svc.RegisterEventSourceA(nullptr, "CorvaneWrapSource"));
+  const TUniqueLog reader(svc.OpenEventLogA(nullptr, log.name().c_str()));
   const std::string text(400, 'w');
   ASSERT_TRUE(Report(source.get(), 4, 1, {text}));
   // The reader stands behind record 1 when the log wraps past it.
@@ -203,7 +203,7 @@ TEST(FullLog, WithoutRetentionTheOldestRecordsMakeRoom) {
   EXPECT_LT(count, 200u);
   EXPECT_EQ(oldest + count - 1, 200u);
 
-  const std::vector<ReadRecord> rest = ReadAll(reader.get(), kForwards);
+  const std::vector<TReadRecord> rest = ReadAll(reader.get(), kForwards);
   ASSERT_EQ(rest.size(), count);
   for (size_t i = 0; i < rest.size(); ++i) EXPECT_EQ(rest[i].recordNumber, oldest + i);
   EXPECT_EQ(rest.back().eventId, 200u);

@@ -24,8 +24,8 @@ std::string Rid(const char* domain, uint32_t rid) { return std::string(domain) +
 
 }  // namespace
 
-const std::vector<SampleEvent>& Events() {
-  static const std::vector<SampleEvent> events = {
+const std::vector<TSampleEvent>& Events() {
+  static const std::vector<TSampleEvent> events = {
       {"CORVDC", "AppEvent.Evt", kInformation | 1000, 4, 0, u"Corvane Demo",
        {u"CORVDC", u"CORVANE\\Administrator"}, Rid(kDomain, 500), {}},
       {"CORVDC", "AppEvent.Evt", kWarning | 7, 2, 1, u"Backup Agent", {u"D:"}, "", {}},
@@ -56,23 +56,23 @@ std::filesystem::path Build(const std::filesystem::path& source, const std::file
   std::filesystem::copy(source, target, std::filesystem::copy_options::recursive);
 
   // Every machine with a registry gets the three standard logs, empty unless events follow.
-  std::map<std::filesystem::path, std::vector<const SampleEvent*>> logs;
+  std::map<std::filesystem::path, std::vector<const TSampleEvent*>> logs;
   for (const auto& entry : std::filesystem::directory_iterator(target)) {
     if (!std::filesystem::exists(entry.path() / "registry.reg")) continue;
     for (const char* file : {"AppEvent.Evt", "SecEvent.Evt", "SysEvent.Evt"}) {
       logs[entry.path() / "system32" / "config" / file];
     }
   }
-  for (const SampleEvent& event : Events()) {
+  for (const TSampleEvent& event : Events()) {
     logs[target / event.machine / "system32" / "config" / event.log].push_back(&event);
   }
   for (const auto& [path, events] : logs) {
     std::filesystem::create_directories(path.parent_path());
-    evt::FileStorage storage(path, evt::FileStorage::Mode::Create);
-    evt::LogFile::Create(storage, kLogMaxSize, 0);
-    const auto log = evt::LogFile::Open(storage, false);
+    evt::TFileStorage storage(path, evt::TFileStorage::TMode::Create);
+    evt::TLogFile::Create(storage, kLogMaxSize, 0);
+    const auto log = evt::TLogFile::Open(storage, false);
     for (size_t i = 0; i < events.size(); ++i) {
-      const SampleEvent& event = *events[i];
+      const TSampleEvent& event = *events[i];
       evt::Record record;
       record.timeGenerated = record.timeWritten = EventTime(i);
       record.eventId = event.eventId;

@@ -10,7 +10,7 @@
 
 namespace corvane::network::sample {
 
-struct SampleEvent {
+struct TSampleEvent {
   std::string machine;  // folder name
   std::string log;      // file name in system32\config
   uint32_t eventId;
@@ -23,7 +23,7 @@ struct SampleEvent {
 };
 
 // Every event of the sample, in the order each log holds them (oldest first).
-const std::vector<SampleEvent>& Events();
+const std::vector<TSampleEvent>& Events();
 // The time of the n-th event of a log: one minute apart from 2026-01-05 08:00:00 UTC.
 uint32_t EventTime(size_t indexInLog);
 

@@ -74,11 +74,11 @@ TEST(AccountsFile, DeclaresTheMachineAndItsAccountsInRidOrder) {
       "local-group 1003 Log Readers\r\n"
       "builtin-group 544 Administrators\r\n");
   EXPECT_EQ(accounts.sid.Text(), "S-1-5-21-1-2-3");
-  EXPECT_EQ(accounts.role, Role::Server);
+  EXPECT_EQ(accounts.role, TRole::Server);
   EXPECT_EQ(accounts.domain, u"CORVANE");
   EXPECT_TRUE(accounts.inDomain);
   EXPECT_EQ(accounts.comment, u"Payroll  server");
-  EXPECT_EQ(accounts.serverType, DefaultServerType(Role::Server, true));
+  EXPECT_EQ(accounts.serverType, DefaultServerType(TRole::Server, true));
   ASSERT_EQ(accounts.users.size(), 3u);
   EXPECT_EQ(accounts.users[0].name, u"WKS$");
   EXPECT_EQ(accounts.users[0].kind, kFilterWorkstationTrust);
@@ -103,11 +103,11 @@ TEST(AccountsFile, RoleDefaultsAndExplicitServerType) {
 }
 
 TEST(AccountsFile, BrokenFilesAreRefusedWithTheReason) {
-  struct Case {
+  struct TCase {
     const char* text;
     const char* reason;
   };
-  const Case cases[] = {
+  const TCase cases[] = {
       {"role server\n", "sid is missing"},
       {"sid S-1-5-21-9\n", "role is missing"},
       {"sid S-1-5-21-9\nrole controller\n", "a controller names its domain"},
@@ -128,7 +128,7 @@ TEST(AccountsFile, BrokenFilesAreRefusedWithTheReason) {
       {"sid S-1-5-21-9\nrole server\nprinter 5 p\n", "unknown statement"},
       {"sid S-1-5-21-9\nrole server\nuser 5 normal b\xFF\n", "not UTF-8"},
   };
-  for (const Case& c : cases) {
+  for (const TCase& c : cases) {
     EXPECT_NE(Refusal(c.text).find(c.reason), std::string::npos) << c.text << " gave: " << Refusal(c.text);
   }
   // The same RID in the machine's domain and the built-in domain is two different accounts.

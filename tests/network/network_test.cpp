@@ -18,40 +18,40 @@ namespace {
 const std::filesystem::path kSample = std::filesystem::path(CORVANE_SOURCE_DIR) / "tests/network/sample";
 const char kDomainSid[] = "S-1-5-21-1842300351-2297310785-3960137720";
 
-class SampleNetwork : public ::testing::Test {
+class TSampleNetwork : public ::testing::Test {
  protected:
-  void SetUp() override { network_ = Network::Load(kSample, u"THISPC", FromWindows1252); }
+  void SetUp() override { network_ = TNetwork::Load(kSample, u"THISPC", FromWindows1252); }
 
-  const Host& Machine(std::u16string_view name) {
-    const Host* host = network_->Find(name);
+  const THost& TMachine(std::u16string_view name) {
+    const THost* host = network_->Find(name);
     if (!host) throw std::runtime_error("no machine " + ToUtf8(name));
     return *host;
   }
 
   std::vector<std::u16string> ServerNames(std::u16string_view on, std::u16string_view domain, uint32_t mask) {
     std::vector<std::u16string> names;
-    for (const ServerEntry& entry : network_->Servers(Machine(on), domain, mask)) names.push_back(entry.name);
+    for (const TServerEntry& entry : network_->Servers(TMachine(on), domain, mask)) names.push_back(entry.name);
     return names;
   }
 
-  std::shared_ptr<const Network> network_;
+  std::shared_ptr<const TNetwork> network_;
 };
 
 Sid DomainRid(uint32_t rid) { return Sid::Parse(kDomainSid)->WithRid(rid); }
 
-TEST_F(SampleNetwork, MachinesAreFoundByNameInAnyCaseWithOrWithoutBackslashes) {
+TEST_F(TSampleNetwork, MachinesAreFoundByNameInAnyCaseWithOrWithoutBackslashes) {
   ASSERT_EQ(network_->Hosts().size(), 5u);
-  EXPECT_EQ(Machine(u"corvdc").Name(), u"CORVDC");
-  EXPECT_EQ(Machine(u"\\\\CorvSrv").Name(), u"CORVSRV");
+  EXPECT_EQ(TMachine(u"corvdc").Name(), u"CORVDC");
+  EXPECT_EQ(TMachine(u"\\\\CorvSrv").Name(), u"CORVSRV");
   EXPECT_EQ(network_->Find(u"NOSUCHPC"), nullptr);
   // The localhost folder is the local machine, under the local computer's name.
   ASSERT_NE(network_->Local(), nullptr);
   EXPECT_EQ(network_->Local()->Name(), u"THISPC");
   EXPECT_EQ(network_->Find(u"thispc"), network_->Local());
-  EXPECT_FALSE(Machine(u"CORVDC").IsLocal());
+  EXPECT_FALSE(TMachine(u"CORVDC").IsLocal());
 }
 
-TEST_F(SampleNetwork, BrowseListsFollowDomainAndTypeMask) {
+TEST_F(TSampleNetwork, BrowseListsFollowDomainAndTypeMask) {
   EXPECT_EQ(ServerNames(u"CORVWKS", u"", kServerTypeAll),
             (std::vector<std::u16string>{u"CORVDC", u"CORVSRV", u"CORVWKS", u"THISPC"}));
   EXPECT_EQ(ServerNames(u"CORVWKS", u"", kServerTypeDomainController), std::vector<std::u16string>{u"CORVDC"});
@@ -68,44 +68,44 @@ TEST_F(SampleNetwork, BrowseListsFollowDomainAndTypeMask) {
   } catch (const EOleSysError& error) {
     EXPECT_EQ(error.ErrorCode(), static_cast<int32_t>(kNoBrowserServers));
   }
-  const auto servers = network_->Servers(Machine(u"CORVDC"), u"", kServerTypeAll);
+  const auto servers = network_->Servers(TMachine(u"CORVDC"), u"", kServerTypeAll);
   EXPECT_EQ(servers[0].comment, u"Domain controller");
-  EXPECT_EQ(servers[0].type, DefaultServerType(Role::Controller, true));
+  EXPECT_EQ(servers[0].type, DefaultServerType(TRole::Controller, true));
 }
 
-TEST_F(SampleNetwork, ControllersAndPrimaryDomains) {
-  EXPECT_EQ(network_->PrimaryController(u"corvane"), &Machine(u"CORVDC"));
+TEST_F(TSampleNetwork, ControllersAndPrimaryDomains) {
+  EXPECT_EQ(network_->PrimaryController(u"corvane"), &TMachine(u"CORVDC"));
   EXPECT_EQ(network_->PrimaryController(u"LAB"), nullptr);
-  const PrimaryDomain member = network_->PrimaryDomainOf(Machine(u"CORVSRV"));
+  const PrimaryDomain member = network_->PrimaryDomainOf(TMachine(u"CORVSRV"));
   EXPECT_EQ(member.name, u"CORVANE");
   EXPECT_EQ(member.sid, Sid::Parse(kDomainSid));
-  const PrimaryDomain workgroup = network_->PrimaryDomainOf(Machine(u"LABPC"));
+  const PrimaryDomain workgroup = network_->PrimaryDomainOf(TMachine(u"LABPC"));
   EXPECT_EQ(workgroup.name, u"LAB");
   EXPECT_FALSE(workgroup.sid);
-  EXPECT_EQ(network_->AccountDomainName(Machine(u"CORVDC")), u"CORVANE");
-  EXPECT_EQ(network_->AccountDomainName(Machine(u"CORVSRV")), u"CORVSRV");
+  EXPECT_EQ(network_->AccountDomainName(TMachine(u"CORVDC")), u"CORVANE");
+  EXPECT_EQ(network_->AccountDomainName(TMachine(u"CORVSRV")), u"CORVSRV");
 }
 
-TEST_F(SampleNetwork, SidsResolveThroughWellKnownBuiltinOwnAndDomainAccounts) {
-  const Host& server = Machine(u"CORVSRV");
-  struct Case {
+TEST_F(TSampleNetwork, SidsResolveThroughWellKnownBuiltinOwnAndDomainAccounts) {
+  const THost& server = TMachine(u"CORVSRV");
+  struct TCase {
     Sid sid;
     std::u16string name, domain;
-    SidUse use;
+    TSidUse use;
   };
-  const Case cases[] = {
-      {*Sid::Parse("S-1-5-18"), u"SYSTEM", u"NT AUTHORITY", SidUse::WellKnownGroup},
-      {*Sid::Parse("S-1-1-0"), u"Everyone", u"", SidUse::WellKnownGroup},
-      {*Sid::Parse("S-1-5-32"), u"BUILTIN", u"BUILTIN", SidUse::Domain},
-      {*Sid::Parse("S-1-5-32-547"), u"Power Users", u"BUILTIN", SidUse::Alias},
-      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-1000"), u"svcweb", u"CORVSRV", SidUse::User},
-      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-513"), u"None", u"CORVSRV", SidUse::Group},
-      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-1001"), u"Web Operators", u"CORVSRV", SidUse::Alias},
-      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321"), u"CORVSRV", u"CORVSRV", SidUse::Domain},
-      {DomainRid(1001), u"bob", u"CORVANE", SidUse::User},
-      {DomainRid(512), u"Domain Admins", u"CORVANE", SidUse::Group},
+  const TCase cases[] = {
+      {*Sid::Parse("S-1-5-18"), u"SYSTEM", u"NT AUTHORITY", TSidUse::WellKnownGroup},
+      {*Sid::Parse("S-1-1-0"), u"Everyone", u"", TSidUse::WellKnownGroup},
+      {*Sid::Parse("S-1-5-32"), u"BUILTIN", u"BUILTIN", TSidUse::Domain},
+      {*Sid::Parse("S-1-5-32-547"), u"Power Users", u"BUILTIN", TSidUse::Alias},
+      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-1000"), u"svcweb", u"CORVSRV", TSidUse::User},
+      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-513"), u"None", u"CORVSRV", TSidUse::Group},
+      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321-1001"), u"Web Operators", u"CORVSRV", TSidUse::Alias},
+      {*Sid::Parse("S-1-5-21-3405691582-1234567890-987654321"), u"CORVSRV", u"CORVSRV", TSidUse::Domain},
+      {DomainRid(1001), u"bob", u"CORVANE", TSidUse::User},
+      {DomainRid(512), u"Domain Admins", u"CORVANE", TSidUse::Group},
   };
-  for (const Case& c : cases) {
+  for (const TCase& c : cases) {
     const auto found = network_->LookupSid(server, c.sid);
     ASSERT_TRUE(found) << c.sid.Text();
     EXPECT_EQ(found->name, c.name) << c.sid.Text();
@@ -114,19 +114,19 @@ TEST_F(SampleNetwork, SidsResolveThroughWellKnownBuiltinOwnAndDomainAccounts) {
   }
   // A workstation's own accounts are not the server's; the workgroup machine knows no domain.
   EXPECT_FALSE(network_->LookupSid(server, *Sid::Parse("S-1-5-21-2166720343-3120586209-1548862717-1000")));
-  EXPECT_FALSE(network_->LookupSid(Machine(u"LABPC"), DomainRid(1000)));
+  EXPECT_FALSE(network_->LookupSid(TMachine(u"LABPC"), DomainRid(1000)));
   EXPECT_FALSE(network_->LookupSid(server, DomainRid(4242)));
   // Power Users is a built-in group of the server, not of the controller.
-  EXPECT_FALSE(network_->LookupSid(Machine(u"CORVDC"), *Sid::Parse("S-1-5-32-547")));
+  EXPECT_FALSE(network_->LookupSid(TMachine(u"CORVDC"), *Sid::Parse("S-1-5-32-547")));
   // The controller answers with the domain's names.
-  EXPECT_EQ(network_->LookupSid(Machine(u"CORVDC"), DomainRid(1000))->domain, u"CORVANE");
+  EXPECT_EQ(network_->LookupSid(TMachine(u"CORVDC"), DomainRid(1000))->domain, u"CORVANE");
   // A local machine asks only its domain of the network; its own accounts are the system's.
   EXPECT_EQ(network_->LookupSidInDomain(*network_->Local(), DomainRid(1002))->name, u"carol");
   EXPECT_FALSE(network_->LookupSidInDomain(*network_->Local(), *Sid::Parse("S-1-5-18")));
 }
 
-TEST_F(SampleNetwork, NamesResolveQualifiedOrNotInTheSystemsOrder) {
-  const Host& workstation = Machine(u"CORVWKS");
+TEST_F(TSampleNetwork, NamesResolveQualifiedOrNotInTheSystemsOrder) {
+  const THost& workstation = TMachine(u"CORVWKS");
   // The machine's own Administrator comes before the domain's.
   const auto local = network_->LookupName(workstation, u"administrator");
   ASSERT_TRUE(local);
@@ -138,9 +138,9 @@ TEST_F(SampleNetwork, NamesResolveQualifiedOrNotInTheSystemsOrder) {
   EXPECT_EQ(domainAdmin->name, u"Administrator");
   EXPECT_EQ(network_->LookupName(workstation, u"alice")->sid, DomainRid(1000));
   EXPECT_EQ(network_->LookupName(workstation, u"NT AUTHORITY\\system")->sid, *Sid::Parse("S-1-5-18"));
-  EXPECT_EQ(network_->LookupName(workstation, u"Everyone")->use, SidUse::WellKnownGroup);
+  EXPECT_EQ(network_->LookupName(workstation, u"Everyone")->use, TSidUse::WellKnownGroup);
   EXPECT_EQ(network_->LookupName(workstation, u"BUILTIN\\Users")->sid, *Sid::Parse("S-1-5-32-545"));
-  EXPECT_EQ(network_->LookupName(workstation, u"CORVANE")->use, SidUse::Domain);
+  EXPECT_EQ(network_->LookupName(workstation, u"CORVANE")->use, TSidUse::Domain);
   EXPECT_FALSE(network_->LookupName(workstation, u"CORVSRV\\svcweb"));
   EXPECT_FALSE(network_->LookupName(workstation, u"nobody"));
   EXPECT_FALSE(network_->LookupName(workstation, u"CORVANE\\"));
@@ -148,14 +148,14 @@ TEST_F(SampleNetwork, NamesResolveQualifiedOrNotInTheSystemsOrder) {
   EXPECT_FALSE(network_->LookupNameInDomain(*network_->Local(), u"LAB\\dave"));
 }
 
-TEST_F(SampleNetwork, RegistriesOfEveryEncodingRead) {
+TEST_F(TSampleNetwork, RegistriesOfEveryEncodingRead) {
   for (std::u16string_view name : {u"CORVDC", u"CORVSRV", u"CORVWKS", u"LABPC"}) {
-    const RegKey& root = Machine(name).Registry();
-    const KeyLookup logs = FindKey(root, u"SYSTEM\\CurrentControlSet\\Services\\EventLog");
-    ASSERT_EQ(logs.status, PathStatus::Found) << ToUtf8(name);
+    const RegKey& root = TMachine(name).Registry();
+    const TKeyLookup logs = FindKey(root, u"SYSTEM\\CurrentControlSet\\Services\\EventLog");
+    ASSERT_EQ(logs.status, TPathStatus::Found) << ToUtf8(name);
     ASSERT_EQ(logs.key->Subkeys().size(), 3u);
     EXPECT_EQ(logs.key->Subkeys()[0]->Name(), u"Application");
-    const RegValue* file = logs.key->Subkeys()[0]->FindValue(u"File");
+    const TRegValue* file = logs.key->Subkeys()[0]->FindValue(u"File");
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->type, kRegExpandSz);
     EXPECT_EQ(file->data, TextValueData(u"%SystemRoot%\\system32\\config\\AppEvent.Evt"));
@@ -172,9 +172,9 @@ TEST(SampleLogs, EveryMachineGetsItsThreeLogsHoldingItsEventsInOrder) {
   size_t checked = 0;
   for (const char* machine : {"CORVDC", "CORVSRV", "CORVWKS", "LABPC"}) {
     for (const char* file : {"AppEvent.Evt", "SecEvent.Evt", "SysEvent.Evt"}) {
-      evt::FileStorage storage(target / machine / "system32" / "config" / file, evt::FileStorage::Mode::ReadOnly);
-      const auto log = evt::LogFile::Open(storage, true);
-      std::vector<const sample::SampleEvent*> expected;
+      evt::TFileStorage storage(target / machine / "system32" / "config" / file, evt::TFileStorage::TMode::ReadOnly);
+      const auto log = evt::TLogFile::Open(storage, true);
+      std::vector<const sample::TSampleEvent*> expected;
       for (const auto& event : sample::Events()) {
         if (event.machine == machine && event.log == file) expected.push_back(&event);
       }
@@ -208,7 +208,7 @@ TEST(NetworkFolder, BrokenMachinesAreSetAsideNamingTheFile) {
   write(root / "GOOD" / "accounts.txt", "sid S-1-5-21-7\nrole server\n");
   auto refusal = [&]() -> std::string {
     try {
-      Network::Load(root, u"ME", FromWindows1252);
+      TNetwork::Load(root, u"ME", FromWindows1252);
     } catch (const EOleSysError& error) {
       return error.Message();
     }
@@ -218,7 +218,7 @@ TEST(NetworkFolder, BrokenMachinesAreSetAsideNamingTheFile) {
   std::filesystem::create_directories(root / "me");
   write(root / "me" / "accounts.txt", "sid S-1-5-21-7\nrole server\nrole server\n");
   {
-    const auto network = Network::Load(root, u"ME", FromWindows1252);
+    const auto network = TNetwork::Load(root, u"ME", FromWindows1252);
     ASSERT_NE(network->Find(u"GOOD"), nullptr);
     EXPECT_EQ(network->Find(u"NOACCOUNTS"), nullptr);
     ASSERT_NE(network->Broken(u"\\\\noaccounts"), nullptr);
@@ -238,7 +238,7 @@ TEST(NetworkFolder, BrokenMachinesAreSetAsideNamingTheFile) {
   EXPECT_NE(refusal().find("appears twice"), std::string::npos);
   std::filesystem::remove_all(root / "localhost");
   write(root / "GOOD" / "registry.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\nbad line\n");
-  const auto network = Network::Load(root, u"ME", FromWindows1252);
+  const auto network = TNetwork::Load(root, u"ME", FromWindows1252);
   try {
     network->Find(u"GOOD")->Registry();
     FAIL() << "a broken registry file is refused";
@@ -247,25 +247,25 @@ TEST(NetworkFolder, BrokenMachinesAreSetAsideNamingTheFile) {
     EXPECT_NE(error.Message().find("registry.reg"), std::string::npos);
     EXPECT_NE(error.Message().find("line 3"), std::string::npos);
   }
-  EXPECT_THROW(Network::Load(root / "missing", u"ME", FromWindows1252), EOleSysError);
+  EXPECT_THROW(TNetwork::Load(root / "missing", u"ME", FromWindows1252), EOleSysError);
   std::filesystem::remove_all(root);
 }
 
 TEST(Paging, PagesHoldWhatFitsButAlwaysOneEntry) {
   const std::vector<size_t> sizes = {30, 30, 30, 100, 10};
-  Page page = TakePage(sizes, 70, 0, TotalCounts::FromResume);
+  Page page = TakePage(sizes, 70, 0, TTotalCounts::FromResume);
   EXPECT_EQ(page.first, 0u);
   EXPECT_EQ(page.count, 2u);
   EXPECT_TRUE(page.more);
   EXPECT_EQ(page.resume, 2u);
   EXPECT_EQ(page.total, 5u);
-  page = TakePage(sizes, 70, page.resume, TotalCounts::FromResume);
+  page = TakePage(sizes, 70, page.resume, TTotalCounts::FromResume);
   EXPECT_EQ(page.count, 1u);  // 30 + 100 would not fit
   EXPECT_EQ(page.total, 3u);
-  page = TakePage(sizes, 70, page.resume, TotalCounts::FromResume);
+  page = TakePage(sizes, 70, page.resume, TTotalCounts::FromResume);
   EXPECT_EQ(page.first, 3u);
   EXPECT_EQ(page.count, 1u);  // larger than the preferred length alone, delivered all the same
-  page = TakePage(sizes, 70, page.resume, TotalCounts::All);
+  page = TakePage(sizes, 70, page.resume, TTotalCounts::All);
   EXPECT_EQ(page.count, 1u);
   EXPECT_FALSE(page.more);
   EXPECT_EQ(page.resume, 0u);
@@ -274,13 +274,13 @@ TEST(Paging, PagesHoldWhatFitsButAlwaysOneEntry) {
 
 TEST(Paging, UnlimitedLengthEmptyListsAndResumeHandlesPastTheEnd) {
   const std::vector<size_t> sizes = {30, 30, 30};
-  Page page = TakePage(sizes, kMaxPreferredLength, 0, TotalCounts::FromResume);
+  Page page = TakePage(sizes, kMaxPreferredLength, 0, TTotalCounts::FromResume);
   EXPECT_EQ(page.count, 3u);
   EXPECT_FALSE(page.more);
-  page = TakePage({}, 10, 0, TotalCounts::All);
+  page = TakePage({}, 10, 0, TTotalCounts::All);
   EXPECT_EQ(page.count, 0u);
   EXPECT_FALSE(page.more);
-  page = TakePage(sizes, 10, 99, TotalCounts::FromResume);
+  page = TakePage(sizes, 10, 99, TTotalCounts::FromResume);
   EXPECT_EQ(page.first, 3u);
   EXPECT_EQ(page.count, 0u);
   EXPECT_EQ(page.total, 0u);

@@ -32,8 +32,8 @@ std::unique_ptr<RegKey> Parse(const Bytes& file) {
 std::unique_ptr<RegKey> Parse(std::string_view utf8) { return Parse(Utf8File(utf8)); }
 
 const RegKey& Key(const RegKey& root, std::u16string_view path) {
-  const KeyLookup found = FindKey(root, path);
-  if (found.status != PathStatus::Found) throw std::runtime_error("no key " + ToUtf8(path));
+  const TKeyLookup found = FindKey(root, path);
+  if (found.status != TPathStatus::Found) throw std::runtime_error("no key " + ToUtf8(path));
   return *found.key;
 }
 
@@ -144,8 +144,8 @@ TEST(RegFile, DeletionsOfKeysAndValues) {
       "[-HKEY_LOCAL_MACHINE\\A\\B]\n"
       "\"ignored\"=\"under a deleted key\"\n"
       "[-HKEY_LOCAL_MACHINE\\Not\\There]\n");
-  EXPECT_EQ(FindKey(*root, u"A\\B").status, PathStatus::NotFound);
-  EXPECT_EQ(FindKey(*root, u"A\\B\\C").status, PathStatus::NotFound);
+  EXPECT_EQ(FindKey(*root, u"A\\B").status, TPathStatus::NotFound);
+  EXPECT_EQ(FindKey(*root, u"A\\B\\C").status, TPathStatus::NotFound);
   const RegKey& keep = Key(*root, u"A\\Keep");
   ASSERT_EQ(keep.Values().size(), 1u);
   EXPECT_EQ(keep.Values()[0].name, u"stays");
@@ -164,11 +164,11 @@ TEST(RegFile, OtherRootsAreReadButNotKept) {
 }
 
 TEST(RegFile, BrokenFilesAreRefusedWithTheLineAtFault) {
-  struct Case {
+  struct TCase {
     const char* file;
     const char* message;
   };
-  const Case cases[] = {
+  const TCase cases[] = {
       {"", "empty"},
       {"REGEDIT5\n", "line 1"},
       {"Windows Registry Editor Version 5.00\n\"v\"=\"before any key\"\n", "line 2: a value before"},
@@ -190,7 +190,7 @@ TEST(RegFile, BrokenFilesAreRefusedWithTheLineAtFault) {
       {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\nstray\n", "line 3: neither"},
       {"Windows Registry Editor Version 5.00\n\xFF\n", "neither UTF-16 nor UTF-8"},
   };
-  for (const Case& c : cases) {
+  for (const TCase& c : cases) {
     const auto [code, message] = Refusal(c.file);
     EXPECT_EQ(code, static_cast<int32_t>(kBadDatabase)) << c.file;
     EXPECT_NE(message.find(c.message), std::string::npos) << c.file << " gave: " << message;
@@ -210,12 +210,12 @@ TEST(RegFile, LongKeyNamesAreRefusedAtTheSystemsLimit) {
 TEST(RegistryTree, PathsIgnoreCaseAcceptATrailingBackslashAndRefuseEmptyNames) {
   RegKey root(u"HKLM");
   root.CreateSubkey(u"SYSTEM").CreateSubkey(u"CurrentControlSet");
-  EXPECT_EQ(FindKey(root, u"system\\currentcontrolset").status, PathStatus::Found);
-  EXPECT_EQ(FindKey(root, u"SYSTEM\\CurrentControlSet\\").status, PathStatus::Found);
+  EXPECT_EQ(FindKey(root, u"system\\currentcontrolset").status, TPathStatus::Found);
+  EXPECT_EQ(FindKey(root, u"SYSTEM\\CurrentControlSet\\").status, TPathStatus::Found);
   EXPECT_EQ(FindKey(root, u"").key, &root);
-  EXPECT_EQ(FindKey(root, u"SYSTEM\\Missing").status, PathStatus::NotFound);
-  EXPECT_EQ(FindKey(root, u"\\SYSTEM").status, PathStatus::BadPath);
-  EXPECT_EQ(FindKey(root, u"SYSTEM\\\\CurrentControlSet").status, PathStatus::BadPath);
+  EXPECT_EQ(FindKey(root, u"SYSTEM\\Missing").status, TPathStatus::NotFound);
+  EXPECT_EQ(FindKey(root, u"\\SYSTEM").status, TPathStatus::BadPath);
+  EXPECT_EQ(FindKey(root, u"SYSTEM\\\\CurrentControlSet").status, TPathStatus::BadPath);
 }
 
 }  // namespace

@@ -23,15 +23,15 @@ namespace corvane::network {
 namespace {
 
 using evtsvc::test::ReadAll;
-using evtsvc::test::ReadRecord;
-using evtsvc::test::ServiceLibrary;
-using evtsvc::test::UniqueLog;
+using evtsvc::test::TReadRecord;
+using evtsvc::test::TServiceLibrary;
+using evtsvc::test::TUniqueLog;
 
 const char kDomainSid[] = "S-1-5-21-1842300351-2297310785-3960137720";
 const char kServerSid[] = "S-1-5-21-3405691582-1234567890-987654321";
 constexpr NTSTATUS kRpcServerUnavailable = static_cast<NTSTATUS>(0xC0020017L);
 
-const ServiceLibrary& Service() { return ServiceLibrary::Get(); }
+const TServiceLibrary& Service() { return TServiceLibrary::Get(); }
 
 std::wstring LocalName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
@@ -45,7 +45,7 @@ std::wstring LocalName() {
 std::vector<uint8_t> SidBytes(const std::string& text) { return Sid::Parse(text)->Bytes(); }
 
 // The sample network built into a folder of this test program, named by CORVANE_NETWORK.
-class SampleNetworkEnvironment : public ::testing::Environment {
+class TSampleNetworkEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     folder_ = std::filesystem::path(CORVANE_BINARY_DIR) / "tests" / "network" /
@@ -60,24 +60,24 @@ class SampleNetworkEnvironment : public ::testing::Environment {
   }
   static std::filesystem::path folder_;
 };
-std::filesystem::path SampleNetworkEnvironment::folder_;
+std::filesystem::path TSampleNetworkEnvironment::folder_;
 
 // Owners of what the exports hand out.
-struct NetBufferFree {
+struct TNetBufferFree {
   void operator()(void* buffer) const { Service().NetApiBufferFree(buffer); }
 };
-using NetBuffer = std::unique_ptr<void, NetBufferFree>;
+using NetBuffer = std::unique_ptr<void, TNetBufferFree>;
 
-struct LsaMemoryFree {
+struct TLsaMemoryFree {
   void operator()(void* buffer) const { Service().LsaFreeMemory(buffer); }
 };
-using LsaMemory = std::unique_ptr<void, LsaMemoryFree>;
+using LsaMemory = std::unique_ptr<void, TLsaMemoryFree>;
 
-struct RemoteKeyTraits {
+struct TRemoteKeyTraits {
   static HKEY Invalid() noexcept { return nullptr; }
   static void Close(HKEY key) noexcept { Service().RegCloseKey(key); }
 };
-using RemoteKey = evtsvc::UniqueResource<HKEY, RemoteKeyTraits>;
+using TRemoteKey = corvane::TUniqueResource<HKEY, TRemoteKeyTraits>;
 
 // One enumeration walked page by page as the component base walks it, with every call's result.
 struct Walk {
@@ -241,14 +241,14 @@ TEST(SimulatedNetApi, GlobalAndLocalGroups) {
 }
 
 TEST(SimulatedNetApi, DomainControllers) {
-  struct Case {
+  struct TCase {
     bool any;
     const wchar_t* server;
     const wchar_t* domain;
     NET_API_STATUS status;
     const wchar_t* name;
   };
-  const Case cases[] = {
+  const TCase cases[] = {
       {false, nullptr, nullptr, NERR_Success, L"\\\\CORVDC"},
       {false, L"\\\\CORVSRV", nullptr, NERR_Success, L"\\\\CORVDC"},
       {false, L"\\\\CORVSRV", L"corvane", NERR_Success, L"\\\\CORVDC"},
@@ -259,7 +259,7 @@ TEST(SimulatedNetApi, DomainControllers) {
       {true, nullptr, L"LAB", ERROR_NO_SUCH_DOMAIN, nullptr},
       {true, L"LABPC", nullptr, ERROR_NO_SUCH_DOMAIN, nullptr},
   };
-  for (const Case& c : cases) {
+  for (const TCase& c : cases) {
     LPBYTE raw = nullptr;
     const NET_API_STATUS status = c.any ? Service().NetGetAnyDCName(c.server, c.domain, &raw)
                                         : Service().NetGetDCName(c.server, c.domain, &raw);
@@ -315,14 +315,14 @@ TEST(SimulatedLsa, PrimaryDomainOfControllerMemberWorkgroupAndLocalMachine) {
             static_cast<ULONG>(RPC_S_SERVER_UNAVAILABLE));
 }
 
-struct Names2 {
+struct TNames2 {
   BOOL ok;
   DWORD error;
   std::string name, domain;
   SID_NAME_USE use;
 };
 
-Names2 LookupSid(const char* system, const std::vector<uint8_t>& sid, DWORD size = 128) {
+TNames2 LookupSid(const char* system, const std::vector<uint8_t>& sid, DWORD size = 128) {
   std::vector<uint8_t> copy = sid;
   std::string name(size, '\0'), domain(size, '\0');
   DWORD nameSize = size, domainSize = size;
@@ -337,7 +337,7 @@ Names2 LookupSid(const char* system, const std::vector<uint8_t>& sid, DWORD size
 
 TEST(SimulatedAccounts, SidsOfTheMachineItsDomainAndWellKnownAccounts) {
   const std::string server = "\\\\CORVSRV";
-  Names2 found = LookupSid(server.c_str(), SidBytes(std::string(kDomainSid) + "-1001"));
+  TNames2 found = LookupSid(server.c_str(), SidBytes(std::string(kDomainSid) + "-1001"));
   EXPECT_TRUE(found.ok);
   EXPECT_EQ(found.name, "bob");
   EXPECT_EQ(found.domain, "CORVANE");
@@ -405,13 +405,13 @@ std::string QueryString(HKEY key, const char* name, DWORD& type, DWORD size = 51
 }
 
 TEST(SimulatedRegistry, ConnectEnumerateAndQueryARemoteMachine) {
-  RemoteKey root;
+  TRemoteKey root;
   ASSERT_EQ(Service().RegConnectRegistryA("\\\\CORVDC", HKEY_LOCAL_MACHINE, root.put()), ERROR_SUCCESS);
   // Not a key of the system's: the system refuses it.
   HKEY probe = nullptr;
   EXPECT_NE(RegOpenKeyExA(root.get(), "SYSTEM", 0, KEY_READ, &probe), ERROR_SUCCESS);
 
-  RemoteKey logs;
+  TRemoteKey logs;
   ASSERT_EQ(Service().RegOpenKeyExA(root.get(), "SYSTEM\\CurrentControlSet\\Services\\EventLog\\", 0, KEY_READ,
                                     logs.put()),
             ERROR_SUCCESS);
@@ -431,7 +431,7 @@ TEST(SimulatedRegistry, ConnectEnumerateAndQueryARemoteMachine) {
   EXPECT_EQ(Service().RegEnumKeyExA(logs.get(), 0, tiny, &tinyLength, nullptr, nullptr, nullptr, nullptr),
             ERROR_MORE_DATA);
 
-  RemoteKey application;
+  TRemoteKey application;
   ASSERT_EQ(Service().RegOpenKeyExA(logs.get(), "application", 0, KEY_READ, application.put()), ERROR_SUCCESS);
   DWORD type = 0;
   const std::string file = QueryString(application.get(), "File", type);
@@ -445,7 +445,7 @@ TEST(SimulatedRegistry, ConnectEnumerateAndQueryARemoteMachine) {
   EXPECT_EQ(maxSize, 0x80000u);
   EXPECT_EQ(QueryString(application.get(), "Missing", type), "error 2 size 512");
 
-  RemoteKey sample;
+  TRemoteKey sample;
   ASSERT_EQ(Service().RegOpenKeyExA(root.get(), "SOFTWARE\\Corvane\\Sample", 0, KEY_READ, sample.put()),
             ERROR_SUCCESS);
   // A text longer than a first buffer of 255 bytes: the size it needs, then all of it.
@@ -460,7 +460,7 @@ TEST(SimulatedRegistry, ConnectEnumerateAndQueryARemoteMachine) {
   EXPECT_EQ(QueryString(sample.get(), "Serial", type), std::string("CV\x01\x00\xFF", 5));
   EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
 
-  RemoteKey missing;
+  TRemoteKey missing;
   EXPECT_EQ(Service().RegOpenKeyExA(root.get(), "SOFTWARE\\Nothing", 0, KEY_READ, missing.put()), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Service().RegOpenKeyExA(root.get(), "\\SOFTWARE", 0, KEY_READ, missing.put()), ERROR_BAD_PATHNAME);
   HKEY closed = nullptr;
@@ -470,16 +470,16 @@ TEST(SimulatedRegistry, ConnectEnumerateAndQueryARemoteMachine) {
   EXPECT_EQ(Service().RegEnumKeyExA(closed, 0, tiny, &tinyLength, nullptr, nullptr, nullptr, nullptr),
             ERROR_INVALID_HANDLE);
 
-  RemoteKey users;
+  TRemoteKey users;
   EXPECT_EQ(Service().RegConnectRegistryA("\\\\CORVDC", HKEY_CURRENT_USER, users.put()), ERROR_INVALID_HANDLE);
-  RemoteKey nowhere;
+  TRemoteKey nowhere;
   EXPECT_EQ(Service().RegConnectRegistryA("\\\\NOSUCHPC", HKEY_LOCAL_MACHINE, nowhere.put()), ERROR_BAD_NETPATH);
 }
 
 TEST(SimulatedRegistry, EightBitRegistryOfAnOlderEditor) {
-  RemoteKey root;
+  TRemoteKey root;
   ASSERT_EQ(Service().RegConnectRegistryA("CORVWKS", HKEY_LOCAL_MACHINE, root.put()), ERROR_SUCCESS);
-  RemoteKey name;
+  TRemoteKey name;
   ASSERT_EQ(Service().RegOpenKeyExA(root.get(), "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", 0,
                                     KEY_READ, name.put()),
             ERROR_SUCCESS);
@@ -488,8 +488,8 @@ TEST(SimulatedRegistry, EightBitRegistryOfAnOlderEditor) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
-std::vector<ReadRecord> RemoteLog(const char* machine, const char* log) {
-  UniqueLog handle(Service().OpenEventLogA(machine, log));
+std::vector<TReadRecord> RemoteLog(const char* machine, const char* log) {
+  TUniqueLog handle(Service().OpenEventLogA(machine, log));
   if (!handle) {
     ADD_FAILURE() << "OpenEventLogA(" << machine << ", " << log << ") failed: " << GetLastError();
     return {};
@@ -498,7 +498,7 @@ std::vector<ReadRecord> RemoteLog(const char* machine, const char* log) {
 }
 
 TEST(SimulatedEventLogs, RemoteLogsReadTheirEvents) {
-  const std::vector<ReadRecord> records = RemoteLog("\\\\CORVSRV", "Application");
+  const std::vector<TReadRecord> records = RemoteLog("\\\\CORVSRV", "Application");
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].source, "Payroll");
   EXPECT_EQ(records[0].computer, "CORVSRV");
@@ -507,7 +507,7 @@ TEST(SimulatedEventLogs, RemoteLogsReadTheirEvents) {
   EXPECT_EQ(records[1].eventId, 0xC0000000u | 101);
   EXPECT_EQ(records[1].data, (std::vector<uint8_t>{0xDE, 0xAD, 0xBE, 0xEF}));
   // The SID of a record resolves on the machine the log belongs to.
-  const Names2 user = LookupSid("\\\\CORVSRV", records[1].sid);
+  const TNames2 user = LookupSid("\\\\CORVSRV", records[1].sid);
   EXPECT_EQ(user.domain + "\\" + user.name, "CORVSRV\\svcweb");
   EXPECT_EQ(records[2].source, "Corvane Demo");
 
@@ -516,7 +516,7 @@ TEST(SimulatedEventLogs, RemoteLogsReadTheirEvents) {
   // A source name opens the log it is registered under on that machine.
   EXPECT_EQ(RemoteLog("CORVDC", "Disk Watch").size(), 1u);
 
-  UniqueLog log(Service().OpenEventLogA("\\\\CORVSRV", "Application"));
+  TUniqueLog log(Service().OpenEventLogA("\\\\CORVSRV", "Application"));
   ASSERT_TRUE(log);
   evtsvc::UniqueHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   EXPECT_FALSE(Service().NotifyChangeEventLog(log.get(), event.get()));
@@ -533,12 +533,12 @@ TEST(SimulatedEventLogs, EventsReportedToARemoteSourceLandInItsLogThere) {
   const char* strings[] = {"F:", "7"};
   EXPECT_TRUE(Service().ReportEventA(source, EVENTLOG_WARNING_TYPE, 0, 0x800007DDu, nullptr, 2, 0, strings, nullptr));
   Service().DeregisterEventSource(source);
-  const std::vector<ReadRecord> after = RemoteLog("\\\\CORVDC", "System");
+  const std::vector<TReadRecord> after = RemoteLog("\\\\CORVDC", "System");
   ASSERT_EQ(after.size(), before + 1);
   EXPECT_EQ(after.back().computer, "CORVDC");
   EXPECT_EQ(after.back().strings, (std::vector<std::string>{"F:", "7"}));
   // The file is the machine's own, below its folder.
-  EXPECT_TRUE(std::filesystem::exists(SampleNetworkEnvironment::folder_ / "CORVDC" / "system32" / "config" / "SysEvent.Evt"));
+  EXPECT_TRUE(std::filesystem::exists(TSampleNetworkEnvironment::folder_ / "CORVDC" / "system32" / "config" / "SysEvent.Evt"));
 }
 
 TEST(SimulatedNetwork, UnknownMachinesFailAsUnreachable) {
@@ -558,7 +558,7 @@ TEST(SimulatedNetwork, UnknownMachinesFailAsUnreachable) {
 }
 
 TEST(SimulatedNetwork, WithoutTheVariableOnlyTheLocalMachineIsReachable) {
-  const std::wstring folder = SampleNetworkEnvironment::folder_.wstring();
+  const std::wstring folder = TSampleNetworkEnvironment::folder_.wstring();
   SetEnvironmentVariableW(L"CORVANE_NETWORK", nullptr);
   LPBYTE raw = nullptr;
   DWORD read = 0, total = 0, resume = 0;
@@ -570,7 +570,7 @@ TEST(SimulatedNetwork, WithoutTheVariableOnlyTheLocalMachineIsReachable) {
 }
 
 TEST(SimulatedNetwork, ABrokenMachineIsReportedAndHidesNoOther) {
-  const std::filesystem::path broken = SampleNetworkEnvironment::folder_.parent_path() /
+  const std::filesystem::path broken = TSampleNetworkEnvironment::folder_.parent_path() /
                                        ("broken-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::create_directories(broken / "BADPC");
   { std::ofstream(broken / "BADPC" / "accounts.txt") << "sid S-1-5-21-1\nrole chief\n"; }
@@ -586,7 +586,7 @@ TEST(SimulatedNetwork, ABrokenMachineIsReportedAndHidesNoOther) {
             static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(Users(L"\\\\GOODPC", FILTER_NORMAL_ACCOUNT, MAX_PREFERRED_LENGTH).names.size(), 1u)
       << "a broken machine leaves the others served";
-  SetEnvironmentVariableW(L"CORVANE_NETWORK", SampleNetworkEnvironment::folder_.wstring().c_str());
+  SetEnvironmentVariableW(L"CORVANE_NETWORK", TSampleNetworkEnvironment::folder_.wstring().c_str());
   std::filesystem::remove_all(broken);
 }
 
@@ -595,6 +595,6 @@ TEST(SimulatedNetwork, ABrokenMachineIsReportedAndHidesNoOther) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new corvane::network::SampleNetworkEnvironment);
+  ::testing::AddGlobalTestEnvironment(new corvane::network::TSampleNetworkEnvironment);
   return RUN_ALL_TESTS();
 }

@@ -18,7 +18,7 @@
 namespace corvane {
 namespace {
 
-using evtsvc::test::ReferenceRecord;
+using evtsvc::test::TReferenceRecord;
 
 const char kSample[] = CORVANE_SHARED_DIR "/data/AppEvent.Evt";
 const char kReference[] = CORVANE_SHARED_DIR "/data/AppEvent.reference.jsonl";
@@ -89,7 +89,7 @@ TEST_F(SampleLog, RunsUnderCodePage936) { ASSERT_EQ(GetACP(), 936u); }
 TEST_F(SampleLog, EveryRecordMatchesTheReference) {
   ASSERT_EQ(GetACP(), 936u);
   ASSERT_TRUE(EventLogApi.ReadEventLogA) << "the service did not bind from " << NTEVTSVC_PATH;
-  const std::vector<ReferenceRecord> reference = evtsvc::test::LoadReference(kReference);
+  const std::vector<TReferenceRecord> reference = evtsvc::test::LoadReference(kReference);
   const auto items = ReadSample();
   ASSERT_EQ(items.size(), reference.size());
   ASSERT_EQ(items.size(), 121u);
@@ -97,7 +97,7 @@ TEST_F(SampleLog, EveryRecordMatchesTheReference) {
   int withSid = 0, withData = 0, withChinese = 0;
   for (size_t i = 0; i < items.size(); ++i) {
     TEventItem& item = *items[i];
-    const ReferenceRecord& ref = reference[i];
+    const TReferenceRecord& ref = reference[i];
     SCOPED_TRACE("record " + std::to_string(ref.record));
     EXPECT_DOUBLE_EQ(item.TimeGenerated(), 25569.0 + ref.generated / 86400.0);
     EXPECT_DOUBLE_EQ(item.TimeWritten(), 25569.0 + ref.written / 86400.0);

@@ -33,7 +33,7 @@ template <class Read>
 auto WithFileErrors(const std::string& file, Read&& read) {
   try {
     return read();
-  } catch (const evt::CorruptLog&) {
+  } catch (const evt::TCorruptLog&) {
     throw std::runtime_error("1500: Event log file corrupt.");
   } catch (const std::system_error& e) {
     const std::error_code code = e.code();
@@ -61,7 +61,7 @@ int FileCount(const std::vector<std::string>& args) {
   const std::string file = FileFrom(options);
   const uint32_t count = WithFileErrors(file, [&] {
     {
-      const evt::FileStorage storage(file, evt::FileStorage::Mode::ReadOnly);
+      const evt::TFileStorage storage(file, evt::TFileStorage::Mode::ReadOnly);
       if (const std::optional<uint32_t> stated = evt::StatedCount(storage)) return *stated;
     }
     return TFileLog(file).Count();

@@ -5,11 +5,11 @@
 namespace corvane::cli {
 
 TFileLog::TFileLog(const std::string& path)
-    : storage_(path, evt::FileStorage::Mode::ReadOnly), log_(evt::LogFile::Open(storage_, true)) {}
+    : storage_(path, evt::TFileStorage::Mode::ReadOnly), log_(evt::TLogFile::Open(storage_, true)) {}
 
 void TFileLog::Read(uint32_t number, DumpRecord& record) {
   log_->RecordBytes(number, bytes_);
-  if (bytes_.empty()) throw evt::CorruptLog("event record missing");
+  if (bytes_.empty()) throw evt::TCorruptLog("event record missing");
   evt::DecodeRecord(bytes_.data(), bytes_.size(), decoded_);
   record.record = decoded_.recordNumber;
   record.generated = decoded_.timeGenerated;

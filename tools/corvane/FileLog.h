@@ -26,8 +26,8 @@ class TFileLog {
   void Read(uint32_t number, DumpRecord& record);
 
  private:
-  evt::FileStorage storage_;
-  std::unique_ptr<evt::LogFile> log_;
+  evt::TFileStorage storage_;
+  std::unique_ptr<evt::TLogFile> log_;
   std::vector<uint8_t> bytes_;
   evt::Record decoded_;
 };

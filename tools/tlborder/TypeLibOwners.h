@@ -14,7 +14,7 @@ struct BstrTraits {
   static BSTR Invalid() noexcept { return nullptr; }
   static void Close(BSTR text) noexcept { SysFreeString(text); }
 };
-using Bstr = evtsvc::UniqueResource<BSTR, BstrTraits>;
+using Bstr = corvane::TUniqueResource<BSTR, BstrTraits>;
 
 // A TYPEATTR, FUNCDESC or VARDESC, returned to the type info that lent it.
 template <typename T, void (STDMETHODCALLTYPE ITypeInfo::*Release)(T*)>

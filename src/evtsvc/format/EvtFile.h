@@ -39,7 +39,7 @@ struct Header {
   bool operator==(const Header&) const = default;
 };
 
-enum class Direction { Forwards, Backwards };
+enum class TDirection { Forwards, Backwards };
 
 // An open log file. Not thread-safe and not process-safe by itself: the service serialises
 // access to one file across processes and calls Refresh() after taking its lock, so that what
@@ -49,19 +49,19 @@ enum class Direction { Forwards, Backwards };
 // Failures: CorruptLog for a damaged file, LogFull, std::system_error from the storage,
 // std::logic_error for a change through a read-only LogFile, and EncodeRecord's errors from
 // Append.
-class LogFile {
+class TLogFile {
  public:
   // Finds the log's records: the header when it is current, else (dirty or stale header) the
   // end-of-file record reached by walking on from the header's end offset or found by scanning.
   // Records split at the end of the file, or padding before it, are read as the system leaves
   // them. A damaged file throws CorruptLog. readOnly refuses every change.
-  static std::unique_ptr<LogFile> Open(Storage& storage, bool readOnly);
+  static std::unique_ptr<TLogFile> Open(TStorage& storage, bool readOnly);
   // Writes an empty log of the given maximum size (rounded up to 64 KiB, at least 64 KiB) and
   // retention. The file starts at 64 KiB and grows in 64 KiB steps up to the maximum before it
   // wraps.
-  static void Create(Storage& storage, uint32_t maxSize, uint32_t retention);
+  static void Create(TStorage& storage, uint32_t maxSize, uint32_t retention);
 
-  virtual ~LogFile() = default;
+  virtual ~TLogFile() = default;
   // Picks up what was written to the storage since Open or the last Refresh; cheap when nothing
   // changed (the header and the end-of-file record are compared).
   virtual void Refresh() = 0;
@@ -90,13 +90,13 @@ class LogFile {
   virtual void SetLimits(uint32_t maxSize, uint32_t retention) = 0;
   // A clean, consistent copy of the log (a backup file) into another storage: same file size,
   // header and record numbers, the records one after another from just after the header.
-  virtual void CopyTo(Storage& target) const = 0;
+  virtual void CopyTo(TStorage& target) const = 0;
 };
 
 // The number of records a clean file states in its header, when its end-of-file record and the
 // frames of its oldest and newest records agree; nothing for any other file (dirty, damaged, or
 // laid out so that the newest record cannot be found from the end), which only Open can count.
 // Reads a few blocks, not the records: the system itself counts a log from its header.
-std::optional<uint32_t> StatedCount(const Storage& storage);
+std::optional<uint32_t> StatedCount(const TStorage& storage);
 
 }  // namespace corvane::evt

@@ -38,10 +38,10 @@ std::array<uint8_t, kHeaderSize> EncodeHeader(const Header& header) {
 Header DecodeHeader(const uint8_t* bytes) {
   if (Load32(bytes) != kHeaderSize || Load32(bytes + 4) != kRecordSignature ||
       Load32(bytes + 44) != kHeaderSize) {
-    throw CorruptLog("not an event log file");
+    throw TCorruptLog("not an event log file");
   }
   if (Load32(bytes + 8) != kVersion || Load32(bytes + 12) != kVersion) {
-    throw CorruptLog("event log file of an unknown version");
+    throw TCorruptLog("event log file of an unknown version");
   }
   Header header;
   header.startOffset = Load32(bytes + 16);
@@ -89,32 +89,32 @@ void SetExtent(Header& header, const Extent& extent) {
   header.oldestRecordNumber = extent.oldest;
 }
 
-Ring::Ring(const Storage& storage, uint32_t fileSize) : storage_(storage), fileSize_(fileSize) {}
+TRing::TRing(const TStorage& storage, uint32_t fileSize) : storage_(storage), fileSize_(fileSize) {}
 
-uint32_t Ring::Advance(uint32_t offset, uint32_t count) const {
+uint32_t TRing::Advance(uint32_t offset, uint32_t count) const {
   const uint64_t position = uint64_t{offset - kHeaderSize} + count;
   return kHeaderSize + static_cast<uint32_t>(position % capacity());
 }
 
-uint32_t Ring::Distance(uint32_t from, uint32_t to) const {
+uint32_t TRing::Distance(uint32_t from, uint32_t to) const {
   return to >= from ? to - from : capacity() - (from - to);
 }
 
-void Ring::Read(uint32_t offset, void* buffer, size_t count) const {
-  if (!Holds(offset) || count > capacity()) throw CorruptLog("read outside the log's records");
+void TRing::Read(uint32_t offset, void* buffer, size_t count) const {
+  if (!Holds(offset) || count > capacity()) throw TCorruptLog("read outside the log's records");
   auto* out = static_cast<uint8_t*>(buffer);
   const size_t first = std::min<size_t>(count, fileSize_ - offset);
   ReadLinear(offset, out, first);
   ReadLinear(kHeaderSize, out + first, count - first);
 }
 
-uint32_t Ring::Read32(uint32_t offset) const {
+uint32_t TRing::Read32(uint32_t offset) const {
   uint8_t word[4];
   Read(offset, word, sizeof word);
   return Load32(word);
 }
 
-void Ring::ReadLinear(uint64_t offset, uint8_t* buffer, size_t count) const {
+void TRing::ReadLinear(uint64_t offset, uint8_t* buffer, size_t count) const {
   if (count == 0) return;
   if (count > kCacheBlock / 2) {
     storage_.Read(offset, buffer, count);
@@ -134,12 +134,12 @@ void Ring::ReadLinear(uint64_t offset, uint8_t* buffer, size_t count) const {
     storage_.Read(start, cache_.data(), block);
     cachedOffset_ = start;
     cachedSize_ = block;
-    if (offset + count > start + block) throw CorruptLog("read outside the log file");
+    if (offset + count > start + block) throw TCorruptLog("read outside the log file");
   }
   std::memcpy(buffer, cache_.data() + (offset - cachedOffset_), count);
 }
 
-void WriteRing(Storage& storage, const Ring& ring, uint32_t offset, const uint8_t* data,
+void WriteRing(TStorage& storage, const TRing& ring, uint32_t offset, const uint8_t* data,
                size_t count) {
   if (!ring.Holds(offset) || count > ring.capacity()) {
     throw std::logic_error("write outside the log's records");

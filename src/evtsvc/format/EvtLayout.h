@@ -37,9 +37,9 @@ void SetExtent(Header& header, const Extent& extent);
 // The bytes after the header, where records wrap from the end of the file back to just after
 // the header. Reads go through a small block cache so that walking or dumping the records costs
 // one storage read per block rather than several per record.
-class Ring {
+class TRing {
  public:
-  Ring(const Storage& storage, uint32_t fileSize);
+  TRing(const TStorage& storage, uint32_t fileSize);
 
   uint32_t fileSize() const { return fileSize_; }
   uint32_t capacity() const { return fileSize_ - kHeaderSize; }
@@ -57,7 +57,7 @@ class Ring {
  private:
   void ReadLinear(uint64_t offset, uint8_t* buffer, size_t count) const;
 
-  const Storage& storage_;
+  const TStorage& storage_;
   uint32_t fileSize_;
   mutable std::vector<uint8_t> cache_;
   mutable uint64_t cachedOffset_ = 0;
@@ -66,7 +66,7 @@ class Ring {
 
 // Writes `count` bytes into the ring at `offset`, wrapping like Ring::Read. The part after the
 // wrap point is written first, so the first byte at `offset` changes last.
-void WriteRing(Storage& storage, const Ring& ring, uint32_t offset, const uint8_t* data,
+void WriteRing(TStorage& storage, const TRing& ring, uint32_t offset, const uint8_t* data,
                size_t count);
 
 }  // namespace corvane::evt::layout

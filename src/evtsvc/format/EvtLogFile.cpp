@@ -31,7 +31,7 @@ namespace corvane::evt {
 namespace {
 
 using layout::Extent;
-using layout::Ring;
+using layout::TRing;
 using recovery::View;
 
 // The largest maximum size that is a whole number of 64 KiB steps and fits the 32-bit offsets.
@@ -53,14 +53,14 @@ bool MayOverwrite(uint32_t retention, uint32_t oldTime, uint32_t newTime) {
 // As the system writes a wrapped log, both are split at the end of the file when they reach
 // it: the first part fills the file to its end and the rest follows the header, so readers that
 // walk the ring from the oldest record see every record as a regular one.
-struct Placement {
+struct TPlacement {
   uint32_t record = 0;
   uint32_t eof = 0;
   uint64_t consumed = 0;  // bytes from `from` to the end-of-file record
 };
 
-Placement PlaceAfter(uint32_t fileSize, uint32_t from, uint32_t length) {
-  Placement place;
+TPlacement PlaceAfter(uint32_t fileSize, uint32_t from, uint32_t length) {
+  TPlacement place;
   place.record = from;
   place.consumed = length;
   const uint64_t after = uint64_t{from} + length;
@@ -68,9 +68,9 @@ Placement PlaceAfter(uint32_t fileSize, uint32_t from, uint32_t length) {
   return place;
 }
 
-class LogFileImpl final : public LogFile {
+class TLogFileImpl final : public TLogFile {
  public:
-  LogFileImpl(Storage& storage, bool readOnly) : storage_(storage), readOnly_(readOnly) {
+  TLogFileImpl(TStorage& storage, bool readOnly) : storage_(storage), readOnly_(readOnly) {
     Load(false);
   }
 
@@ -101,7 +101,7 @@ class LogFileImpl final : public LogFile {
   uint32_t Append(Record record) override;
   void Clear() override;
   void SetLimits(uint32_t maxSize, uint32_t retention) override;
-  void CopyTo(Storage& target) const override;
+  void CopyTo(TStorage& target) const override;
 
  private:
   struct Located {
@@ -127,10 +127,10 @@ class LogFileImpl final : public LogFile {
   // Header and end-of-file record both describing the current view, header clean.
   void Commit();
 
-  Storage& storage_;
+  TStorage& storage_;
   const bool readOnly_;
   // The view is a cache of the file: Locate() may rebuild it.
-  mutable std::optional<Ring> ring_;
+  mutable std::optional<TRing> ring_;
   mutable Header header_;
   mutable View view_;
   mutable std::array<uint8_t, kHeaderSize> diskHeader_{};  // as last read or written
@@ -138,15 +138,15 @@ class LogFileImpl final : public LogFile {
   mutable uint64_t loads_ = 0;  // tells Append that Locate rebuilt the view under it
 };
 
-void LogFileImpl::Load(bool reuse) const {
+void TLogFileImpl::Load(bool reuse) const {
   const uint64_t size = storage_.Size();
-  if (size < kHeaderSize + kEofRecordSize) throw CorruptLog("file too small to be an event log");
-  if (size > UINT32_MAX) throw CorruptLog("file larger than an event log can be");
+  if (size < kHeaderSize + kEofRecordSize) throw TCorruptLog("file too small to be an event log");
+  if (size > UINT32_MAX) throw TCorruptLog("file larger than an event log can be");
   std::array<uint8_t, kHeaderSize> raw;
   storage_.Read(0, raw.data(), raw.size());
   const Header stated = layout::DecodeHeader(raw.data());
 
-  std::optional<Ring> ring;
+  std::optional<TRing> ring;
   ring.emplace(storage_, static_cast<uint32_t>(size));
   View view = recovery::Recover(*ring, stated, reuse ? &view_ : nullptr);
 
@@ -162,7 +162,7 @@ void LogFileImpl::Load(bool reuse) const {
   ++loads_;
 }
 
-bool LogFileImpl::Unchanged() const {
+bool TLogFileImpl::Unchanged() const {
   if (storage_.Size() != ring_->fileSize()) return false;
   std::array<uint8_t, kHeaderSize> raw;
   storage_.Read(0, raw.data(), raw.size());
@@ -173,7 +173,7 @@ bool LogFileImpl::Unchanged() const {
   return eof == diskEof_;
 }
 
-std::optional<LogFileImpl::Located> LogFileImpl::Find(uint32_t number) const {
+std::optional<TLogFileImpl::Located> TLogFileImpl::Find(uint32_t number) const {
   const uint32_t index = number - view_.extent.oldest;
   if (index >= view_.offsets.size()) return std::nullopt;
   const uint32_t offset = view_.offsets[index];
@@ -181,35 +181,35 @@ std::optional<LogFileImpl::Located> LogFileImpl::Find(uint32_t number) const {
   return Located{offset, recovery::FrameAt(*ring_, offset, room, number)};
 }
 
-LogFileImpl::Located LogFileImpl::Locate(uint32_t number) const {
+TLogFileImpl::Located TLogFileImpl::Locate(uint32_t number) const {
   auto place = Find(number);
   if (!place || place->length != 0) return place.value_or(Located{});
   Load(false);
   place = Find(number);
   if (!place) return {};
-  if (place->length == 0) throw CorruptLog("event record damaged");
+  if (place->length == 0) throw TCorruptLog("event record damaged");
   return *place;
 }
 
-void LogFileImpl::WriteHeader(const Header& header) {
+void TLogFileImpl::WriteHeader(const Header& header) {
   const auto raw = layout::EncodeHeader(header);
   storage_.Write(0, raw.data(), raw.size());
   diskHeader_ = raw;
 }
 
-void LogFileImpl::WriteEof(const Extent& extent) {
+void TLogFileImpl::WriteEof(const Extent& extent) {
   const auto eof = layout::EncodeEof(extent);
   layout::WriteRing(storage_, *ring_, extent.end, eof.data(), eof.size());
 }
 
-void LogFileImpl::Commit() {
+void TLogFileImpl::Commit() {
   WriteEof(view_.extent);
   diskEof_ = layout::EncodeEof(view_.extent);
   WriteHeader(header_);
   storage_.Flush();
 }
 
-uint32_t LogFileImpl::Append(Record record) {
+uint32_t TLogFileImpl::Append(Record record) {
   RequireWritable();
   const uint64_t loads = loads_;
   const Extent old = view_.extent;
@@ -217,7 +217,7 @@ uint32_t LogFileImpl::Append(Record record) {
   // 0 is no record number (an oldest number of 0 means empty), so numbers do not wrap round.
   record.recordNumber = old.current;
   if (record.recordNumber == 0) {
-    if (count != 0) throw LogFull("the event log has used up its record numbers");
+    if (count != 0) throw TLogFull("the event log has used up its record numbers");
     record.recordNumber = 1;
   }
   record.closingRecordNumber = 0;
@@ -238,7 +238,7 @@ uint32_t LogFileImpl::Append(Record record) {
   // Drop the oldest records, as far as the retention lets them go, until the record fits. Once
   // none is left the log starts over after the header.
   size_t drop = 0;
-  Placement place;
+  TPlacement place;
   uint32_t start = 0;
   for (;;) {
     const bool allGone = drop == count;
@@ -248,7 +248,7 @@ uint32_t LogFileImpl::Append(Record record) {
     const uint64_t used = allGone ? 0 : (start <= old.end ? old.end - start
                                                          : capacity - (start - old.end));
     if (used + place.consumed + kEofRecordSize <= capacity) break;
-    if (allGone) throw LogFull("the event record does not fit in the log's maximum size");
+    if (allGone) throw TLogFull("the event record does not fit in the log's maximum size");
     const Located oldest = Locate(old.oldest + static_cast<uint32_t>(drop));
     if (loads_ != loads) return Append(std::move(record));
     const uint32_t written = ring_->Read32(ring_->Advance(oldest.offset, 16));
@@ -257,7 +257,7 @@ uint32_t LogFileImpl::Append(Record record) {
         header_.flags |= kFlagLogFull;
         Commit();
       }
-      throw LogFull("the event log is full");
+      throw TLogFull("the event log is full");
     }
     ++drop;
   }
@@ -306,7 +306,7 @@ uint32_t LogFileImpl::Append(Record record) {
   return record.recordNumber;
 }
 
-void LogFileImpl::Clear() {
+void TLogFileImpl::Clear() {
   RequireWritable();
   const Extent empty{kHeaderSize, kHeaderSize, 1, 0};
   Header header = header_;
@@ -332,7 +332,7 @@ void LogFileImpl::Clear() {
   Commit();
 }
 
-void LogFileImpl::SetLimits(uint32_t maxSize, uint32_t retention) {
+void TLogFileImpl::SetLimits(uint32_t maxSize, uint32_t retention) {
   RequireWritable();
   header_.maxSize = RoundMaxSize(maxSize);
   header_.retention = retention;
@@ -341,7 +341,7 @@ void LogFileImpl::SetLimits(uint32_t maxSize, uint32_t retention) {
 
 // The copy holds the records one after another from just after the header, in a file of the
 // same size: a backup reads the same everywhere, whatever a reader makes of wrapped logs.
-void LogFileImpl::CopyTo(Storage& target) const {
+void TLogFileImpl::CopyTo(TStorage& target) const {
   target.Resize(0);
   target.Resize(ring_->fileSize());
   std::vector<uint8_t> chunk;
@@ -370,11 +370,11 @@ void LogFileImpl::CopyTo(Storage& target) const {
 
 }  // namespace
 
-std::unique_ptr<LogFile> LogFile::Open(Storage& storage, bool readOnly) {
-  return std::make_unique<LogFileImpl>(storage, readOnly);
+std::unique_ptr<TLogFile> TLogFile::Open(TStorage& storage, bool readOnly) {
+  return std::make_unique<TLogFileImpl>(storage, readOnly);
 }
 
-void LogFile::Create(Storage& storage, uint32_t maxSize, uint32_t retention) {
+void TLogFile::Create(TStorage& storage, uint32_t maxSize, uint32_t retention) {
   Header header;
   header.maxSize = RoundMaxSize(maxSize);
   header.retention = retention;

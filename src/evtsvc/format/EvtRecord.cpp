@@ -54,7 +54,7 @@ size_t GetText(const uint8_t* bytes, size_t at, size_t limit, std::u16string& te
     }
     return p + 2;
   }
-  throw CorruptLog("event record text runs past its record");
+  throw TCorruptLog("event record text runs past its record");
 }
 
 }  // namespace
@@ -115,12 +115,12 @@ Record DecodeRecord(const uint8_t* bytes, size_t size) {
 }
 
 void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
-  if (size < kMinRecordSize) throw CorruptLog("event record too short");
+  if (size < kMinRecordSize) throw TCorruptLog("event record too short");
   if (Load32(bytes + kLength) != size || Load32(bytes + size - 4) != size) {
-    throw CorruptLog("event record lengths disagree");
+    throw TCorruptLog("event record lengths disagree");
   }
   if (Load32(bytes + kSignature) != kRecordSignature) {
-    throw CorruptLog("event record without its signature");
+    throw TCorruptLog("event record without its signature");
   }
   const size_t end = size - 4;  // variable parts end before the trailing length
 
@@ -141,7 +141,7 @@ void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
   auto part = [&](size_t offsetField, uint32_t length, const char* what) -> size_t {
     const uint32_t offset = Load32(bytes + offsetField);
     if (offset < namesEnd || offset > end || length > end - offset) {
-      throw CorruptLog(std::string("event record ") + what + " outside its record");
+      throw TCorruptLog(std::string("event record ") + what + " outside its record");
     }
     return offset;
   };

@@ -11,7 +11,7 @@ namespace corvane::evt::recovery {
 namespace {
 
 using layout::Extent;
-using layout::Ring;
+using layout::TRing;
 
 // A file full of end-of-file markers must not cost a walk for each of them.
 constexpr size_t kMaxScanCandidates = 32;
@@ -23,7 +23,7 @@ auto Newness(const Extent& extent) {
   return std::tuple(extent.current, extent.oldest == 0 ? extent.current : extent.oldest);
 }
 
-std::optional<Extent> EofAt(const Ring& ring, uint32_t offset) {
+std::optional<Extent> EofAt(const TRing& ring, uint32_t offset) {
   uint8_t bytes[kEofRecordSize];
   ring.Read(offset, bytes, sizeof bytes);
   auto eof = layout::DecodeEof(bytes);
@@ -32,7 +32,7 @@ std::optional<Extent> EofAt(const Ring& ring, uint32_t offset) {
 }
 
 // Follows record lengths from `from` until an end-of-file record; never further than the ring.
-std::optional<Extent> FindEofAfter(const Ring& ring, uint32_t from) {
+std::optional<Extent> FindEofAfter(const TRing& ring, uint32_t from) {
   uint32_t offset = from;
   uint64_t walked = 0;
   while (walked + kEofRecordSize <= ring.capacity()) {
@@ -48,7 +48,7 @@ std::optional<Extent> FindEofAfter(const Ring& ring, uint32_t from) {
 }
 
 // Every end-of-file record in the ring, newest first, at most kMaxScanCandidates of them.
-std::vector<Extent> ScanForEofs(const Ring& ring) {
+std::vector<Extent> ScanForEofs(const TRing& ring) {
   std::vector<Extent> found;
   auto keep = [&](uint32_t offset) {
     if (auto eof = EofAt(ring, offset)) found.push_back(*eof);
@@ -90,14 +90,14 @@ std::vector<Extent> ScanForEofs(const Ring& ring) {
 
 // Whether `known`'s offsets still mean the same in `ring`: the same file size, or a file that
 // grew while its records did not wrap.
-bool Reusable(const Ring& ring, const View& known) {
+bool Reusable(const TRing& ring, const View& known) {
   if (known.extent.oldest == 0) return false;
   if (known.fileSize == ring.fileSize()) return true;
   return known.fileSize < ring.fileSize() && known.extent.start < known.extent.end &&
          known.extent.end + kEofRecordSize <= known.fileSize;
 }
 
-std::optional<View> WalkFrom(const Ring& ring, const Extent& extent, View view, uint32_t offset,
+std::optional<View> WalkFrom(const TRing& ring, const Extent& extent, View view, uint32_t offset,
                              uint32_t number) {
   const uint32_t total = ring.Distance(extent.start, extent.end);
   uint32_t walked = ring.Distance(extent.start, offset);
@@ -122,7 +122,7 @@ std::optional<View> WalkFrom(const Ring& ring, const Extent& extent, View view, 
 
 }  // namespace
 
-uint32_t PaddingAt(const Ring& ring, uint32_t offset, uint32_t room) {
+uint32_t PaddingAt(const TRing& ring, uint32_t offset, uint32_t room) {
   const uint32_t tail = ring.fileSize() - offset;
   if (offset == kHeaderSize || tail > room) return 0;
   if (tail < kMinRecordSize) return tail;
@@ -143,7 +143,7 @@ uint32_t PaddingAt(const Ring& ring, uint32_t offset, uint32_t room) {
   return tail;
 }
 
-uint32_t FrameAt(const Ring& ring, uint32_t offset, uint32_t room,
+uint32_t FrameAt(const TRing& ring, uint32_t offset, uint32_t room,
                  std::optional<uint32_t> number) {
   if (room < kMinRecordSize) return 0;
   uint8_t head[12];
@@ -156,7 +156,7 @@ uint32_t FrameAt(const Ring& ring, uint32_t offset, uint32_t room,
   return length;
 }
 
-std::optional<View> Walk(const Ring& ring, const Extent& extent, const View* known) {
+std::optional<View> Walk(const TRing& ring, const Extent& extent, const View* known) {
   if (!ring.Holds(extent.start) || !ring.Holds(extent.end)) return std::nullopt;
   View view;
   view.fileSize = ring.fileSize();
@@ -185,7 +185,7 @@ std::optional<View> Walk(const Ring& ring, const Extent& extent, const View* kno
   return WalkFrom(ring, extent, std::move(view), extent.start, extent.oldest);
 }
 
-View Recover(const Ring& ring, const Header& header, const View* known) {
+View Recover(const TRing& ring, const Header& header, const View* known) {
   const Extent stated = layout::ExtentOf(header);
   std::optional<View> best = Walk(ring, stated, known);
   auto consider = [&](const Extent& extent) -> bool {
@@ -204,7 +204,7 @@ View Recover(const Ring& ring, const Header& header, const View* known) {
       if (consider(candidate)) break;
     }
   }
-  if (!best) throw CorruptLog("the event log's records are damaged");
+  if (!best) throw TCorruptLog("the event log's records are damaged");
   return std::move(*best);
 }
 

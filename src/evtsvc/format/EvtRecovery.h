@@ -25,18 +25,18 @@ struct View {
 // Checks the frame of the record at `offset`, which must end within `room` bytes: both length
 // fields, the signature and, when given, its number. Returns its length, or 0 when it is not a
 // record.
-uint32_t FrameAt(const layout::Ring& ring, uint32_t offset, uint32_t room,
+uint32_t FrameAt(const layout::TRing& ring, uint32_t offset, uint32_t room,
                  std::optional<uint32_t> number);
 
 // Bytes at the end of the file that hold no record, where the records go on after the header:
 // the whole tail from `offset` when it is too short for a record, or when it is all zero or all
 // 0x00000027 words (what writers fill it with), and it lies within `room`. 0 when it is not.
-uint32_t PaddingAt(const layout::Ring& ring, uint32_t offset, uint32_t room);
+uint32_t PaddingAt(const layout::TRing& ring, uint32_t offset, uint32_t room);
 constexpr uint8_t kPaddingByte = 0x27;
 
 // Walks the records of `extent`. `known`, an earlier view of the same file, lets the walk take
 // the records it already checked and only check those added since.
-std::optional<View> Walk(const layout::Ring& ring, const layout::Extent& extent,
+std::optional<View> Walk(const layout::TRing& ring, const layout::Extent& extent,
                          const View* known);
 
 // The true extent of the log and its records. Candidates: the header's own extent; the
@@ -44,6 +44,6 @@ std::optional<View> Walk(const layout::Ring& ring, const layout::Extent& extent,
 // walk fails, every end-of-file record found by scanning the file. Of the candidates whose
 // records walk cleanly, the newest wins: the highest next record number, then the one that kept
 // fewest of the oldest records. Throws CorruptLog when none does.
-View Recover(const layout::Ring& ring, const Header& header, const View* known);
+View Recover(const layout::TRing& ring, const Header& header, const View* known);
 
 }  // namespace corvane::evt::recovery

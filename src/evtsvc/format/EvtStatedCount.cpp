@@ -5,7 +5,7 @@
 
 namespace corvane::evt {
 
-std::optional<uint32_t> StatedCount(const Storage& storage) {
+std::optional<uint32_t> StatedCount(const TStorage& storage) {
   const uint64_t size = storage.Size();
   if (size < kHeaderSize + kEofRecordSize || size > UINT32_MAX) return std::nullopt;
   std::array<uint8_t, kHeaderSize> raw;
@@ -13,11 +13,11 @@ std::optional<uint32_t> StatedCount(const Storage& storage) {
   Header header;
   try {
     header = layout::DecodeHeader(raw.data());
-  } catch (const CorruptLog&) {
+  } catch (const TCorruptLog&) {
     return std::nullopt;
   }
   if (header.flags & kFlagDirty) return std::nullopt;
-  const layout::Ring ring(storage, static_cast<uint32_t>(size));
+  const layout::TRing ring(storage, static_cast<uint32_t>(size));
   const layout::Extent stated = layout::ExtentOf(header);
   if (!ring.Holds(stated.start) || !ring.Holds(stated.end)) return std::nullopt;
   std::array<uint8_t, kEofRecordSize> eof;

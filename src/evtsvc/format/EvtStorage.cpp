@@ -16,7 +16,7 @@ namespace {
 
 void CheckRange(uint64_t offset, size_t count, uint64_t size) {
   if (offset > size || count > size - offset) {
-    throw CorruptLog("read past the end of the log file");
+    throw TCorruptLog("read past the end of the log file");
   }
 }
 
@@ -39,13 +39,13 @@ void MemoryStorage::Write(uint64_t offset, const void* data, size_t count) {
 
 void MemoryStorage::Resize(uint64_t size) { bytes_.resize(size); }
 
-FileStorage::FileStorage(const std::filesystem::path& path, Mode mode)
-    : readOnly_(mode == Mode::ReadOnly) {
+TFileStorage::TFileStorage(const std::filesystem::path& path, TMode mode)
+    : readOnly_(mode == TMode::ReadOnly) {
 #ifdef _WIN32
-  const wchar_t* how = mode == Mode::ReadOnly ? L"rb" : mode == Mode::ReadWrite ? L"r+b" : L"w+b";
+  const wchar_t* how = mode == TMode::ReadOnly ? L"rb" : mode == TMode::ReadWrite ? L"r+b" : L"w+b";
   file_.reset(_wfopen(path.c_str(), how));
 #else
-  const char* how = mode == Mode::ReadOnly ? "rb" : mode == Mode::ReadWrite ? "r+b" : "w+b";
+  const char* how = mode == TMode::ReadOnly ? "rb" : mode == TMode::ReadWrite ? "r+b" : "w+b";
   file_.reset(std::fopen(path.c_str(), how));
 #endif
   if (!file_) ThrowErrno("cannot open log file");
@@ -54,7 +54,7 @@ FileStorage::FileStorage(const std::filesystem::path& path, Mode mode)
   if (error) throw std::system_error(error, "cannot read the log file size");
 }
 
-void FileStorage::Seek(uint64_t offset) const {
+void TFileStorage::Seek(uint64_t offset) const {
 #ifdef _WIN32
   int failed = _fseeki64(file_.get(), static_cast<long long>(offset), SEEK_SET);
 #else
@@ -63,17 +63,17 @@ void FileStorage::Seek(uint64_t offset) const {
   if (failed) ThrowErrno("cannot seek in log file");
 }
 
-void FileStorage::Read(uint64_t offset, void* buffer, size_t count) const {
+void TFileStorage::Read(uint64_t offset, void* buffer, size_t count) const {
   CheckRange(offset, count, size_);
   if (count == 0) return;
   Seek(offset);
   if (std::fread(buffer, 1, count, file_.get()) != count) {
     if (std::ferror(file_.get())) ThrowErrno("cannot read log file");
-    throw CorruptLog("log file shorter than expected");
+    throw TCorruptLog("log file shorter than expected");
   }
 }
 
-void FileStorage::Write(uint64_t offset, const void* data, size_t count) {
+void TFileStorage::Write(uint64_t offset, const void* data, size_t count) {
   if (readOnly_) throw std::system_error(EBADF, std::generic_category(), "log file is read-only");
   if (count == 0) return;
   if (offset > size_) Resize(offset);
@@ -82,7 +82,7 @@ void FileStorage::Write(uint64_t offset, const void* data, size_t count) {
   if (offset + count > size_) size_ = offset + count;
 }
 
-void FileStorage::Resize(uint64_t size) {
+void TFileStorage::Resize(uint64_t size) {
   if (readOnly_) throw std::system_error(EBADF, std::generic_category(), "log file is read-only");
   if (std::fflush(file_.get()) != 0) ThrowErrno("cannot write log file");
 #ifdef _WIN32
@@ -96,7 +96,7 @@ void FileStorage::Resize(uint64_t size) {
   size_ = size;
 }
 
-void FileStorage::Flush() {
+void TFileStorage::Flush() {
   if (readOnly_) return;
   if (std::fflush(file_.get()) != 0) ThrowErrno("cannot write log file");
 }

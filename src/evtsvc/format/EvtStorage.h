@@ -15,9 +15,9 @@ namespace corvane::evt {
 // Reading past the end throws CorruptLog (a log's offsets come from the file itself, so such a
 // read means the file lies). Writing past the end extends the storage. I/O failures throw
 // std::system_error.
-class Storage {
+class TStorage {
  public:
-  virtual ~Storage() = default;
+  virtual ~TStorage() = default;
   virtual uint64_t Size() const = 0;
   virtual void Read(uint64_t offset, void* buffer, size_t count) const = 0;
   virtual void Write(uint64_t offset, const void* data, size_t count) = 0;
@@ -27,7 +27,7 @@ class Storage {
   virtual void Flush() = 0;
 };
 
-class MemoryStorage final : public Storage {
+class MemoryStorage final : public TStorage {
  public:
   MemoryStorage() = default;
   explicit MemoryStorage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
@@ -45,14 +45,14 @@ class MemoryStorage final : public Storage {
 };
 
 // A file through the C runtime, for tools and tests (the service has its own Win32 storage).
-class FileStorage final : public Storage {
+class TFileStorage final : public TStorage {
  public:
-  enum class Mode {
+  enum class TMode {
     ReadOnly,   // must exist
     ReadWrite,  // must exist
     Create,     // created, or emptied when it exists
   };
-  FileStorage(const std::filesystem::path& path, Mode mode);
+  TFileStorage(const std::filesystem::path& path, TMode mode);
 
   uint64_t Size() const override { return size_; }
   void Read(uint64_t offset, void* buffer, size_t count) const override;
@@ -61,12 +61,12 @@ class FileStorage final : public Storage {
   void Flush() override;
 
  private:
-  struct Closer {
+  struct TCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
   void Seek(uint64_t offset) const;
 
-  std::unique_ptr<std::FILE, Closer> file_;
+  std::unique_ptr<std::FILE, TCloser> file_;
   uint64_t size_ = 0;
   bool readOnly_;
 };

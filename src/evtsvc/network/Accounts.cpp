@@ -53,11 +53,11 @@ std::u16string Name(std::u16string_view text, size_t line) {
   return std::u16string(text);
 }
 
-struct KindName {
+struct TKindName {
   std::u16string_view name;
   uint32_t kind;
 };
-constexpr KindName kKinds[] = {
+constexpr TKindName kKinds[] = {
     {u"normal", kFilterNormal},
     {u"temp-duplicate", kFilterTempDuplicate},
     {u"interdomain-trust", kFilterInterdomainTrust},
@@ -72,7 +72,7 @@ void SortByRid(std::vector<T>& accounts) {
 }
 
 // RIDs and names must not repeat within one account domain.
-void CheckUnique(const std::vector<const Account*>& accounts, const char* domain) {
+void CheckUnique(const std::vector<const TAccount*>& accounts, const char* domain) {
   for (size_t i = 0; i < accounts.size(); ++i) {
     for (size_t j = i + 1; j < accounts.size(); ++j) {
       if (accounts[i]->rid == accounts[j]->rid) {
@@ -89,14 +89,14 @@ void CheckUnique(const std::vector<const Account*>& accounts, const char* domain
 
 }  // namespace
 
-uint32_t DefaultServerType(Role role, bool inDomain) {
+uint32_t DefaultServerType(TRole role, bool inDomain) {
   const uint32_t common = kServerTypeWorkstation | kServerTypeServer | kServerTypeNt;
   switch (role) {
-    case Role::Controller:
+    case TRole::Controller:
       return common | kServerTypeDomainController | kServerTypeTimeSource;
-    case Role::Server:
+    case TRole::Server:
       return common | kServerTypeServerNt | (inDomain ? kServerTypeDomainMember : 0);
-    case Role::Workstation:
+    case TRole::Workstation:
       break;
   }
   return common | (inDomain ? kServerTypeDomainMember : 0);
@@ -147,11 +147,11 @@ Accounts ParseAccounts(const uint8_t* bytes, size_t size) {
       once(haveRole);
       const std::u16string role = UpperCase(Word(line));
       if (role == u"CONTROLLER") {
-        accounts.role = Role::Controller;
+        accounts.role = TRole::Controller;
       } else if (role == u"SERVER") {
-        accounts.role = Role::Server;
+        accounts.role = TRole::Server;
       } else if (role == u"WORKSTATION") {
-        accounts.role = Role::Workstation;
+        accounts.role = TRole::Workstation;
       } else {
         Bad(lineNumber, "the role is controller, server or workstation");
       }
@@ -170,11 +170,11 @@ Accounts ParseAccounts(const uint8_t* bytes, size_t size) {
     } else if (keyword == u"COMMENT") {
       accounts.comment = std::u16string(line);
     } else if (keyword == u"USER") {
-      UserAccount user;
+      TUserAccount user;
       user.rid = rid();
       const std::u16string kind = std::u16string(Word(line));
       const auto known = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                      [&](const KindName& k) { return SameName(k.name, kind); });
+                                      [&](const TKindName& k) { return SameName(k.name, kind); });
       if (known == std::end(kKinds)) {
         Bad(lineNumber, "the kind of a user is normal, temp-duplicate, interdomain-trust, "
                         "workstation-trust or server-trust");
@@ -183,7 +183,7 @@ Accounts ParseAccounts(const uint8_t* bytes, size_t size) {
       user.name = Name(line, lineNumber);
       accounts.users.push_back(std::move(user));
     } else if (keyword == u"GROUP" || keyword == u"LOCAL-GROUP" || keyword == u"BUILTIN-GROUP") {
-      Account group;
+      TAccount group;
       group.rid = rid();
       group.name = Name(line, lineNumber);
       auto& list = keyword == u"GROUP"         ? accounts.groups
@@ -197,7 +197,7 @@ Accounts ParseAccounts(const uint8_t* bytes, size_t size) {
 
   if (!haveSid) Fail(kInvalidData, "accounts file: the machine's sid is missing");
   if (!haveRole) Fail(kInvalidData, "accounts file: the machine's role is missing");
-  if (accounts.role == Role::Controller && !accounts.inDomain) {
+  if (accounts.role == TRole::Controller && !accounts.inDomain) {
     Fail(kInvalidData, "accounts file: a controller names its domain");
   }
   if (!haveDomain) accounts.domain = u"WORKGROUP";
@@ -207,12 +207,12 @@ Accounts ParseAccounts(const uint8_t* bytes, size_t size) {
   SortByRid(accounts.groups);
   SortByRid(accounts.localGroups);
   SortByRid(accounts.builtinGroups);
-  std::vector<const Account*> own;
+  std::vector<const TAccount*> own;
   for (const auto& a : accounts.users) own.push_back(&a);
   for (const auto& a : accounts.groups) own.push_back(&a);
   for (const auto& a : accounts.localGroups) own.push_back(&a);
   CheckUnique(own, "machine's");
-  std::vector<const Account*> builtin;
+  std::vector<const TAccount*> builtin;
   for (const auto& a : accounts.builtinGroups) builtin.push_back(&a);
   CheckUnique(builtin, "built-in");
   return accounts;

@@ -30,7 +30,7 @@
 
 namespace corvane::network {
 
-enum class Role { Controller, Server, Workstation };
+enum class TRole { Controller, Server, Workstation };
 
 // The account-kind bits of the user enumeration's filter.
 constexpr uint32_t kFilterTempDuplicate = 0x1;
@@ -50,30 +50,30 @@ constexpr uint32_t kServerTypeServerNt = 0x8000;
 constexpr uint32_t kServerTypeDomainEnum = 0x80000000;
 constexpr uint32_t kServerTypeAll = 0xFFFFFFFF;
 
-struct Account {
+struct TAccount {
   uint32_t rid = 0;
   std::u16string name;
 };
 
-struct UserAccount : Account {
+struct TUserAccount : TAccount {
   uint32_t kind = kFilterNormal;  // one kFilter* bit
 };
 
 struct Accounts {
   Sid sid;
-  Role role = Role::Workstation;
+  TRole role = TRole::Workstation;
   std::u16string domain;     // domain or workgroup name
   bool inDomain = false;     // whether `domain` names a domain rather than a workgroup
   uint32_t serverType = 0;
   std::u16string comment;
-  std::vector<UserAccount> users;    // in RID order
-  std::vector<Account> groups;       // in RID order
-  std::vector<Account> localGroups;  // in RID order
-  std::vector<Account> builtinGroups;  // in RID order
+  std::vector<TUserAccount> users;    // in RID order
+  std::vector<TAccount> groups;       // in RID order
+  std::vector<TAccount> localGroups;  // in RID order
+  std::vector<TAccount> builtinGroups;  // in RID order
 };
 
 // The bits a machine of that role announces unless its file says otherwise.
-uint32_t DefaultServerType(Role role, bool inDomain);
+uint32_t DefaultServerType(TRole role, bool inDomain);
 
 // Throws EOleSysError (ERROR_INVALID_DATA) naming the line at fault.
 Accounts ParseAccounts(const uint8_t* bytes, size_t size);

@@ -22,40 +22,40 @@ struct WellKnown {
   uint32_t rid;
   std::u16string_view name;
   std::u16string_view domain;
-  SidUse use;
+  TSidUse use;
 };
 
 constexpr std::u16string_view kNtAuthorityName = u"NT AUTHORITY";
 constexpr std::u16string_view kBuiltinName = u"BUILTIN";
 
 constexpr WellKnown kWellKnown[] = {
-    {kNullAuthority, 0, u"NULL SID", u"", SidUse::WellKnownGroup},
-    {kWorldAuthority, 0, u"Everyone", u"", SidUse::WellKnownGroup},
-    {kLocalAuthority, 0, u"LOCAL", u"", SidUse::WellKnownGroup},
-    {kCreatorAuthority, 0, u"CREATOR OWNER", u"", SidUse::WellKnownGroup},
-    {kCreatorAuthority, 1, u"CREATOR GROUP", u"", SidUse::WellKnownGroup},
-    {kCreatorAuthority, 2, u"CREATOR OWNER SERVER", u"", SidUse::WellKnownGroup},
-    {kCreatorAuthority, 3, u"CREATOR GROUP SERVER", u"", SidUse::WellKnownGroup},
-    {kNtAuthority, 1, u"DIALUP", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 2, u"NETWORK", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 3, u"BATCH", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 4, u"INTERACTIVE", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 6, u"SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 7, u"ANONYMOUS LOGON", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 8, u"PROXY", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 9, u"ENTERPRISE DOMAIN CONTROLLERS", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 10, u"SELF", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 11, u"Authenticated Users", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 12, u"RESTRICTED", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 13, u"TERMINAL SERVER USER", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 14, u"REMOTE INTERACTIVE LOGON", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 18, u"SYSTEM", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 19, u"LOCAL SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, 20, u"NETWORK SERVICE", kNtAuthorityName, SidUse::WellKnownGroup},
-    {kNtAuthority, kBuiltinDomainRid, kBuiltinName, kBuiltinName, SidUse::Domain},
+    {kNullAuthority, 0, u"NULL SID", u"", TSidUse::WellKnownGroup},
+    {kWorldAuthority, 0, u"Everyone", u"", TSidUse::WellKnownGroup},
+    {kLocalAuthority, 0, u"LOCAL", u"", TSidUse::WellKnownGroup},
+    {kCreatorAuthority, 0, u"CREATOR OWNER", u"", TSidUse::WellKnownGroup},
+    {kCreatorAuthority, 1, u"CREATOR GROUP", u"", TSidUse::WellKnownGroup},
+    {kCreatorAuthority, 2, u"CREATOR OWNER SERVER", u"", TSidUse::WellKnownGroup},
+    {kCreatorAuthority, 3, u"CREATOR GROUP SERVER", u"", TSidUse::WellKnownGroup},
+    {kNtAuthority, 1, u"DIALUP", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 2, u"NETWORK", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 3, u"BATCH", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 4, u"INTERACTIVE", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 6, u"SERVICE", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 7, u"ANONYMOUS LOGON", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 8, u"PROXY", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 9, u"ENTERPRISE DOMAIN CONTROLLERS", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 10, u"SELF", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 11, u"Authenticated Users", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 12, u"RESTRICTED", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 13, u"TERMINAL SERVER USER", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 14, u"REMOTE INTERACTIVE LOGON", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 18, u"SYSTEM", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 19, u"LOCAL SERVICE", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, 20, u"NETWORK SERVICE", kNtAuthorityName, TSidUse::WellKnownGroup},
+    {kNtAuthority, kBuiltinDomainRid, kBuiltinName, kBuiltinName, TSidUse::Domain},
 };
 
-ResolvedAccount Resolved(const WellKnown& known) {
+TResolvedAccount Resolved(const WellKnown& known) {
   return {Sid(known.authority, {known.rid}), std::u16string(known.name), std::u16string(known.domain),
           known.use};
 }
@@ -84,68 +84,68 @@ std::u16string_view StripBackslashes(std::u16string_view name) {
 }
 
 // One account domain (a machine's own, or a domain's) as a lookup sees it.
-struct AccountDomain {
+struct TAccountDomain {
   const Accounts* accounts;
   std::u16string_view name;
 };
 
-std::optional<ResolvedAccount> SidInDomain(const AccountDomain& domain, const Sid& sid) {
+std::optional<TResolvedAccount> SidInDomain(const TAccountDomain& domain, const Sid& sid) {
   const Accounts& db = *domain.accounts;
-  if (sid == db.sid) return ResolvedAccount{sid, std::u16string(domain.name), std::u16string(domain.name), SidUse::Domain};
+  if (sid == db.sid) return TResolvedAccount{sid, std::u16string(domain.name), std::u16string(domain.name), TSidUse::Domain};
   const auto split = sid.SplitRid();
   if (!split || !(split->first == db.sid)) return std::nullopt;
   const uint32_t rid = split->second;
-  auto found = [&](const std::u16string& name, SidUse use) {
-    return ResolvedAccount{sid, name, std::u16string(domain.name), use};
+  auto found = [&](const std::u16string& name, TSidUse use) {
+    return TResolvedAccount{sid, name, std::u16string(domain.name), use};
   };
   for (const auto& user : db.users) {
-    if (user.rid == rid) return found(user.name, SidUse::User);
+    if (user.rid == rid) return found(user.name, TSidUse::User);
   }
   for (const auto& group : db.groups) {
-    if (group.rid == rid) return found(group.name, SidUse::Group);
+    if (group.rid == rid) return found(group.name, TSidUse::Group);
   }
   for (const auto& group : db.localGroups) {
-    if (group.rid == rid) return found(group.name, SidUse::Alias);
+    if (group.rid == rid) return found(group.name, TSidUse::Alias);
   }
   return std::nullopt;
 }
 
-std::optional<ResolvedAccount> NameInDomain(const AccountDomain& domain, std::u16string_view name) {
+std::optional<TResolvedAccount> NameInDomain(const TAccountDomain& domain, std::u16string_view name) {
   const Accounts& db = *domain.accounts;
   if (SameName(name, domain.name)) {
-    return ResolvedAccount{db.sid, std::u16string(domain.name), std::u16string(domain.name), SidUse::Domain};
+    return TResolvedAccount{db.sid, std::u16string(domain.name), std::u16string(domain.name), TSidUse::Domain};
   }
-  auto found = [&](const Account& account, SidUse use) {
-    return ResolvedAccount{db.sid.WithRid(account.rid), account.name, std::u16string(domain.name), use};
+  auto found = [&](const TAccount& account, TSidUse use) {
+    return TResolvedAccount{db.sid.WithRid(account.rid), account.name, std::u16string(domain.name), use};
   };
   for (const auto& user : db.users) {
-    if (SameName(user.name, name)) return found(user, SidUse::User);
+    if (SameName(user.name, name)) return found(user, TSidUse::User);
   }
   for (const auto& group : db.groups) {
-    if (SameName(group.name, name)) return found(group, SidUse::Group);
+    if (SameName(group.name, name)) return found(group, TSidUse::Group);
   }
   for (const auto& group : db.localGroups) {
-    if (SameName(group.name, name)) return found(group, SidUse::Alias);
+    if (SameName(group.name, name)) return found(group, TSidUse::Alias);
   }
   return std::nullopt;
 }
 
-std::optional<ResolvedAccount> Builtin(const Accounts& db, const Sid& sid) {
+std::optional<TResolvedAccount> Builtin(const Accounts& db, const Sid& sid) {
   const auto split = sid.SplitRid();
   if (!split || !(split->first == BuiltinDomain())) return std::nullopt;
   for (const auto& group : db.builtinGroups) {
     if (group.rid == split->second) {
-      return ResolvedAccount{sid, group.name, std::u16string(kBuiltinName), SidUse::Alias};
+      return TResolvedAccount{sid, group.name, std::u16string(kBuiltinName), TSidUse::Alias};
     }
   }
   return std::nullopt;
 }
 
-std::optional<ResolvedAccount> BuiltinByName(const Accounts& db, std::u16string_view name) {
+std::optional<TResolvedAccount> BuiltinByName(const Accounts& db, std::u16string_view name) {
   for (const auto& group : db.builtinGroups) {
     if (SameName(group.name, name)) {
-      return ResolvedAccount{BuiltinDomain().WithRid(group.rid), group.name, std::u16string(kBuiltinName),
-                             SidUse::Alias};
+      return TResolvedAccount{BuiltinDomain().WithRid(group.rid), group.name, std::u16string(kBuiltinName),
+                             TSidUse::Alias};
     }
   }
   return std::nullopt;
@@ -153,7 +153,7 @@ std::optional<ResolvedAccount> BuiltinByName(const Accounts& db, std::u16string_
 
 }  // namespace
 
-std::optional<ResolvedAccount> WellKnownBySid(const Sid& sid) {
+std::optional<TResolvedAccount> WellKnownBySid(const Sid& sid) {
   for (const WellKnown& known : kWellKnown) {
     if (sid.Authority() == known.authority && sid.SubAuthorities().size() == 1 &&
         sid.SubAuthorities()[0] == known.rid) {
@@ -163,7 +163,7 @@ std::optional<ResolvedAccount> WellKnownBySid(const Sid& sid) {
   return std::nullopt;
 }
 
-std::optional<ResolvedAccount> WellKnownByName(std::u16string_view domain, std::u16string_view name,
+std::optional<TResolvedAccount> WellKnownByName(std::u16string_view domain, std::u16string_view name,
                                                bool domainGiven) {
   for (const WellKnown& known : kWellKnown) {
     if (SameName(known.name, name) && (!domainGiven || SameName(known.domain, domain))) {
@@ -173,15 +173,15 @@ std::optional<ResolvedAccount> WellKnownByName(std::u16string_view domain, std::
   return std::nullopt;
 }
 
-Host::Host(std::u16string name, std::filesystem::path folder, bool local, Accounts accounts,
-           const EightBitDecoder& decode8)
+THost::THost(std::u16string name, std::filesystem::path folder, bool local, Accounts accounts,
+           const TEightBitDecoder& decode8)
     : name_(std::move(name)),
       folder_(std::move(folder)),
       local_(local),
       accounts_(std::move(accounts)),
       decode8_(decode8) {}
 
-const RegKey& Host::Registry() const {
+const RegKey& THost::Registry() const {
   std::lock_guard lock(registryMutex_);
   if (!registry_) {
     auto tree = std::make_unique<RegKey>(u"HKEY_LOCAL_MACHINE");
@@ -199,10 +199,10 @@ const RegKey& Host::Registry() const {
   return *registry_;
 }
 
-std::shared_ptr<const Network> Network::Load(const std::filesystem::path& folder,
+std::shared_ptr<const TNetwork> TNetwork::Load(const std::filesystem::path& folder,
                                              std::u16string_view localName,
-                                             const EightBitDecoder& decode8) {
-  auto network = std::make_shared<Network>();
+                                             const TEightBitDecoder& decode8) {
+  auto network = std::make_shared<TNetwork>();
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) {
     Fail(kInvalidData, "the network folder " + folder.string() + " does not exist");
@@ -229,7 +229,7 @@ std::shared_ptr<const Network> Network::Load(const std::filesystem::path& folder
       } catch (const EOleSysError& failure) {
         Fail(kInvalidData, accountsFile.string() + ": " + Reason(failure));
       }
-      network->hosts_.push_back(std::make_unique<Host>(name, machineFolder, local, std::move(accounts), decode8));
+      network->hosts_.push_back(std::make_unique<THost>(name, machineFolder, local, std::move(accounts), decode8));
     } catch (const EOleSysError& failure) {
       network->broken_.emplace_back(name, failure);
     }
@@ -239,7 +239,7 @@ std::shared_ptr<const Network> Network::Load(const std::filesystem::path& folder
   return network;
 }
 
-const Host* Network::Find(std::u16string_view name) const {
+const THost* TNetwork::Find(std::u16string_view name) const {
   name = StripBackslashes(name);
   for (const auto& host : hosts_) {
     if (SameName(host->Name(), name)) return host.get();
@@ -247,7 +247,7 @@ const Host* Network::Find(std::u16string_view name) const {
   return nullptr;
 }
 
-const EOleSysError* Network::Broken(std::u16string_view name) const {
+const EOleSysError* TNetwork::Broken(std::u16string_view name) const {
   name = StripBackslashes(name);
   for (const auto& [machine, failure] : broken_) {
     if (SameName(machine, name)) return &failure;
@@ -255,52 +255,52 @@ const EOleSysError* Network::Broken(std::u16string_view name) const {
   return nullptr;
 }
 
-const Host* Network::Local() const {
+const THost* TNetwork::Local() const {
   for (const auto& host : hosts_) {
     if (host->IsLocal()) return host.get();
   }
   return nullptr;
 }
 
-const Host* Network::PrimaryController(std::u16string_view domain) const {
+const THost* TNetwork::PrimaryController(std::u16string_view domain) const {
   for (const auto& host : hosts_) {
     if (host->IsController() && SameName(host->OwnAccounts().domain, domain)) return host.get();
   }
   return nullptr;
 }
 
-const Accounts& Network::AccountDatabase(const Host& host) const {
+const Accounts& TNetwork::AccountDatabase(const THost& host) const {
   if (host.IsController()) {
-    if (const Host* primary = PrimaryController(host.OwnAccounts().domain)) return primary->OwnAccounts();
+    if (const THost* primary = PrimaryController(host.OwnAccounts().domain)) return primary->OwnAccounts();
   }
   return host.OwnAccounts();
 }
 
-const std::u16string& Network::AccountDomainName(const Host& host) const {
+const std::u16string& TNetwork::AccountDomainName(const THost& host) const {
   return host.IsController() ? host.OwnAccounts().domain : host.Name();
 }
 
-PrimaryDomain Network::PrimaryDomainOf(const Host& host) const {
+PrimaryDomain TNetwork::PrimaryDomainOf(const THost& host) const {
   const Accounts& own = host.OwnAccounts();
   PrimaryDomain result{own.domain, std::nullopt};
   if (own.inDomain) {
-    if (const Host* primary = PrimaryController(own.domain)) result.sid = primary->OwnAccounts().sid;
+    if (const THost* primary = PrimaryController(own.domain)) result.sid = primary->OwnAccounts().sid;
   }
   return result;
 }
 
-std::vector<ServerEntry> Network::Servers(const Host& on, std::u16string_view domain,
+std::vector<TServerEntry> TNetwork::Servers(const THost& on, std::u16string_view domain,
                                           uint32_t typeMask) const {
-  std::vector<ServerEntry> servers;
+  std::vector<TServerEntry> servers;
   if (typeMask != kServerTypeAll && (typeMask & kServerTypeDomainEnum)) {
     for (const auto& host : hosts_) {
       const std::u16string& name = host->OwnAccounts().domain;
       const bool listed = std::any_of(servers.begin(), servers.end(),
-                                      [&](const ServerEntry& entry) { return SameName(entry.name, name); });
+                                      [&](const TServerEntry& entry) { return SameName(entry.name, name); });
       if (!listed) servers.push_back({UpperCase(name), kServerTypeDomainEnum | kServerTypeNt, host->Name()});
     }
     std::sort(servers.begin(), servers.end(),
-              [](const ServerEntry& a, const ServerEntry& b) { return CompareNames(a.name, b.name) < 0; });
+              [](const TServerEntry& a, const TServerEntry& b) { return CompareNames(a.name, b.name) < 0; });
     return servers;
   }
   const std::u16string_view wanted = domain.empty() ? std::u16string_view(on.OwnAccounts().domain) : domain;
@@ -317,15 +317,15 @@ std::vector<ServerEntry> Network::Servers(const Host& on, std::u16string_view do
   return servers;
 }
 
-std::optional<ResolvedAccount> Network::LookupSidInDomain(const Host& on, const Sid& sid) const {
+std::optional<TResolvedAccount> TNetwork::LookupSidInDomain(const THost& on, const Sid& sid) const {
   const Accounts& own = on.OwnAccounts();
   if (on.IsController() || !own.inDomain) return std::nullopt;
-  const Host* primary = PrimaryController(own.domain);
+  const THost* primary = PrimaryController(own.domain);
   if (!primary) return std::nullopt;
   return SidInDomain({&primary->OwnAccounts(), own.domain}, sid);
 }
 
-std::optional<ResolvedAccount> Network::LookupSid(const Host& on, const Sid& sid) const {
+std::optional<TResolvedAccount> TNetwork::LookupSid(const THost& on, const Sid& sid) const {
   if (auto known = WellKnownBySid(sid)) return known;
   const Accounts& db = AccountDatabase(on);
   if (auto builtin = Builtin(db, sid)) return builtin;
@@ -333,10 +333,10 @@ std::optional<ResolvedAccount> Network::LookupSid(const Host& on, const Sid& sid
   return LookupSidInDomain(on, sid);
 }
 
-std::optional<ResolvedAccount> Network::LookupNameInDomain(const Host& on, std::u16string_view name) const {
+std::optional<TResolvedAccount> TNetwork::LookupNameInDomain(const THost& on, std::u16string_view name) const {
   const Accounts& own = on.OwnAccounts();
   if (on.IsController() || !own.inDomain) return std::nullopt;
-  const Host* primary = PrimaryController(own.domain);
+  const THost* primary = PrimaryController(own.domain);
   if (!primary) return std::nullopt;
   const size_t slash = name.find(u'\\');
   if (slash != std::u16string_view::npos) {
@@ -346,7 +346,7 @@ std::optional<ResolvedAccount> Network::LookupNameInDomain(const Host& on, std::
   return NameInDomain({&primary->OwnAccounts(), own.domain}, name);
 }
 
-std::optional<ResolvedAccount> Network::LookupName(const Host& on, std::u16string_view name) const {
+std::optional<TResolvedAccount> TNetwork::LookupName(const THost& on, std::u16string_view name) const {
   const size_t slash = name.find(u'\\');
   const bool domainGiven = slash != std::u16string_view::npos;
   const std::u16string_view domain = domainGiven ? name.substr(0, slash) : std::u16string_view();

@@ -3,7 +3,7 @@
 namespace corvane::network {
 
 Page TakePage(const std::vector<size_t>& sizes, uint32_t preferredMaxLength, uint32_t resume,
-              TotalCounts totals) {
+              TTotalCounts totals) {
   Page page;
   page.first = resume < sizes.size() ? resume : sizes.size();
   size_t used = 0;
@@ -18,7 +18,7 @@ Page TakePage(const std::vector<size_t>& sizes, uint32_t preferredMaxLength, uin
   page.count = end - page.first;
   page.more = end < sizes.size();
   page.resume = page.more ? static_cast<uint32_t>(end) : 0;
-  page.total = static_cast<uint32_t>(totals == TotalCounts::All ? sizes.size() : sizes.size() - page.first);
+  page.total = static_cast<uint32_t>(totals == TTotalCounts::All ? sizes.size() : sizes.size() - page.first);
   return page;
 }
 

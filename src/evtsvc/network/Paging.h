@@ -21,7 +21,7 @@ struct Page {
   uint32_t resume = 0;  // the resume handle to hand back: where the next page starts, 0 at the end
 };
 
-enum class TotalCounts {
+enum class TTotalCounts {
   All,           // every entry (the server enumeration)
   FromResume,    // the entries from the resume position on (users and groups)
 };
@@ -29,6 +29,6 @@ enum class TotalCounts {
 // `sizes` holds the bytes each entry takes in the caller's buffer, fixed part and strings.
 // A resume handle past the end yields an empty, final page.
 Page TakePage(const std::vector<size_t>& sizes, uint32_t preferredMaxLength, uint32_t resume,
-              TotalCounts totals);
+              TTotalCounts totals);
 
 }  // namespace corvane::network

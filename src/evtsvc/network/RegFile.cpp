@@ -45,7 +45,7 @@ std::optional<uint32_t> HexNumber(std::u16string_view text) {
   return value;
 }
 
-std::u16string DecodeText(const uint8_t* bytes, size_t size, const EightBitDecoder& decode8) {
+std::u16string DecodeText(const uint8_t* bytes, size_t size, const TEightBitDecoder& decode8) {
   if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
     if (size % 2 != 0) Fail(kBadDatabase, "registry file: UTF-16 text with an odd number of bytes");
     return FromUtf16Le(bytes + 2, size - 2);
@@ -80,9 +80,9 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
   return lines;
 }
 
-class Parser {
+class TParser {
  public:
-  Parser(std::vector<std::u16string_view> lines, RegKey& root, const EightBitDecoder& decode8)
+  TParser(std::vector<std::u16string_view> lines, RegKey& root, const TEightBitDecoder& decode8)
       : lines_(std::move(lines)), root_(root), decode8_(decode8) {}
 
   void Run() {
@@ -246,7 +246,7 @@ class Parser {
 
   std::vector<std::u16string_view> lines_;
   RegKey& root_;
-  const EightBitDecoder& decode8_;
+  const TEightBitDecoder& decode8_;
   size_t index_ = 0;
   bool version4_ = false;
   Target target_ = Target::None;
@@ -256,9 +256,9 @@ class Parser {
 }  // namespace
 
 void ApplyRegFile(const uint8_t* bytes, size_t size, RegKey& localMachine,
-                  const EightBitDecoder& decode8) {
+                  const TEightBitDecoder& decode8) {
   const std::u16string text = DecodeText(bytes, size, decode8);
-  Parser(SplitLines(text), localMachine, decode8).Run();
+  TParser(SplitLines(text), localMachine, decode8).Run();
 }
 
 }  // namespace corvane::network

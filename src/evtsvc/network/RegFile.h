@@ -21,12 +21,12 @@
 
 namespace corvane::network {
 
-using EightBitDecoder = std::function<std::u16string(std::string_view)>;
+using TEightBitDecoder = std::function<std::u16string(std::string_view)>;
 
 // Applies the file to `localMachine`. A file that breaks the format throws EOleSysError with
 // ERROR_BADDB and the line at fault; the tree may then hold the lines before it, so callers
 // parse into a fresh tree and keep it only on success.
 void ApplyRegFile(const uint8_t* bytes, size_t size, RegKey& localMachine,
-                  const EightBitDecoder& decode8);
+                  const TEightBitDecoder& decode8);
 
 }  // namespace corvane::network

@@ -31,27 +31,27 @@ bool RegKey::DeleteSubkey(std::u16string_view name) {
   return true;
 }
 
-const RegValue* RegKey::FindValue(std::u16string_view name) const {
-  for (const RegValue& value : values_) {
+const TRegValue* RegKey::FindValue(std::u16string_view name) const {
+  for (const TRegValue& value : values_) {
     if (SameName(value.name, name)) return &value;
   }
   return nullptr;
 }
 
 void RegKey::SetValue(std::u16string_view name, uint32_t type, std::vector<uint8_t> data) {
-  for (RegValue& value : values_) {
+  for (TRegValue& value : values_) {
     if (SameName(value.name, name)) {
       value.type = type;
       value.data = std::move(data);
       return;
     }
   }
-  values_.push_back(RegValue{std::u16string(name), type, std::move(data)});
+  values_.push_back(TRegValue{std::u16string(name), type, std::move(data)});
 }
 
 bool RegKey::DeleteValue(std::u16string_view name) {
   const auto at = std::find_if(values_.begin(), values_.end(),
-                               [&](const RegValue& value) { return SameName(value.name, name); });
+                               [&](const TRegValue& value) { return SameName(value.name, name); });
   if (at == values_.end()) return false;
   values_.erase(at);
   return true;
@@ -71,15 +71,15 @@ bool SplitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& na
   }
 }
 
-KeyLookup FindKey(const RegKey& from, std::u16string_view path) {
+TKeyLookup FindKey(const RegKey& from, std::u16string_view path) {
   std::vector<std::u16string_view> names;
-  if (!SplitKeyPath(path, names)) return {PathStatus::BadPath, nullptr};
+  if (!SplitKeyPath(path, names)) return {TPathStatus::BadPath, nullptr};
   const RegKey* key = &from;
   for (std::u16string_view name : names) {
     key = key->FindSubkey(name);
-    if (!key) return {PathStatus::NotFound, nullptr};
+    if (!key) return {TPathStatus::NotFound, nullptr};
   }
-  return {PathStatus::Found, key};
+  return {TPathStatus::Found, key};
 }
 
 std::vector<uint8_t> TextValueData(std::u16string_view text) {

@@ -24,7 +24,7 @@ constexpr uint32_t kRegMultiSz = 7;
 // The system's limit on one key name.
 constexpr size_t kMaxKeyNameLength = 255;
 
-struct RegValue {
+struct TRegValue {
   std::u16string name;  // empty for the key's default value
   uint32_t type = kRegNone;
   std::vector<uint8_t> data;  // as the system stores it: text types in UTF-16LE
@@ -46,8 +46,8 @@ class RegKey {
   RegKey& CreateSubkey(std::u16string_view name);
   bool DeleteSubkey(std::u16string_view name);
 
-  const std::vector<RegValue>& Values() const { return values_; }
-  const RegValue* FindValue(std::u16string_view name) const;
+  const std::vector<TRegValue>& Values() const { return values_; }
+  const TRegValue* FindValue(std::u16string_view name) const;
   // A value set again keeps its place in the enumeration.
   void SetValue(std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
   bool DeleteValue(std::u16string_view name);
@@ -57,21 +57,21 @@ class RegKey {
 
   std::u16string name_;
   std::vector<std::unique_ptr<RegKey>> subkeys_;
-  std::vector<RegValue> values_;
+  std::vector<TRegValue> values_;
 };
 
-enum class PathStatus { Found, NotFound, BadPath };
+enum class TPathStatus { Found, NotFound, BadPath };
 
 // A relative path below a key: names separated by backslashes. A trailing backslash is
 // accepted, as the system accepts it; an empty name inside the path or a name longer than 255
 // characters makes the path bad.
 bool SplitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& names);
 
-struct KeyLookup {
-  PathStatus status = PathStatus::NotFound;
+struct TKeyLookup {
+  TPathStatus status = TPathStatus::NotFound;
   const RegKey* key = nullptr;
 };
-KeyLookup FindKey(const RegKey& from, std::u16string_view path);
+TKeyLookup FindKey(const RegKey& from, std::u16string_view path);
 
 // The text types as the registry functions' A forms would read them, for tests and tools.
 std::vector<uint8_t> TextValueData(std::u16string_view text);

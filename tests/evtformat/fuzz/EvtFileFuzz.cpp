@@ -17,7 +17,7 @@ void Check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-std::vector<std::vector<uint8_t>> ReadAll(const LogFile& log) {
+std::vector<std::vector<uint8_t>> ReadAll(const TLogFile& log) {
   std::vector<std::vector<uint8_t>> records;
   const uint32_t oldest = log.OldestRecordNumber();
   const uint32_t count = log.Count();
@@ -30,7 +30,7 @@ std::vector<std::vector<uint8_t>> ReadAll(const LogFile& log) {
       try {
         const Record record = DecodeRecord(bytes.data(), bytes.size());
         Check(record.recordNumber == number);
-      } catch (const CorruptLog&) {
+      } catch (const TCorruptLog&) {
       }
       if (pass == 0) records.push_back(std::move(bytes));
     }
@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryStorage storage(std::vector<uint8_t>(data, data + size));
   // Whatever the bytes, the count a header states is read within them, without a throw.
   static_cast<void>(StatedCount(storage));
-  std::unique_ptr<LogFile> log;
+  std::unique_ptr<TLogFile> log;
   try {
-    log = LogFile::Open(storage, false);
-  } catch (const CorruptLog&) {
+    log = TLogFile::Open(storage, false);
+  } catch (const TCorruptLog&) {
     return 0;
   }
-  auto other = LogFile::Open(storage, true);
+  auto other = TLogFile::Open(storage, true);
   ReadAll(*log);
 
   Record record;
@@ -64,10 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t number = 0;
   try {
     number = log->Append(record);
-  } catch (const LogFull&) {
+  } catch (const TLogFull&) {
     return 0;
   }
-  auto reopened = LogFile::Open(storage, true);
+  auto reopened = TLogFile::Open(storage, true);
   const auto records = ReadAll(*reopened);
   Check(reopened->header().currentRecordNumber == number + 1);
   const std::vector<uint8_t> bytes = reopened->RecordBytes(number);
@@ -79,12 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   MemoryStorage copy;
   reopened->CopyTo(copy);
-  auto copied = LogFile::Open(copy, true);
+  auto copied = TLogFile::Open(copy, true);
   Check(ReadAll(*copied) == records);
   Check((copy.bytes()[36] & kFlagDirty) == 0);
 
   log->Clear();
-  auto cleared = LogFile::Open(storage, true);
+  auto cleared = TLogFile::Open(storage, true);
   Check(cleared->Count() == 0 && cleared->header().currentRecordNumber == 1);
   return 0;
 }

@@ -22,7 +22,7 @@ std::set<void*>& Blocks() {
 
 }  // namespace
 
-void AllocationFree::operator()(void* block) const noexcept { FreeIfOurs(block); }
+void TAllocationFree::operator()(void* block) const noexcept { FreeIfOurs(block); }
 
 UniqueAllocation Allocate(size_t size) {
   void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size ? size : 1);

@@ -8,11 +8,11 @@
 
 namespace corvane::network {
 
-struct AllocationFree {
+struct TAllocationFree {
   void operator()(void* block) const noexcept;
 };
 // A block being filled; released to the caller once it is complete.
-using UniqueAllocation = std::unique_ptr<void, AllocationFree>;
+using UniqueAllocation = std::unique_ptr<void, TAllocationFree>;
 
 // Zero-filled; throws std::bad_alloc.
 UniqueAllocation Allocate(size_t size);

@@ -32,7 +32,7 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
-BOOL AnswerNames(const ResolvedAccount& found, LPSTR name, LPDWORD nameSize, LPSTR domain, LPDWORD domainSize,
+BOOL AnswerNames(const TResolvedAccount& found, LPSTR name, LPDWORD nameSize, LPSTR domain, LPDWORD domainSize,
                  PSID_NAME_USE use) {
   if (!nameSize || !domainSize) return Fail(ERROR_INVALID_PARAMETER);
   const std::string account = ToAnsiText(found.name);
@@ -50,7 +50,7 @@ BOOL AnswerNames(const ResolvedAccount& found, LPSTR name, LPDWORD nameSize, LPS
   return TRUE;
 }
 
-BOOL AnswerSid(const ResolvedAccount& found, PSID sid, LPDWORD sidSize, LPSTR domain, LPDWORD domainSize,
+BOOL AnswerSid(const TResolvedAccount& found, PSID sid, LPDWORD sidSize, LPSTR domain, LPDWORD domainSize,
                PSID_NAME_USE use) {
   if (!sidSize || !domainSize) return Fail(ERROR_INVALID_PARAMETER);
   const std::vector<uint8_t> bytes = found.sid.Bytes();
@@ -72,38 +72,38 @@ struct LsaPolicyTraits {
   static LSA_HANDLE Invalid() noexcept { return nullptr; }
   static void Close(LSA_HANDLE policy) noexcept { LsaClose(policy); }
 };
-using UniqueLsaPolicy = evtsvc::UniqueResource<LSA_HANDLE, LsaPolicyTraits>;
+using TUniqueLsaPolicy = corvane::TUniqueResource<LSA_HANDLE, LsaPolicyTraits>;
 
 // A policy handle of a simulated machine, or of the local machine when the network gives it a
 // domain; then the system's own handle answers everything but the domain.
-struct Policy {
-  HostRef host;
+struct TPolicy {
+  THostRef host;
   ACCESS_MASK access;
-  UniqueLsaPolicy system;
+  TUniqueLsaPolicy system;
 };
 
-class PolicyTable {
+class TPolicyTable {
  public:
-  static PolicyTable& Get() {
-    static auto* table = new PolicyTable;
+  static TPolicyTable& Get() {
+    static auto* table = new TPolicyTable;
     return *table;
   }
-  LSA_HANDLE Add(std::shared_ptr<Policy> policy) {
+  LSA_HANDLE Add(std::shared_ptr<TPolicy> policy) {
     std::lock_guard lock(mutex_);
     const uintptr_t value = kTag | (++serial_ << 2);
     policies_.emplace(value, std::move(policy));
     return reinterpret_cast<LSA_HANDLE>(value);
   }
-  std::shared_ptr<Policy> Find(LSA_HANDLE handle) {
+  std::shared_ptr<TPolicy> Find(LSA_HANDLE handle) {
     std::lock_guard lock(mutex_);
     const auto found = policies_.find(reinterpret_cast<uintptr_t>(handle));
     return found == policies_.end() ? nullptr : found->second;
   }
-  std::shared_ptr<Policy> Remove(LSA_HANDLE handle) {
+  std::shared_ptr<TPolicy> Remove(LSA_HANDLE handle) {
     std::lock_guard lock(mutex_);
     const auto found = policies_.find(reinterpret_cast<uintptr_t>(handle));
     if (found == policies_.end()) return nullptr;
-    std::shared_ptr<Policy> policy = std::move(found->second);
+    std::shared_ptr<TPolicy> policy = std::move(found->second);
     policies_.erase(found);
     return policy;
   }
@@ -111,7 +111,7 @@ class PolicyTable {
  private:
   std::mutex mutex_;
   uintptr_t serial_ = 0;
-  std::map<uintptr_t, std::shared_ptr<Policy>> policies_;
+  std::map<uintptr_t, std::shared_ptr<TPolicy>> policies_;
 };
 
 bool IsOurPolicy(LSA_HANDLE handle) { return (reinterpret_cast<uintptr_t>(handle) & kTagMask) == kTag; }
@@ -145,15 +145,15 @@ std::optional<BOOL> RemoteLookupAccountSid(LPCSTR system, PSID sid, LPSTR name, 
                                            LPDWORD domainSize, PSID_NAME_USE use) noexcept {
   return evtsvc::ReportingLastError<std::optional<BOOL>>(FALSE, [&]() -> std::optional<BOOL> {
     const Target target = Resolve(system);
-    if (target.reach == Reach::Unknown || !target.host) return std::nullopt;
-    if (target.reach == Reach::Local) {
+    if (target.reach == TReach::Unknown || !target.host) return std::nullopt;
+    if (target.reach == TReach::Local) {
       if (LookupAccountSidA(nullptr, sid, name, nameSize, domain, domainSize, use)) return TRUE;
       if (GetLastError() != ERROR_NONE_MAPPED) return FALSE;
     }
     const auto parsed = SidOf(sid);
     if (!parsed) return Fail(ERROR_INVALID_SID);
-    const Network& network = *target.host.network;
-    const auto found = target.reach == Reach::Local ? network.LookupSidInDomain(*target.host.host, *parsed)
+    const TNetwork& network = *target.host.network;
+    const auto found = target.reach == TReach::Local ? network.LookupSidInDomain(*target.host.host, *parsed)
                                                     : network.LookupSid(*target.host.host, *parsed);
     if (!found) return Fail(ERROR_NONE_MAPPED);
     return AnswerNames(*found, name, nameSize, domain, domainSize, use);
@@ -164,15 +164,15 @@ std::optional<BOOL> RemoteLookupAccountName(LPCSTR system, LPCSTR account, PSID 
                                             LPDWORD domainSize, PSID_NAME_USE use) noexcept {
   return evtsvc::ReportingLastError<std::optional<BOOL>>(FALSE, [&]() -> std::optional<BOOL> {
     const Target target = Resolve(system);
-    if (target.reach == Reach::Unknown || !target.host) return std::nullopt;
-    if (target.reach == Reach::Local) {
+    if (target.reach == TReach::Unknown || !target.host) return std::nullopt;
+    if (target.reach == TReach::Local) {
       if (LookupAccountNameA(nullptr, account, sid, sidSize, domain, domainSize, use)) return TRUE;
       if (GetLastError() != ERROR_NONE_MAPPED) return FALSE;
     }
     if (!account) return Fail(ERROR_INVALID_PARAMETER);
-    const Network& network = *target.host.network;
+    const TNetwork& network = *target.host.network;
     const std::u16string wanted = FromAnsiText(account);
-    const auto found = target.reach == Reach::Local ? network.LookupNameInDomain(*target.host.host, wanted)
+    const auto found = target.reach == TReach::Local ? network.LookupNameInDomain(*target.host.host, wanted)
                                                     : network.LookupName(*target.host.host, wanted);
     if (!found) return Fail(ERROR_NONE_MAPPED);
     return AnswerSid(*found, sid, sidSize, domain, domainSize, use);
@@ -185,15 +185,15 @@ std::optional<NTSTATUS> RemoteLsaOpenPolicy(PLSA_UNICODE_STRING system, ACCESS_M
     std::wstring name;
     if (system && system->Buffer) name.assign(system->Buffer, system->Length / sizeof(WCHAR));
     const Target target = Resolve(name.c_str());
-    if (target.reach == Reach::Unknown || !target.host) return std::nullopt;
+    if (target.reach == TReach::Unknown || !target.host) return std::nullopt;
     if (!policy) return kStatusInvalidParameter;
-    auto opened = std::make_shared<Policy>(Policy{target.host, access, {}});
-    if (target.reach == Reach::Local) {
+    auto opened = std::make_shared<TPolicy>(TPolicy{target.host, access, {}});
+    if (target.reach == TReach::Local) {
       LSA_OBJECT_ATTRIBUTES attributes{};
       const NTSTATUS status = LsaOpenPolicy(nullptr, &attributes, access, opened->system.put());
       if (status != kSuccess) return status;
     }
-    *policy = PolicyTable::Get().Add(std::move(opened));
+    *policy = TPolicyTable::Get().Add(std::move(opened));
     return kSuccess;
   });
 }
@@ -202,12 +202,12 @@ std::optional<NTSTATUS> RemoteLsaQueryInformationPolicy(LSA_HANDLE handle, POLIC
                                                         PVOID* buffer) noexcept {
   if (!IsOurPolicy(handle)) return std::nullopt;
   return evtsvc::ReturningStatus([&]() -> std::optional<NTSTATUS> {
-    const auto policy = PolicyTable::Get().Find(handle);
+    const auto policy = TPolicyTable::Get().Find(handle);
     if (!policy) return kStatusInvalidHandle;
     if (!buffer) return kStatusInvalidParameter;
     *buffer = nullptr;
-    const Network& network = *policy->host.network;
-    const Host& host = *policy->host.host;
+    const TNetwork& network = *policy->host.network;
+    const THost& host = *policy->host.host;
     if (kind == PolicyPrimaryDomainInformation) {
       if (!(policy->access & POLICY_VIEW_LOCAL_INFORMATION)) return kStatusAccessDenied;
       const PrimaryDomain domain = network.PrimaryDomainOf(host);
@@ -235,7 +235,7 @@ std::optional<NTSTATUS> RemoteLsaClose(LSA_HANDLE handle) noexcept {
   if (!IsOurPolicy(handle)) return std::nullopt;
   return evtsvc::ReturningStatus([&]() -> std::optional<NTSTATUS> {
     // The system's handle, if any, closes with the last reference to the policy.
-    return PolicyTable::Get().Remove(handle) ? kSuccess : kStatusInvalidHandle;
+    return TPolicyTable::Get().Remove(handle) ? kSuccess : kStatusInvalidHandle;
   });
 }
 

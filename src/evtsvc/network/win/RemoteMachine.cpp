@@ -32,7 +32,7 @@ UniqueKey CreateVolatile(HKEY parent, const std::wstring& name) {
 }
 
 void CopyKey(const RegKey& from, HKEY to) {
-  for (const RegValue& value : from.Values()) {
+  for (const TRegValue& value : from.Values()) {
     Check(RegSetValueExW(to, Wide(value.name).c_str(), 0, value.type, value.data.data(),
                          static_cast<DWORD>(value.data.size())));
   }
@@ -43,9 +43,9 @@ void CopyKey(const RegKey& from, HKEY to) {
 }
 
 // The path, below HKEY_CURRENT_USER, of this process's copy of the host's registry.
-std::wstring CopyOf(const Host& host) {
+std::wstring CopyOf(const THost& host) {
   static std::mutex mutex;
-  static auto* made = new std::map<const Host*, std::wstring>;
+  static auto* made = new std::map<const THost*, std::wstring>;
   std::lock_guard lock(mutex);
   if (auto found = made->find(&host); found != made->end()) return found->second;
 
@@ -74,9 +74,9 @@ size_t FindIgnoringCase(const std::wstring& text, std::wstring_view part, size_t
   return std::wstring::npos;
 }
 
-class RemoteMachine final : public evtsvc::Machine {
+class TRemoteMachine final : public evtsvc::TMachine {
  public:
-  explicit RemoteMachine(HostRef host) : host_(std::move(host)) {}
+  explicit TRemoteMachine(THostRef host) : host_(std::move(host)) {}
 
   bool IsLocal() const override { return false; }
 
@@ -113,20 +113,20 @@ class RemoteMachine final : public evtsvc::Machine {
   }
 
  private:
-  HostRef host_;
+  THostRef host_;
 };
 
 }  // namespace
 
-std::shared_ptr<const evtsvc::Machine> FindRemoteMachine(std::wstring_view name) {
+std::shared_ptr<const evtsvc::TMachine> FindRemoteMachine(std::wstring_view name) {
   const Target target = Resolve(name);
-  if (target.reach != Reach::Simulated) return nullptr;
+  if (target.reach != TReach::Simulated) return nullptr;
   // One object per machine for the life of the process, as for the local machine.
   static std::mutex mutex;
-  static auto* machines = new std::map<const Host*, std::shared_ptr<const evtsvc::Machine>>;
+  static auto* machines = new std::map<const THost*, std::shared_ptr<const evtsvc::TMachine>>;
   std::lock_guard lock(mutex);
   auto& machine = (*machines)[target.host.host];
-  if (!machine) machine = std::make_shared<RemoteMachine>(target.host);
+  if (!machine) machine = std::make_shared<TRemoteMachine>(target.host);
   return machine;
 }
 

@@ -10,6 +10,6 @@
 namespace corvane::network {
 
 // The machine of that name in the simulated network, or null when the network has none.
-std::shared_ptr<const evtsvc::Machine> FindRemoteMachine(std::wstring_view name);
+std::shared_ptr<const evtsvc::TMachine> FindRemoteMachine(std::wstring_view name);
 
 }  // namespace corvane::network

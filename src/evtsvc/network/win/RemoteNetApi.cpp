@@ -27,20 +27,20 @@ std::u16string U16(LPCWSTR text) {
 
 // Which machines a function simulates: the simulated ones, and for the browse list and domain
 // controllers also the local machine when the network describes it.
-enum class Scope { RemoteOnly, RemoteAndLocal };
+enum class TScope { RemoteOnly, RemoteAndLocal };
 
-std::optional<HostRef> Served(LPCWSTR server, Scope scope) {
+std::optional<THostRef> Served(LPCWSTR server, TScope scope) {
   Target target = Resolve(server);
-  if (target.reach == Reach::Simulated) return target.host;
-  if (target.reach == Reach::Local && scope == Scope::RemoteAndLocal && target.host) return target.host;
+  if (target.reach == TReach::Simulated) return target.host;
+  if (target.reach == TReach::Local && scope == TScope::RemoteAndLocal && target.host) return target.host;
   return std::nullopt;
 }
 
 // Strings of the entries, placed after the fixed records in the same block. Without a place it
 // only counts the bytes they take.
-class StringArea {
+class TStringArea {
  public:
-  explicit StringArea(WCHAR* at = nullptr) : at_(at) {}
+  explicit TStringArea(WCHAR* at = nullptr) : at_(at) {}
   LPWSTR Put(std::u16string_view text) {
     bytes_ += (text.size() + 1) * sizeof(WCHAR);
     if (!at_) return nullptr;
@@ -57,7 +57,7 @@ class StringArea {
   size_t bytes_ = 0;
 };
 
-struct Delivery {
+struct TDelivery {
   LPBYTE* buffer;
   LPDWORD read;
   LPDWORD total;
@@ -66,13 +66,13 @@ struct Delivery {
 // One page of `items` at one information level: records of type Info filled by `fill`.
 template <typename Info, typename Item>
 NET_API_STATUS DeliverPage(const std::vector<Item>& items,
-                           const std::function<void(Info&, StringArea&, const Item&)>& fill, DWORD maxLength,
-                           uint32_t resumeIn, uint32_t& resumeOut, TotalCounts totals, const Delivery& out) {
+                           const std::function<void(Info&, TStringArea&, const Item&)>& fill, DWORD maxLength,
+                           uint32_t resumeIn, uint32_t& resumeOut, TTotalCounts totals, const TDelivery& out) {
   std::vector<size_t> sizes;
   sizes.reserve(items.size());
   for (const Item& item : items) {
     Info probe{};
-    StringArea counter;
+    TStringArea counter;
     fill(probe, counter, item);
     sizes.push_back(sizeof(Info) + counter.Bytes());
   }
@@ -83,7 +83,7 @@ NET_API_STATUS DeliverPage(const std::vector<Item>& items,
   if (page.count > 0) {
     block = Allocate(bytes);
     auto* records = static_cast<Info*>(block.get());
-    StringArea strings(reinterpret_cast<WCHAR*>(records + page.count));
+    TStringArea strings(reinterpret_cast<WCHAR*>(records + page.count));
     for (size_t i = 0; i < page.count; ++i) fill(records[i], strings, items[page.first + i]);
   }
   *out.buffer = static_cast<LPBYTE>(block.release());
@@ -102,22 +102,22 @@ bool OutputsPresent(LPBYTE* buffer, LPDWORD read, LPDWORD total) {
   return true;
 }
 
-NET_API_STATUS Servers(const HostRef& on, DWORD level, DWORD type, LMCSTR domain, DWORD maxLength,
-                       uint32_t resumeIn, uint32_t& resumeOut, const Delivery& out) {
-  const std::vector<ServerEntry> servers = on.network->Servers(*on.host, U16(domain), type);
+NET_API_STATUS Servers(const THostRef& on, DWORD level, DWORD type, LMCSTR domain, DWORD maxLength,
+                       uint32_t resumeIn, uint32_t& resumeOut, const TDelivery& out) {
+  const std::vector<TServerEntry> servers = on.network->Servers(*on.host, U16(domain), type);
   switch (level) {
     case 100:
-      return DeliverPage<SERVER_INFO_100, ServerEntry>(
+      return DeliverPage<SERVER_INFO_100, TServerEntry>(
           servers,
-          [](SERVER_INFO_100& info, StringArea& strings, const ServerEntry& server) {
+          [](SERVER_INFO_100& info, TStringArea& strings, const TServerEntry& server) {
             info.sv100_platform_id = PLATFORM_ID_NT;
             info.sv100_name = strings.Put(server.name);
           },
-          maxLength, resumeIn, resumeOut, TotalCounts::All, out);
+          maxLength, resumeIn, resumeOut, TTotalCounts::All, out);
     case 101:
-      return DeliverPage<SERVER_INFO_101, ServerEntry>(
+      return DeliverPage<SERVER_INFO_101, TServerEntry>(
           servers,
-          [](SERVER_INFO_101& info, StringArea& strings, const ServerEntry& server) {
+          [](SERVER_INFO_101& info, TStringArea& strings, const TServerEntry& server) {
             info.sv101_platform_id = PLATFORM_ID_NT;
             info.sv101_name = strings.Put(server.name);
             info.sv101_version_major = kServerVersionMajor;
@@ -125,44 +125,44 @@ NET_API_STATUS Servers(const HostRef& on, DWORD level, DWORD type, LMCSTR domain
             info.sv101_type = server.type;
             info.sv101_comment = strings.Put(server.comment);
           },
-          maxLength, resumeIn, resumeOut, TotalCounts::All, out);
+          maxLength, resumeIn, resumeOut, TTotalCounts::All, out);
     default:
       return ERROR_INVALID_LEVEL;
   }
 }
 
-DWORD UserFlags(const UserAccount& user) {
+DWORD UserFlags(const TUserAccount& user) {
   // The account-kind bits of the flags are those of the filter, eight places up.
   DWORD flags = UF_SCRIPT | (user.kind << 8);
   if (user.rid == kGuestRid) flags |= UF_ACCOUNTDISABLE;
   return flags;
 }
 
-DWORD UserPrivilege(const UserAccount& user) {
+DWORD UserPrivilege(const TUserAccount& user) {
   if (user.rid == kAdministratorRid) return USER_PRIV_ADMIN;
   if (user.rid == kGuestRid) return USER_PRIV_GUEST;
   return USER_PRIV_USER;
 }
 
-NET_API_STATUS Users(const HostRef& on, DWORD level, DWORD filter, DWORD maxLength, uint32_t resumeIn,
-                     uint32_t& resumeOut, const Delivery& out) {
-  std::vector<UserAccount> users;
-  for (const UserAccount& user : on.network->AccountDatabase(*on.host).users) {
+NET_API_STATUS Users(const THostRef& on, DWORD level, DWORD filter, DWORD maxLength, uint32_t resumeIn,
+                     uint32_t& resumeOut, const TDelivery& out) {
+  std::vector<TUserAccount> users;
+  for (const TUserAccount& user : on.network->AccountDatabase(*on.host).users) {
     // No filter bit at all means every kind.
     if (filter == 0 || (user.kind & filter) != 0) users.push_back(user);
   }
-  const TotalCounts totals = TotalCounts::FromResume;
+  const TTotalCounts totals = TTotalCounts::FromResume;
   switch (level) {
     case 0:
-      return DeliverPage<USER_INFO_0, UserAccount>(
-          users, [](USER_INFO_0& info, StringArea& strings, const UserAccount& user) {
+      return DeliverPage<USER_INFO_0, TUserAccount>(
+          users, [](USER_INFO_0& info, TStringArea& strings, const TUserAccount& user) {
             info.usri0_name = strings.Put(user.name);
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 1:
-      return DeliverPage<USER_INFO_1, UserAccount>(
+      return DeliverPage<USER_INFO_1, TUserAccount>(
           users,
-          [](USER_INFO_1& info, StringArea& strings, const UserAccount& user) {
+          [](USER_INFO_1& info, TStringArea& strings, const TUserAccount& user) {
             info.usri1_name = strings.Put(user.name);
             info.usri1_priv = UserPrivilege(user);
             info.usri1_home_dir = strings.Put(u"");
@@ -172,9 +172,9 @@ NET_API_STATUS Users(const HostRef& on, DWORD level, DWORD filter, DWORD maxLeng
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 10:
-      return DeliverPage<USER_INFO_10, UserAccount>(
+      return DeliverPage<USER_INFO_10, TUserAccount>(
           users,
-          [](USER_INFO_10& info, StringArea& strings, const UserAccount& user) {
+          [](USER_INFO_10& info, TStringArea& strings, const TUserAccount& user) {
             info.usri10_name = strings.Put(user.name);
             info.usri10_comment = strings.Put(u"");
             info.usri10_usr_comment = strings.Put(u"");
@@ -182,9 +182,9 @@ NET_API_STATUS Users(const HostRef& on, DWORD level, DWORD filter, DWORD maxLeng
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 20:
-      return DeliverPage<USER_INFO_20, UserAccount>(
+      return DeliverPage<USER_INFO_20, TUserAccount>(
           users,
-          [](USER_INFO_20& info, StringArea& strings, const UserAccount& user) {
+          [](USER_INFO_20& info, TStringArea& strings, const TUserAccount& user) {
             info.usri20_name = strings.Put(user.name);
             info.usri20_full_name = strings.Put(u"");
             info.usri20_comment = strings.Put(u"");
@@ -197,29 +197,29 @@ NET_API_STATUS Users(const HostRef& on, DWORD level, DWORD filter, DWORD maxLeng
   }
 }
 
-NET_API_STATUS Groups(const HostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn, uint32_t& resumeOut,
-                      const Delivery& out) {
-  const std::vector<Account>& groups = on.network->AccountDatabase(*on.host).groups;
-  const TotalCounts totals = TotalCounts::FromResume;
+NET_API_STATUS Groups(const THostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn, uint32_t& resumeOut,
+                      const TDelivery& out) {
+  const std::vector<TAccount>& groups = on.network->AccountDatabase(*on.host).groups;
+  const TTotalCounts totals = TTotalCounts::FromResume;
   switch (level) {
     case 0:
-      return DeliverPage<GROUP_INFO_0, Account>(
-          groups, [](GROUP_INFO_0& info, StringArea& strings, const Account& group) {
+      return DeliverPage<GROUP_INFO_0, TAccount>(
+          groups, [](GROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
             info.grpi0_name = strings.Put(group.name);
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 1:
-      return DeliverPage<GROUP_INFO_1, Account>(
+      return DeliverPage<GROUP_INFO_1, TAccount>(
           groups,
-          [](GROUP_INFO_1& info, StringArea& strings, const Account& group) {
+          [](GROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
             info.grpi1_name = strings.Put(group.name);
             info.grpi1_comment = strings.Put(u"");
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 2:
-      return DeliverPage<GROUP_INFO_2, Account>(
+      return DeliverPage<GROUP_INFO_2, TAccount>(
           groups,
-          [](GROUP_INFO_2& info, StringArea& strings, const Account& group) {
+          [](GROUP_INFO_2& info, TStringArea& strings, const TAccount& group) {
             info.grpi2_name = strings.Put(group.name);
             info.grpi2_comment = strings.Put(u"");
             info.grpi2_group_id = group.rid;
@@ -231,24 +231,24 @@ NET_API_STATUS Groups(const HostRef& on, DWORD level, DWORD maxLength, uint32_t 
   }
 }
 
-NET_API_STATUS LocalGroups(const HostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn,
-                           uint32_t& resumeOut, const Delivery& out) {
+NET_API_STATUS LocalGroups(const THostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn,
+                           uint32_t& resumeOut, const TDelivery& out) {
   // The built-in domain's local groups come first, then the machine's own.
   const Accounts& db = on.network->AccountDatabase(*on.host);
-  std::vector<Account> groups = db.builtinGroups;
+  std::vector<TAccount> groups = db.builtinGroups;
   groups.insert(groups.end(), db.localGroups.begin(), db.localGroups.end());
-  const TotalCounts totals = TotalCounts::FromResume;
+  const TTotalCounts totals = TTotalCounts::FromResume;
   switch (level) {
     case 0:
-      return DeliverPage<LOCALGROUP_INFO_0, Account>(
-          groups, [](LOCALGROUP_INFO_0& info, StringArea& strings, const Account& group) {
+      return DeliverPage<LOCALGROUP_INFO_0, TAccount>(
+          groups, [](LOCALGROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
             info.lgrpi0_name = strings.Put(group.name);
           },
           maxLength, resumeIn, resumeOut, totals, out);
     case 1:
-      return DeliverPage<LOCALGROUP_INFO_1, Account>(
+      return DeliverPage<LOCALGROUP_INFO_1, TAccount>(
           groups,
-          [](LOCALGROUP_INFO_1& info, StringArea& strings, const Account& group) {
+          [](LOCALGROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
             info.lgrpi1_name = strings.Put(group.name);
             info.lgrpi1_comment = strings.Put(u"");
           },
@@ -259,7 +259,7 @@ NET_API_STATUS LocalGroups(const HostRef& on, DWORD level, DWORD maxLength, uint
 }
 
 // "\\NAME" in a buffer of the caller's.
-NET_API_STATUS ControllerName(const Host& controller, LPBYTE* buffer) {
+NET_API_STATUS ControllerName(const THost& controller, LPBYTE* buffer) {
   const std::u16string name = u"\\\\" + controller.Name();
   UniqueAllocation block = Allocate((name.size() + 1) * sizeof(WCHAR));
   std::memcpy(block.get(), name.c_str(), (name.size() + 1) * sizeof(WCHAR));
@@ -273,7 +273,7 @@ std::optional<NET_API_STATUS> RemoteNetServerEnum(LMCSTR server, DWORD level, LP
                                                   LPDWORD read, LPDWORD total, DWORD type, LMCSTR domain,
                                                   LPDWORD resume) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteAndLocal);
+    const auto on = Served(server, TScope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
     uint32_t next = 0;
@@ -288,7 +288,7 @@ std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWO
                                                 DWORD maxLength, LPDWORD read, LPDWORD total,
                                                 LPDWORD resume) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteOnly);
+    const auto on = Served(server, TScope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
     uint32_t next = 0;
@@ -302,7 +302,7 @@ std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWO
 std::optional<NET_API_STATUS> RemoteNetGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
                                                  LPDWORD read, LPDWORD total, PDWORD_PTR resume) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteOnly);
+    const auto on = Served(server, TScope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
     uint32_t next = 0;
@@ -317,7 +317,7 @@ std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD leve
                                                       DWORD maxLength, LPDWORD read, LPDWORD total,
                                                       PDWORD_PTR resume) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteOnly);
+    const auto on = Served(server, TScope::RemoteOnly);
     if (!on) return std::nullopt;
     if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
     uint32_t next = 0;
@@ -330,7 +330,7 @@ std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD leve
 
 std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteAndLocal);
+    const auto on = Served(server, TScope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!buffer) return ERROR_INVALID_PARAMETER;
     *buffer = nullptr;
@@ -340,7 +340,7 @@ std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain,
       if (!own.inDomain) return NERR_DCNotFound;
       wanted = own.domain;
     }
-    const Host* controller = on->network->PrimaryController(wanted);
+    const THost* controller = on->network->PrimaryController(wanted);
     if (!controller) return NERR_DCNotFound;
     return ControllerName(*controller, buffer);
   });
@@ -348,7 +348,7 @@ std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain,
 
 std::optional<NET_API_STATUS> RemoteNetGetAnyDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
   return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, Scope::RemoteAndLocal);
+    const auto on = Served(server, TScope::RemoteAndLocal);
     if (!on) return std::nullopt;
     if (!buffer) return ERROR_INVALID_PARAMETER;
     *buffer = nullptr;
@@ -356,7 +356,7 @@ std::optional<NET_API_STATUS> RemoteNetGetAnyDCName(LPCWSTR server, LPCWSTR doma
     const Accounts& own = on->host->OwnAccounts();
     const std::u16string wanted = U16(domain);
     if (!own.inDomain || (!wanted.empty() && !SameName(wanted, own.domain))) return ERROR_NO_SUCH_DOMAIN;
-    const Host* controller = on->network->PrimaryController(own.domain);
+    const THost* controller = on->network->PrimaryController(own.domain);
     if (!controller) return ERROR_NO_LOGON_SERVERS;
     return ControllerName(*controller, buffer);
   });

@@ -22,14 +22,14 @@ constexpr uintptr_t kTagMask = uintptr_t{0xFFFF} << 48;
 constexpr uint64_t kLastWrite = 134120736000000000ull;
 
 struct OpenKey {
-  HostRef host;
+  THostRef host;
   const RegKey* key;
 };
 
-class KeyTable {
+class TKeyTable {
  public:
-  static KeyTable& Get() {
-    static auto* table = new KeyTable;
+  static TKeyTable& Get() {
+    static auto* table = new TKeyTable;
     return *table;
   }
 
@@ -58,7 +58,7 @@ class KeyTable {
 
 // A text type as the A functions return it: converted to the ANSI code page, byte for byte up
 // to the data's end (terminators included).
-std::vector<uint8_t> AnsiData(const RegValue& value) {
+std::vector<uint8_t> AnsiData(const TRegValue& value) {
   if (value.type != kRegSz && value.type != kRegExpandSz && value.type != kRegMultiSz) return value.data;
   const std::u16string text = FromUtf16Le(value.data.data(), value.data.size());
   const std::string narrow = ToAnsiText(text);
@@ -72,13 +72,13 @@ bool IsRemoteKey(HKEY key) noexcept { return (reinterpret_cast<uintptr_t>(key) &
 std::optional<LSTATUS> RemoteConnectRegistry(LPCSTR machine, HKEY root, PHKEY result) noexcept {
   return evtsvc::ReturningError<LSTATUS>([&]() -> std::optional<LSTATUS> {
     const Target target = Resolve(machine);
-    if (target.reach != Reach::Simulated) return std::nullopt;
+    if (target.reach != TReach::Simulated) return std::nullopt;
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     // A simulated machine has only its HKEY_LOCAL_MACHINE.
     if (root != HKEY_LOCAL_MACHINE) return ERROR_INVALID_HANDLE;
     const RegKey& registry = target.host.host->Registry();
-    *result = KeyTable::Get().Add({target.host, &registry});
+    *result = TKeyTable::Get().Add({target.host, &registry});
     return ERROR_SUCCESS;
   });
 }
@@ -88,12 +88,12 @@ std::optional<LSTATUS> RemoteOpenKey(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHK
   return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    const auto open = KeyTable::Get().Find(key);
+    const auto open = TKeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
-    const KeyLookup found = FindKey(*open->key, subKey ? FromAnsiText(subKey) : std::u16string());
-    if (found.status == PathStatus::BadPath) return ERROR_BAD_PATHNAME;
-    if (found.status == PathStatus::NotFound) return ERROR_FILE_NOT_FOUND;
-    *result = KeyTable::Get().Add({open->host, found.key});
+    const TKeyLookup found = FindKey(*open->key, subKey ? FromAnsiText(subKey) : std::u16string());
+    if (found.status == TPathStatus::BadPath) return ERROR_BAD_PATHNAME;
+    if (found.status == TPathStatus::NotFound) return ERROR_FILE_NOT_FOUND;
+    *result = TKeyTable::Get().Add({open->host, found.key});
     return ERROR_SUCCESS;
   });
 }
@@ -102,7 +102,7 @@ std::optional<LSTATUS> RemoteEnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD 
                                      LPDWORD classLength, PFILETIME lastWrite) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
   return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
-    const auto open = KeyTable::Get().Find(key);
+    const auto open = TKeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
     const auto& subkeys = open->key->Subkeys();
@@ -129,10 +129,10 @@ std::optional<LSTATUS> RemoteEnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD 
 std::optional<LSTATUS> RemoteQueryValue(HKEY key, LPCSTR name, LPDWORD type, LPBYTE data, LPDWORD size) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
   return evtsvc::ReturningError<LSTATUS>([&]() -> LSTATUS {
-    const auto open = KeyTable::Get().Find(key);
+    const auto open = TKeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if (data && !size) return ERROR_INVALID_PARAMETER;
-    const RegValue* value = open->key->FindValue(name ? FromAnsiText(name) : std::u16string());
+    const TRegValue* value = open->key->FindValue(name ? FromAnsiText(name) : std::u16string());
     if (!value) return ERROR_FILE_NOT_FOUND;
     const std::vector<uint8_t> bytes = AnsiData(*value);
     if (type) *type = value->type;
@@ -148,7 +148,7 @@ std::optional<LSTATUS> RemoteQueryValue(HKEY key, LPCSTR name, LPDWORD type, LPB
 
 std::optional<LSTATUS> RemoteCloseKey(HKEY key) noexcept {
   if (!IsRemoteKey(key)) return std::nullopt;
-  return KeyTable::Get().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  return TKeyTable::Get().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 }  // namespace corvane::network

@@ -90,17 +90,17 @@ std::string ToAnsiText(std::u16string_view text) {
   return narrow;
 }
 
-std::shared_ptr<const Network> CurrentNetwork() {
+std::shared_ptr<const TNetwork> CurrentNetwork() {
   const std::wstring folder = HostFolder(Variable(kNetworkVariable));
   if (folder.empty()) return nullptr;
   // Kept for the life of the process: handles and buffers refer into the networks.
   static std::mutex mutex;
-  static auto* loaded = new std::map<std::wstring, std::shared_ptr<const Network>>;
+  static auto* loaded = new std::map<std::wstring, std::shared_ptr<const TNetwork>>;
   std::lock_guard lock(mutex);
   auto& network = (*loaded)[folder];
   if (!network) {
     try {
-      network = Network::Load(std::filesystem::path(folder), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
+      network = TNetwork::Load(std::filesystem::path(folder), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
                               [](std::string_view text) { return FromAnsiText(text); });
     } catch (const EOleSysError& failure) {
       Report(failure);
@@ -110,20 +110,20 @@ std::shared_ptr<const Network> CurrentNetwork() {
 }
 
 Target Resolve(std::wstring_view machine) {
-  const std::shared_ptr<const Network> network = CurrentNetwork();
+  const std::shared_ptr<const TNetwork> network = CurrentNetwork();
   if (IsLocalName(machine)) {
     if (network && !network->Local()) {
       for (const std::u16string& name : {std::u16string(u"localhost"), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS))})
         if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
     }
-    Target local{Reach::Local, {network, network ? network->Local() : nullptr}};
+    Target local{TReach::Local, {network, network ? network->Local() : nullptr}};
     return local;
   }
   if (network) {
     const std::u16string name = U16(WithoutBackslashes(machine));
-    if (const Host* host = network->Find(name)) {
-      if (host->IsLocal()) return {Reach::Local, {network, host}};
-      return {Reach::Simulated, {network, host}};
+    if (const THost* host = network->Find(name)) {
+      if (host->IsLocal()) return {TReach::Local, {network, host}};
+      return {TReach::Simulated, {network, host}};
     }
     if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
   }

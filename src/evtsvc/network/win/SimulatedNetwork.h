@@ -12,22 +12,22 @@
 namespace corvane::network {
 
 // A machine of the network, and the network that keeps it alive.
-struct HostRef {
-  std::shared_ptr<const Network> network;
-  const Host* host = nullptr;
+struct THostRef {
+  std::shared_ptr<const TNetwork> network;
+  const THost* host = nullptr;
 
   explicit operator bool() const { return host != nullptr; }
 };
 
 // The network of CORVANE_NETWORK; null without the variable. A folder that cannot be read
 // throws EOleSysError (ERROR_INVALID_DATA) with the reason.
-std::shared_ptr<const Network> CurrentNetwork();
+std::shared_ptr<const TNetwork> CurrentNetwork();
 
 // How a machine name given to a system function is served.
-enum class Reach { Local, Simulated, Unknown };
+enum class TReach { Local, Simulated, Unknown };
 struct Target {
-  Reach reach = Reach::Unknown;
-  HostRef host;  // for Simulated; for Local, the local machine's entry when the network has one
+  TReach reach = TReach::Unknown;
+  THostRef host;  // for Simulated; for Local, the local machine's entry when the network has one
 };
 // Null, empty, and the local computer's names (with or without leading backslashes) are the
 // local machine.
