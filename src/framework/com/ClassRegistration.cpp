@@ -11,10 +11,8 @@
 namespace corvane {
 namespace {
 
-struct RegKeyTraits {
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
-using UniqueRegKey = TUniqueResource<HKEY, RegKeyTraits>;
+// The framework sits below the system tables: registration calls the registry functions directly.
+using UniqueRegKey = TUniqueResource<HKEY, TNullTraits<HKEY, &RegCloseKey>>;
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status, const std::wstring& key) {
   throw EOleSysError(
