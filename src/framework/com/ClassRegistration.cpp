@@ -12,6 +12,7 @@ namespace corvane {
 namespace {
 
 struct RegKeyTraits {
+  static HKEY Invalid() noexcept { return nullptr; }
   static void Close(HKEY key) { RegCloseKey(key); }
 };
 using UniqueRegKey = TUniqueResource<HKEY, RegKeyTraits>;
