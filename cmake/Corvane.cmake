@@ -39,6 +39,15 @@ if(CORVANE_WINDOWS)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
 endif()
 
+# corvane_gtest_outcome(test): a GoogleTest program passes only when it printed its closing
+# "[  PASSED  ]" line and no "[  FAILED  ]" line. Under Wine a crashed program can exit 0, so the
+# exit code alone would count it as passed; a crash never reaches the closing line.
+function(corvane_gtest_outcome test)
+  set_tests_properties(${test} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+endfunction()
+
 # corvane_test(NAME name SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [GUI])
 # One test program; CTest runs it natively or, in the Windows tree, under Wine.
 # GUI: the program shows windows. It runs with a display (a private Xvfb when none is set), in a
@@ -66,6 +75,7 @@ function(corvane_test)
     set(T_TIMEOUT 600)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
+  corvane_gtest_outcome(${T_NAME})
   if(T_GUI)
     # One at a time: each brings up its own display and its prefix's desktop with it.
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK corvane_gui)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "automation/LibraryIds.h"
+#include "common/TypeLibRegistration.h"
 #include "automation/NTpersistentXAdapters.h"
 #include "automation/VEVivudAreXAdapters.h"
 #include "core/EventItem.h"
@@ -22,44 +23,14 @@
 namespace corvane {
 namespace {
 
-// Registers one built library for the suite, and removes the registration afterwards unless one
-// was in place before (the server's). Registrations live under the library's own locale.
-class LibraryRegistration {
- public:
-  LibraryRegistration(const GUID& libid, const wchar_t* file) : libid_(libid) {
-    const std::string dir = CORVANE_OUTPUT_DIR;
-    std::wstring full(dir.begin(), dir.end());
-    full += L"\\";
-    full += file;
-    ComPtr<ITypeLib> library;
-    EXPECT_EQ(LoadTypeLibEx(full.c_str(), REGKIND_NONE, library.put()), S_OK);
-    if (!library) return;
-    TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-      locale_ = attributes->lcid;
-      library->ReleaseTLibAttr(attributes);
-    }
-    UniqueBstr path;
-    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, locale_, path.put()));
-    EXPECT_EQ(RegisterTypeLib(library.get(), full.data(), nullptr), S_OK);
-  }
-  ~LibraryRegistration() {
-    if (!wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, SYS_WIN64);
-  }
-
- private:
-  GUID libid_;
-  LCID locale_ = 0;
-  bool wasRegistered_ = false;
-};
-
 class AdaptersTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     // The control library imports the persistent one, which must be found first.
-    persistent_ = new LibraryRegistration(kPersistentLibid, L"VuvazeRUridazorar.tlb");
-    corvane_ = new LibraryRegistration(kCorvaneLibid, L"Corvane.tlb");
+    persistent_ = new test::TypeLibRegistration(kPersistentLibid, CORVANE_OUTPUT_DIR, L"VuvazeRUridazorar.tlb");
+    corvane_ = new test::TypeLibRegistration(kCorvaneLibid, CORVANE_OUTPUT_DIR, L"Corvane.tlb");
+    ASSERT_TRUE(persistent_->Registered() && corvane_->Registered());
   }
   static void TearDownTestSuite() {
     delete corvane_;
@@ -68,11 +39,11 @@ class AdaptersTest : public testing::Test {
     CoUninitialize();
   }
 
-  static LibraryRegistration* persistent_;
-  static LibraryRegistration* corvane_;
+  static test::TypeLibRegistration* persistent_;
+  static test::TypeLibRegistration* corvane_;
 };
-LibraryRegistration* AdaptersTest::persistent_ = nullptr;
-LibraryRegistration* AdaptersTest::corvane_ = nullptr;
+test::TypeLibRegistration* AdaptersTest::persistent_ = nullptr;
+test::TypeLibRegistration* AdaptersTest::corvane_ = nullptr;
 
 UniqueVariant Int(LONG value) {
   VARIANT v;

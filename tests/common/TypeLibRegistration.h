@@ -1,5 +1,6 @@
 // Registers one of the built type libraries for a test suite, as the server's registration
-// would; a registration found in place is left as it was found.
+// would, under the locale the library itself carries (a lookup under another locale misses it).
+// A registration found in place under that locale is not removed afterwards.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
@@ -15,18 +16,21 @@ class TypeLibRegistration {
  public:
   // `file` in the build's output folder `dir` (a Windows path).
   TypeLibRegistration(const GUID& libid, const std::string& dir, const wchar_t* file) : libid_(libid) {
-    UniqueBstr path;
-    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, 0, path.put()));
     std::wstring full(dir.begin(), dir.end());
     full += L"\\";
     full += file;
     ComPtr<ITypeLib> library;
-    if (SUCCEEDED(LoadTypeLibEx(full.c_str(), REGKIND_NONE, library.put()))) {
-      registered_ = SUCCEEDED(RegisterTypeLib(library.get(), full.data(), nullptr));
-    }
+    if (FAILED(LoadTypeLibEx(full.c_str(), REGKIND_NONE, library.put()))) return;
+    TLIBATTR* attributes = nullptr;
+    if (FAILED(library->GetLibAttr(&attributes))) return;
+    locale_ = attributes->lcid;
+    library->ReleaseTLibAttr(attributes);
+    UniqueBstr path;
+    wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, locale_, path.put()));
+    registered_ = SUCCEEDED(RegisterTypeLib(library.get(), full.data(), nullptr));
   }
   ~TypeLibRegistration() {
-    if (!wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, 0, SYS_WIN64);
+    if (registered_ && !wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, SYS_WIN64);
   }
   TypeLibRegistration(const TypeLibRegistration&) = delete;
   TypeLibRegistration& operator=(const TypeLibRegistration&) = delete;
@@ -34,6 +38,7 @@ class TypeLibRegistration {
 
  private:
   GUID libid_;
+  LCID locale_ = 0;
   bool wasRegistered_ = false;
   bool registered_ = false;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ComponentTestSupport.h"
+#include "ControlEvents.h"
 #include "ControlTestSupport.h"
 #include "automation/VEVivudAreX.h"
 #include "framework/WinHandle.h"
@@ -30,30 +31,6 @@ using component_test::WriteFromOtherProcess;
 class ControlContainerTest : public ControlTest {};
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-std::vector<uint8_t> SavedState(IDispatch& control) {
-  ComPtr<IStream> stream;
-  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-  EXPECT_EQ(ComPtr<IDispatch>::Copy(&control).query<IPersistStreamInit>()->Save(stream.get(), TRUE), S_OK);
-  STATSTG stat{};
-  stream->Stat(&stat, STATFLAG_NONAME);
-  std::vector<uint8_t> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
-  LARGE_INTEGER start{};
-  stream->Seek(start, STREAM_SEEK_SET, nullptr);
-  ULONG read = 0;
-  stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-  return bytes;
-}
-
-HRESULT Restore(IDispatch& control, const std::vector<uint8_t>& bytes) {
-  ComPtr<IStream> stream;
-  CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
-  ULONG written = 0;
-  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-  LARGE_INTEGER start{};
-  stream->Seek(start, STREAM_SEEK_SET, nullptr);
-  return ComPtr<IDispatch>::Copy(&control).query<IPersistStreamInit>()->Load(stream.get());
-}
 
 // A control on the test's log, opened.
 ComPtr<IDispatch> OpenControl(const TestLog& log) {
@@ -95,36 +72,6 @@ TEST_F(ControlContainerTest, AStreamBringsPropertiesAndCredentialsBackAndReopens
     EXPECT_EQ(AsText(Get(*target.get(), L"SourceName")), L"Before");
     EXPECT_EQ(V_BOOL(Get(*target.get(), L"Active").get()), VARIANT_FALSE);
   }
-}
-
-// An event sink that counts what reaches it.
-struct SinkEntry : IVEVivudAreXEvents {
-  using AnsweredInterfaces = InterfaceList<IVEVivudAreXEvents, IDispatch>;
-};
-class Sink final : public ComObject<Sink, SinkEntry> {
- public:
-  int onChange = 0;
-  DISPID lastId = DISPID_UNKNOWN;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                   UINT*) noexcept override {
-    lastId = id;
-    if (flags == DISPATCH_METHOD && params != nullptr && params->cArgs == 0) ++onChange;
-    // A failing sink must not disturb the control.
-    return E_FAIL;
-  }
-};
-
-ComPtr<IConnectionPoint> EventsPoint(IDispatch& control) {
-  ComPtr<IConnectionPoint> point;
-  EXPECT_EQ(ComPtr<IDispatch>::Copy(&control).query<IConnectionPointContainer>()->FindConnectionPoint(
-                __uuidof(IVEVivudAreXEvents), point.put()),
-            S_OK);
-  return point;
 }
 
 TEST_F(ControlContainerTest, OnChangeReachesTheOneConnectedSinkWhenAnotherProcessWrites) {

@@ -116,6 +116,14 @@ TEST_F(ControlMembersTest, AddObjectWritesWhatTheWriteObjectHolds) {
   EXPECT_EQ(AsLong(Get(*AsObject(Get(*written.get(), L"DataBytes")).get(), L"Item", Args(Long(0)))), 9);
 }
 
+TEST_F(ControlMembersTest, TheWriteObjectCannotBeReplaced) {
+  ComPtr<IDispatch> control = NewControl();
+  ComPtr<IDispatch> event = AsObject(Get(*control.get(), L"WriteObject"));
+  ASSERT_TRUE(event);
+  EXPECT_EQ(Put(*control.get(), L"WriteObject", Object(NewControl().get())), DISP_E_MEMBERNOTFOUND);
+  EXPECT_TRUE(SameObject(event.get(), AsObject(Get(*control.get(), L"WriteObject")).get()));
+}
+
 TEST_F(ControlMembersTest, ARecordHeldPastItsControlFailsClearly) {
   TestLog log("ctlheld", {"CtlSource"});
   ComPtr<IDispatch> control = NewControl();

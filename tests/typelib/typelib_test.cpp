@@ -2,7 +2,6 @@
 // the system's type library loader.
 #include <windows.h>
 #include <oleauto.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -11,12 +10,14 @@
 
 #include "Corvane.h"
 #include "TypeLibOwners.h"
+#include "framework/com/ComPtr.h"
+#include "framework/com/UniqueBstr.h"
 
-using corvane::tlborder::Bstr;
 using corvane::tlborder::FuncDesc;
 using corvane::tlborder::TypeAttr;
 using corvane::tlborder::VarDesc;
-using Microsoft::WRL::ComPtr;
+using corvane::ComPtr;
+using corvane::UniqueBstr;
 
 namespace {
 
@@ -29,7 +30,7 @@ ComPtr<ITypeLib> Load(const wchar_t* file) {
   path += L"/";
   path += file;
   ComPtr<ITypeLib> lib;
-  EXPECT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), S_OK);
+  EXPECT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put()), S_OK);
   return lib;
 }
 
@@ -39,7 +40,7 @@ struct Docs {
 };
 
 Docs Documentation(ITypeInfo* info, MEMBERID member) {
-  Bstr name, help;
+  UniqueBstr name, help;
   Docs docs;
   EXPECT_EQ(info->GetDocumentation(member, name.put(), help.put(), &docs.Context, nullptr), S_OK);
   if (name) docs.Name = name.get();
@@ -49,7 +50,7 @@ Docs Documentation(ITypeInfo* info, MEMBERID member) {
 
 ComPtr<ITypeInfo> Type(ITypeLib* lib, const GUID& guid) {
   ComPtr<ITypeInfo> info;
-  EXPECT_EQ(lib->GetTypeInfoOfGuid(guid, &info), S_OK);
+  EXPECT_EQ(lib->GetTypeInfoOfGuid(guid, info.put()), S_OK);
   return info;
 }
 
@@ -58,7 +59,7 @@ ComPtr<ITypeInfo> InterfaceSide(ITypeInfo* dispatch) {
   HREFTYPE ref = 0;
   EXPECT_EQ(dispatch->GetRefTypeOfImplType(-1, &ref), S_OK);
   ComPtr<ITypeInfo> side;
-  EXPECT_EQ(dispatch->GetRefTypeInfo(ref, &side), S_OK);
+  EXPECT_EQ(dispatch->GetRefTypeInfo(ref, side.put()), S_OK);
   return side;
 }
 
@@ -85,7 +86,7 @@ TEST_F(EmbeddedLibrary, CarriesItsAttributes) {
   EXPECT_EQ(attr->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, LIBFLAG_FCONTROL);
   lib_->ReleaseTLibAttr(attr);
 
-  Bstr name, help, file;
+  UniqueBstr name, help, file;
   ASSERT_EQ(lib_->GetDocumentation(-1, name.put(), help.put(), nullptr, file.put()), S_OK);
   EXPECT_STREQ(name.get(), L"Corvane");
   EXPECT_STREQ(help.get(), L"Rendal control for Windows NT");
@@ -105,8 +106,8 @@ TEST_F(EmbeddedLibrary, HoldsItsSixTypesInTheContractOrder) {
   ASSERT_EQ(lib_->GetTypeInfoCount(), 6u);
   for (UINT i = 0; i < 6; ++i) {
     ComPtr<ITypeInfo> info;
-    ASSERT_EQ(lib_->GetTypeInfo(i, &info), S_OK);
-    EXPECT_EQ(Documentation(info.Get(), MEMBERID_NIL).Name, expected[i].Name) << i;
+    ASSERT_EQ(lib_->GetTypeInfo(i, info.put()), S_OK);
+    EXPECT_EQ(Documentation(info.get(), MEMBERID_NIL).Name, expected[i].Name) << i;
     TYPEKIND kind;
     ASSERT_EQ(lib_->GetTypeInfoType(i, &kind), S_OK);
     EXPECT_EQ(kind, expected[i].Kind) << i;
@@ -115,14 +116,14 @@ TEST_F(EmbeddedLibrary, HoldsItsSixTypesInTheContractOrder) {
 
 TEST_F(EmbeddedLibrary, ControlInterfaceAppendsItsMembersToThePersistentBase) {
   ASSERT_TRUE(lib_);
-  ComPtr<ITypeInfo> dispatch = Type(lib_.Get(), __uuidof(IVEVivudAreX));
-  ComPtr<ITypeInfo> info = InterfaceSide(dispatch.Get());
-  TypeAttr attr(info.Get());
+  ComPtr<ITypeInfo> dispatch = Type(lib_.get(), __uuidof(IVEVivudAreX));
+  ComPtr<ITypeInfo> info = InterfaceSide(dispatch.get());
+  TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->cbSizeVft / 8, 41);
   EXPECT_EQ(attr->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION),
             TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION);
-  const Docs docs = Documentation(dispatch.Get(), MEMBERID_NIL);
+  const Docs docs = Documentation(dispatch.get(), MEMBERID_NIL);
   EXPECT_EQ(docs.Help, L"Dispatch interface for VEVivudAreX Control");
   EXPECT_EQ(docs.Context, 6000u);
 
@@ -130,15 +131,15 @@ TEST_F(EmbeddedLibrary, ControlInterfaceAppendsItsMembersToThePersistentBase) {
   HREFTYPE ref = 0;
   ASSERT_EQ(info->GetRefTypeOfImplType(0, &ref), S_OK);
   ComPtr<ITypeInfo> base;
-  ASSERT_EQ(info->GetRefTypeInfo(ref, &base), S_OK);
+  ASSERT_EQ(info->GetRefTypeInfo(ref, base.put()), S_OK);
   ComPtr<ITypeLib> home;
   UINT index = 0;
-  ASSERT_EQ(base->GetContainingTypeLib(&home, &index), S_OK);
+  ASSERT_EQ(base->GetContainingTypeLib(home.put(), &index), S_OK);
   TLIBATTR* homeAttr = nullptr;
   ASSERT_EQ(home->GetLibAttr(&homeAttr), S_OK);
   EXPECT_EQ(homeAttr->guid, kPersistentLib);
   home->ReleaseTLibAttr(homeAttr);
-  EXPECT_EQ(Documentation(base.Get(), MEMBERID_NIL).Name, L"INTPersistentX");
+  EXPECT_EQ(Documentation(base.get(), MEMBERID_NIL).Name, L"INTPersistentX");
 
   const struct {
     const wchar_t* Name;
@@ -156,45 +157,45 @@ TEST_F(EmbeddedLibrary, ControlInterfaceAppendsItsMembersToThePersistentBase) {
       {L"AddObject", 30, INVOKE_FUNC},              {L"Count", 11, INVOKE_FUNC}};
   ASSERT_EQ(attr->cFuncs, 18);
   for (UINT i = 0; i < 18; ++i) {
-    FuncDesc func(info.Get());
+    FuncDesc func(info.get());
     ASSERT_EQ(info->GetFuncDesc(i, func.put()), S_OK);
     EXPECT_EQ(func->oVft / 8, static_cast<short>(23 + i)) << i;
     EXPECT_EQ(func->memid, expected[i].Id) << i;
     EXPECT_EQ(func->invkind, expected[i].Kind) << i;
-    EXPECT_EQ(Documentation(info.Get(), func->memid).Name, expected[i].Name) << i;
+    EXPECT_EQ(Documentation(info.get(), func->memid).Name, expected[i].Name) << i;
   }
 
   // The value scripts see keeps its name, and help texts stand exactly as written.
   BSTR names[3] = {};
   UINT got = 0;
   ASSERT_EQ(info->GetNames(23, names, 3, &got), S_OK);
-  std::vector<Bstr> owned(names, names + got);
+  std::vector<UniqueBstr> owned(names, names + got);
   ASSERT_EQ(got, 3u);
   EXPECT_STREQ(names[1], L"Index");
   EXPECT_STREQ(names[2], L"Value");
-  EXPECT_EQ(Documentation(info.Get(), 17).Help,
+  EXPECT_EQ(Documentation(info.get(), 17).Help,
             L"Defines whether or not the name of acive user will be written into the event log "
             L"along wtith a new  event");
-  EXPECT_EQ(Documentation(info.Get(), 17).Context, 6104u);
+  EXPECT_EQ(Documentation(info.get(), 17).Context, 6104u);
 }
 
 TEST_F(EmbeddedLibrary, NamesResolveWithoutRegardToCase) {
   ASSERT_TRUE(lib_);
-  ComPtr<ITypeInfo> control = Type(lib_.Get(), __uuidof(IVEVivudAreX));
-  for (const wchar_t* name : {L"count", L"COUNT", L"Count"}) EXPECT_EQ(IdOf(control.Get(), name), 11);
-  ComPtr<ITypeInfo> item = Type(lib_.Get(), __uuidof(IEventItem));
-  EXPECT_EQ(IdOf(item.Get(), L"UserName"), 7);
-  EXPECT_EQ(IdOf(item.Get(), L"Eventcategory"), 18);
+  ComPtr<ITypeInfo> control = Type(lib_.get(), __uuidof(IVEVivudAreX));
+  for (const wchar_t* name : {L"count", L"COUNT", L"Count"}) EXPECT_EQ(IdOf(control.get(), name), 11);
+  ComPtr<ITypeInfo> item = Type(lib_.get(), __uuidof(IEventItem));
+  EXPECT_EQ(IdOf(item.get(), L"UserName"), 7);
+  EXPECT_EQ(IdOf(item.get(), L"Eventcategory"), 18);
 }
 
 TEST_F(EmbeddedLibrary, EventTypeHoldsTheSystemCodesInFourBytes) {
   ASSERT_TRUE(lib_);
   ComPtr<ITypeInfo> info;
-  ASSERT_EQ(lib_->GetTypeInfo(3, &info), S_OK);
-  TypeAttr attr(info.Get());
+  ASSERT_EQ(lib_->GetTypeInfo(3, info.put()), S_OK);
+  TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->cbSizeInstance, 4u);
-  EXPECT_EQ(Documentation(info.Get(), MEMBERID_NIL).Help, L"The type describes severity of event");
+  EXPECT_EQ(Documentation(info.get(), MEMBERID_NIL).Help, L"The type describes severity of event");
   const struct {
     const wchar_t* Name;
     long Value;
@@ -202,34 +203,34 @@ TEST_F(EmbeddedLibrary, EventTypeHoldsTheSystemCodesInFourBytes) {
                   {L"EVT_INFORMATION", 4}, {L"EVT_AUDIT_SUCCESS", 8}, {L"EVT_AUDIT_FAILURE", 16}};
   ASSERT_EQ(attr->cVars, 6);
   for (UINT i = 0; i < 6; ++i) {
-    VarDesc var(info.Get());
+    VarDesc var(info.get());
     ASSERT_EQ(info->GetVarDesc(i, var.put()), S_OK);
-    EXPECT_EQ(Documentation(info.Get(), var->memid).Name, expected[i].Name);
+    EXPECT_EQ(Documentation(info.get(), var->memid).Name, expected[i].Name);
     EXPECT_EQ(V_I4(var->lpvarValue), expected[i].Value) << i;
   }
 }
 
 TEST_F(EmbeddedLibrary, EventsInterfaceDeclaresOnlyOnChange) {
   ASSERT_TRUE(lib_);
-  ComPtr<ITypeInfo> info = Type(lib_.Get(), __uuidof(IVEVivudAreXEvents));
-  TypeAttr attr(info.Get());
+  ComPtr<ITypeInfo> info = Type(lib_.get(), __uuidof(IVEVivudAreXEvents));
+  TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->wTypeFlags & TYPEFLAG_FDUAL, 0);
   ASSERT_EQ(attr->cFuncs, 1);
-  FuncDesc func(info.Get());
+  FuncDesc func(info.get());
   ASSERT_EQ(info->GetFuncDesc(0, func.put()), S_OK);
   EXPECT_EQ(func->memid, 2);
   EXPECT_EQ(func->cParams, 0);
-  EXPECT_EQ(Documentation(info.Get(), 2).Name, L"OnChange");
+  EXPECT_EQ(Documentation(info.get(), 2).Name, L"OnChange");
 }
 
 TEST_F(EmbeddedLibrary, RendalIsCreatableWithTheControlInterfaceAndItsEvents) {
   ASSERT_TRUE(lib_);
-  ComPtr<ITypeInfo> info = Type(lib_.Get(), __uuidof(Rendal));
-  TypeAttr attr(info.Get());
+  ComPtr<ITypeInfo> info = Type(lib_.get(), __uuidof(Rendal));
+  TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FCANCREATE);
-  EXPECT_EQ(Documentation(info.Get(), MEMBERID_NIL).Context, 6000u);
+  EXPECT_EQ(Documentation(info.get(), MEMBERID_NIL).Context, 6000u);
   ASSERT_EQ(attr->cImplTypes, 2);
   const struct {
     GUID Iid;
@@ -240,8 +241,8 @@ TEST_F(EmbeddedLibrary, RendalIsCreatableWithTheControlInterfaceAndItsEvents) {
     HREFTYPE ref = 0;
     ASSERT_EQ(info->GetRefTypeOfImplType(i, &ref), S_OK);
     ComPtr<ITypeInfo> implemented;
-    ASSERT_EQ(info->GetRefTypeInfo(ref, &implemented), S_OK);
-    TypeAttr implementedAttr(implemented.Get());
+    ASSERT_EQ(info->GetRefTypeInfo(ref, implemented.put()), S_OK);
+    TypeAttr implementedAttr(implemented.get());
     ASSERT_EQ(implemented->GetTypeAttr(implementedAttr.put()), S_OK);
     EXPECT_EQ(implementedAttr->guid, expected[i].Iid) << i;
     INT flags = 0;
@@ -253,10 +254,10 @@ TEST_F(EmbeddedLibrary, RendalIsCreatableWithTheControlInterfaceAndItsEvents) {
 TEST(PersistentLibrary, BaseInterfaceKeepsItsTableAndMachineNameId) {
   ComPtr<ITypeLib> lib = Load(L"VuvazeRUridazorar.tlb");
   ASSERT_TRUE(lib);
-  ComPtr<ITypeInfo> dispatch = Type(lib.Get(), __uuidof(INTPersistentX));
-  EXPECT_EQ(IdOf(dispatch.Get(), L"machinename"), 10);
-  ComPtr<ITypeInfo> info = InterfaceSide(dispatch.Get());
-  TypeAttr attr(info.Get());
+  ComPtr<ITypeInfo> dispatch = Type(lib.get(), __uuidof(INTPersistentX));
+  EXPECT_EQ(IdOf(dispatch.get(), L"machinename"), 10);
+  ComPtr<ITypeInfo> info = InterfaceSide(dispatch.get());
+  TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->cFuncs, 16);
   EXPECT_EQ(attr->cbSizeVft / 8, 23);

@@ -1,7 +1,5 @@
 #include "TypeLibCopy.h"
 
-#include <wrl/client.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -10,8 +8,8 @@
 #include <string>
 
 #include "TypeLibOwners.h"
-
-using Microsoft::WRL::ComPtr;
+#include "framework/com/ComPtr.h"
+#include "framework/com/UniqueBstr.h"
 
 namespace corvane::tlborder {
 namespace {
@@ -25,8 +23,8 @@ void Check(HRESULT hr, const char* step) {
 }
 
 struct Docs {
-  Bstr Name;
-  Bstr Help;
+  UniqueBstr Name;
+  UniqueBstr Help;
   DWORD Context = 0;
 };
 
@@ -66,7 +64,7 @@ class Copier {
     Check(source_->GetLibAttr(&attr), "GetLibAttr");
     const TLIBATTR copy = *attr;
     source_->ReleaseTLibAttr(attr);
-    Bstr name, help, file;
+    UniqueBstr name, help, file;
     DWORD context = 0;
     Check(source_->GetDocumentation(-1, name.put(), help.put(), &context, file.put()),
           "library GetDocumentation");
@@ -86,9 +84,9 @@ class Copier {
     for (UINT i = 0; i < source_->GetTypeInfoCount(); ++i) {
       SourceType type;
       type.Index = i;
-      Check(source_->GetTypeInfo(i, &type.Info), "GetTypeInfo");
-      type.Name = Documentation(type.Info.Get(), MEMBERID_NIL).Name.get();
-      type.Info = InterfaceSide(type.Info.Get());
+      Check(source_->GetTypeInfo(i, type.Info.put()), "GetTypeInfo");
+      type.Name = Documentation(type.Info.get(), MEMBERID_NIL).Name.get();
+      type.Info = InterfaceSide(type.Info.get());
       all.push_back(std::move(type));
     }
     std::vector<SourceType> ordered;
@@ -108,40 +106,40 @@ class Copier {
   static ComPtr<ITypeInfo> InterfaceSide(ITypeInfo* info) {
     TypeAttr attr(info);
     Check(info->GetTypeAttr(attr.put()), "GetTypeAttr");
-    ComPtr<ITypeInfo> side = info;
+    ComPtr<ITypeInfo> side = ComPtr<ITypeInfo>::Copy(info);
     if (attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL)) {
       HREFTYPE ref = 0;
       Check(info->GetRefTypeOfImplType(-1, &ref), "GetRefTypeOfImplType(-1)");
-      side.Reset();
-      Check(info->GetRefTypeInfo(ref, &side), "GetRefTypeInfo (interface side)");
+      side.reset();
+      Check(info->GetRefTypeInfo(ref, side.put()), "GetRefTypeInfo (interface side)");
     }
     return side;
   }
 
   void Create(const SourceType& type) {
-    TypeAttr attr(type.Info.Get());
+    TypeAttr attr(type.Info.get());
     Check(type.Info->GetTypeAttr(attr.put()), "GetTypeAttr");
     ComPtr<ICreateTypeInfo> created;
     Check(target_->CreateTypeInfo(const_cast<LPOLESTR>(type.Name.c_str()), attr->typekind,
-                                  &created),
+                                  created.put()),
           "CreateTypeInfo");
     ComPtr<ITypeInfo> asInfo;
-    Check(created.As(&asInfo), "QueryInterface(ITypeInfo)");
-    created_[type.Name] = created;
-    byName_[type.Name] = asInfo;
+    Check(created->QueryInterface(IID_ITypeInfo, asInfo.put_void()), "QueryInterface(ITypeInfo)");
+    created_[type.Name] = std::move(created);
+    byName_[type.Name] = std::move(asInfo);
   }
 
   // The new library's own type for one of the source's, or the foreign one for an imported type.
   HREFTYPE Reference(ICreateTypeInfo* into, ITypeInfo* from, HREFTYPE sourceRef) {
     ComPtr<ITypeInfo> referenced;
-    Check(from->GetRefTypeInfo(sourceRef, &referenced), "GetRefTypeInfo");
+    Check(from->GetRefTypeInfo(sourceRef, referenced.put()), "GetRefTypeInfo");
     ComPtr<ITypeLib> home;
     UINT index = 0;
-    Check(referenced->GetContainingTypeLib(&home, &index), "GetContainingTypeLib");
-    ITypeInfo* chosen = referenced.Get();
-    if (home.Get() == source_) {
-      const Docs docs = Documentation(referenced.Get(), MEMBERID_NIL);
-      chosen = byName_.at(docs.Name.get()).Get();
+    Check(referenced->GetContainingTypeLib(home.put(), &index), "GetContainingTypeLib");
+    ITypeInfo* chosen = referenced.get();
+    if (home.get() == source_) {
+      const Docs docs = Documentation(referenced.get(), MEMBERID_NIL);
+      chosen = byName_.at(docs.Name.get()).get();
     }
     HREFTYPE ref = 0;
     Check(into->AddRefTypeInfo(chosen, &ref), "AddRefTypeInfo");
@@ -163,8 +161,8 @@ class Copier {
   }
 
   void Fill(const SourceType& type, std::size_t index, std::vector<TypeEntryFix>& fixes) {
-    ITypeInfo* from = type.Info.Get();
-    ICreateTypeInfo* into = created_.at(type.Name).Get();
+    ITypeInfo* from = type.Info.get();
+    ICreateTypeInfo* into = created_.at(type.Name).get();
     TypeAttr attr(from);
     Check(from->GetTypeAttr(attr.put()), "GetTypeAttr");
     const Docs docs = Documentation(from, MEMBERID_NIL);
@@ -221,7 +219,7 @@ class Copier {
     UINT got = 0;
     Check(from->GetNames(func->memid, names.data(), static_cast<UINT>(names.size()), &got),
           "GetNames");
-    std::vector<Bstr> owned;
+    std::vector<UniqueBstr> owned;
     for (UINT n = 0; n < got; ++n) owned.emplace_back(names[n]);
     if (got < wanted) throw std::runtime_error("a function has unnamed parameters");
     Check(into->SetFuncAndParamNames(i, names.data(), wanted), "SetFuncAndParamNames");
@@ -257,8 +255,8 @@ class Copier {
 std::vector<TypeEntryFix> CopyTypeLibrary(ITypeLib* source, const std::wstring& target,
                                           const std::vector<std::wstring>& order) {
   ComPtr<ICreateTypeLib2> created;
-  Check(CreateTypeLib2(SYS_WIN64, target.c_str(), &created), "CreateTypeLib2");
-  return Copier(source, created.Get()).Run(order);
+  Check(CreateTypeLib2(SYS_WIN64, target.c_str(), created.put()), "CreateTypeLib2");
+  return Copier(source, created.get()).Run(order);
 }
 
 }  // namespace corvane::tlborder

@@ -2,7 +2,6 @@
 // order given. Run at build time under Wine, in a folder where the libraries IN imports are found.
 #include <windows.h>
 #include <oleauto.h>
-#include <wrl/client.h>
 
 #include <cstdio>
 #include <exception>
@@ -14,6 +13,7 @@
 
 #include "MsftFixups.h"
 #include "TypeLibCopy.h"
+#include "framework/com/ComPtr.h"
 
 namespace {
 
@@ -39,13 +39,13 @@ void WriteFile(const char* path, const std::vector<std::uint8_t>& bytes) {
 }
 
 void Run(int argc, char** argv) {
-  Microsoft::WRL::ComPtr<ITypeLib> source;
-  const HRESULT hr = LoadTypeLibEx(Wide(argv[1]).c_str(), REGKIND_NONE, &source);
+  corvane::ComPtr<ITypeLib> source;
+  const HRESULT hr = LoadTypeLibEx(Wide(argv[1]).c_str(), REGKIND_NONE, source.put());
   if (FAILED(hr)) throw std::runtime_error("cannot load the input library");
   std::vector<std::wstring> order;
   for (int i = 3; i < argc; ++i) order.push_back(Wide(argv[i]));
 
-  const auto fixes = corvane::tlborder::CopyTypeLibrary(source.Get(), Wide(argv[2]), order);
+  const auto fixes = corvane::tlborder::CopyTypeLibrary(source.get(), Wide(argv[2]), order);
   std::vector<std::uint8_t> bytes = ReadFile(argv[2]);
   corvane::tlborder::ApplyTypeEntryFixes(bytes, fixes);
   WriteFile(argv[2], bytes);
