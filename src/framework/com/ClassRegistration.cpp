@@ -11,10 +11,7 @@
 namespace corvane {
 namespace {
 
-struct RegKeyTraits {
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
-using UniqueRegKey = TUniqueResource<HKEY, RegKeyTraits>;
+using UniqueRegKey = TUniqueResource<HKEY, TNullTraits<HKEY, &RegCloseKey>>;
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status, const std::wstring& key) {
   throw EOleSysError(
