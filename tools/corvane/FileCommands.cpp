@@ -61,7 +61,7 @@ int FileCount(const std::vector<std::string>& args) {
   const std::string file = FileFrom(options);
   const uint32_t count = WithFileErrors(file, [&] {
     {
-      const evt::TFileStorage storage(file, evt::TFileStorage::Mode::ReadOnly);
+      const evt::TFileStorage storage(file, evt::TFileStorage::TMode::ReadOnly);
       if (const std::optional<uint32_t> stated = evt::StatedCount(storage)) return *stated;
     }
     return TFileLog(file).Count();

@@ -5,7 +5,7 @@
 namespace corvane::cli {
 
 TFileLog::TFileLog(const std::string& path)
-    : storage_(path, evt::TFileStorage::Mode::ReadOnly), log_(evt::TLogFile::Open(storage_, true)) {}
+    : storage_(path, evt::TFileStorage::TMode::ReadOnly), log_(evt::TLogFile::Open(storage_, true)) {}
 
 void TFileLog::Read(uint32_t number, DumpRecord& record) {
   log_->RecordBytes(number, bytes_);
