@@ -10,7 +10,7 @@ NATIVE  := $(BUILD)/native
 # runs, and the benchmarks' log generator.
 RELEASE := $(BUILD)/release
 
-.PHONY: all deps build test demo fuzz bench clean
+.PHONY: all deps build test demo fuzz bench screenshots clean
 
 all: build
 
@@ -50,6 +50,10 @@ fuzz: deps
 	@BUILD=$(BUILD) scripts/fuzz-network.sh $(FUZZ_SECONDS)
 	@BUILD=$(BUILD) scripts/fuzz-stream.sh $(FUZZ_SECONDS)
 	@BUILD=$(BUILD) scripts/fuzz-messages.sh $(FUZZ_SECONDS)
+
+# Pictures of every property page, in our frame and in the system's, under build/screenshots/.
+screenshots: build
+	@BUILD=$(BUILD) scripts/screenshots.sh
 
 bench: build
 	@BUILD=$(BUILD) scripts/bench.sh

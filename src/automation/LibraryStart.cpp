@@ -8,6 +8,7 @@
 #include "automation/CreateRendal.h"
 #include "automation/LibraryIds.h"
 #include "automation/ServerResources.h"
+#include "automation/ServedPages.h"
 #include "core/SidStore.h"
 #include "framework/OleSysError.h"
 #include "framework/com/TypeInfo.h"
@@ -41,6 +42,21 @@ void StartRendalFactory() {
 }
 void FinishRendalFactory() noexcept { server->RemoveFactory(__uuidof(Rendal)); }
 
+std::vector<CLSID> pageClasses;
+
+void StartPageFactories() {
+  pageClasses.clear();
+  std::vector<ServedClass> pages = MakePageFactories();
+  for (ServedClass& page : pages) {
+    pageClasses.push_back(page.clsid);
+    server->AddClass(std::move(page));
+  }
+}
+void FinishPageFactories() noexcept {
+  for (const CLSID& clsid : pageClasses) server->RemoveFactory(clsid);
+  pageClasses.clear();
+}
+
 struct LibraryUnit {
   const char* name;
   void (*start)();
@@ -52,6 +68,7 @@ constexpr LibraryUnit kUnits[] = {
     {"system tables", StartSystemTables, FinishSystemTables},
     {"account cache", StartAccountCache, FinishAccountCache},
     {"Rendal factory", StartRendalFactory, FinishRendalFactory},
+    {"page factories", StartPageFactories, FinishPageFactories},
 };
 
 std::mutex unitsMutex;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "framework/com/AnsiConversion.h"
 #include "framework/com/ModuleLock.h"
 
 namespace corvane::pages {
@@ -23,6 +24,20 @@ std::vector<TRegistryEntry> TExtActiveXPropertyPageFactory::RegistryEntries(
     const std::string& serverPath) const {
   const std::string classKey = "CLSID\\" + GuidString(page_.clsid);
   return {{classKey, Description()}, {classKey + "\\InprocServer32", serverPath}};
+}
+
+ServedClass ServePage(const TPageClass& page) {
+  ComPtr<TExtActiveXPropertyPageFactory> factory = Make<TExtActiveXPropertyPageFactory>(page);
+  const TExtActiveXPropertyPageFactory* pageFactory = factory.get();
+  // The served class holds the factory, so the entries' view of it stays valid.
+  auto entries = [pageFactory](const std::wstring& modulePath) {
+    std::vector<RegistryEntry> written;
+    for (const TRegistryEntry& entry : pageFactory->RegistryEntries(WideToAnsi(modulePath))) {
+      written.push_back({AnsiToWide(entry.key), L"", AnsiToWide(entry.value)});
+    }
+    return written;
+  };
+  return {page.clsid, ComPtr<IClassFactory>::Copy(factory.get()), entries};
 }
 
 HRESULT TExtActiveXPropertyPageFactory::CreateInstance(IUnknown* outer, REFIID iid,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/com/ComObject.h"
+#include "framework/com/ComServer.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages {
@@ -37,6 +38,9 @@ class TExtActiveXPropertyPageFactory final
  private:
   TPageClass page_;
 };
+
+// The server's view of a page class: a new factory, with its entries in the server's form.
+ServedClass ServePage(const TPageClass& page);
 
 // The braced, upper-case text form of a class identifier, as registry keys name it.
 std::string GuidString(const GUID& guid);

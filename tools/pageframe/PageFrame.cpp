@@ -179,8 +179,12 @@ void TPageFrame::SaveScreenshot(const std::string& path) {
   if (!window_) throw std::runtime_error("no frame window to take a picture of");
   RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pump(100);
+  SaveWindowPicture(window_.get(), path);
+}
+
+void SaveWindowPicture(HWND window, const std::string& path) {
   RECT box{};
-  GetWindowRect(window_.get(), &box);
+  GetWindowRect(window, &box);
   const int width = box.right - box.left;
   const int height = box.bottom - box.top;
 

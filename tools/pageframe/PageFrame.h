@@ -72,4 +72,8 @@ class TPageFrame {
   bool active_ = false;
 };
 
+// Saves what the screen shows of `window` (as drawn, frame included) as a PNG file; raises
+// std::runtime_error when the screen cannot be read or the file written.
+void SaveWindowPicture(HWND window, const std::string& path);
+
 }  // namespace corvane::pageframe

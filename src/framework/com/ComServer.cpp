@@ -9,21 +9,27 @@
 namespace corvane {
 
 void ComServer::AddFactory(ComPtr<ClassFactory> factory) {
-  factories_.push_back(std::move(factory));
+  const ClassRegistration& registration = factory->Registration();
+  const CLSID clsid = registration.clsid;
+  auto entries = [&registration](const std::wstring& path) {
+    return RegistryEntries(registration, path);
+  };
+  // The registration lives in the factory, which the served class keeps alive.
+  AddClass({clsid, ComPtr<IClassFactory>::Copy(factory.get()), entries});
 }
 
+void ComServer::AddClass(ServedClass served) { classes_.push_back(std::move(served)); }
+
 void ComServer::RemoveFactory(REFCLSID clsid) noexcept {
-  std::erase_if(factories_, [&](const ComPtr<ClassFactory>& factory) {
-    return IsEqualCLSID(factory->Registration().clsid, clsid);
-  });
+  std::erase_if(classes_,
+                [&](const ServedClass& served) { return IsEqualCLSID(served.clsid, clsid); });
 }
 
 HRESULT ComServer::GetClassObject(REFCLSID clsid, REFIID iid, void** out) const noexcept {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  for (const ComPtr<ClassFactory>& factory : factories_) {
-    if (IsEqualCLSID(factory->Registration().clsid, clsid))
-      return factory->QueryInterface(iid, out);
+  for (const ServedClass& served : classes_) {
+    if (IsEqualCLSID(served.clsid, clsid)) return served.factory->QueryInterface(iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }
@@ -55,8 +61,9 @@ ComPtr<ITypeLib> LoadEmbeddedTypeLib(const std::wstring& modulePath) {
 
 void ComServer::Register() const {
   const std::wstring path = ModulePath();
-  for (const ComPtr<ClassFactory>& factory : factories_) {
-    WriteRegistryEntries(HKEY_CLASSES_ROOT, RegistryEntries(factory->Registration(), path));
+  const std::wstring registered = RegisteredModulePath(path);
+  for (const ServedClass& served : classes_) {
+    WriteRegistryEntries(HKEY_CLASSES_ROOT, served.entries(registered));
   }
   ComPtr<ITypeLib> library = LoadEmbeddedTypeLib(path);
   const HRESULT result =
@@ -66,8 +73,9 @@ void ComServer::Register() const {
 
 void ComServer::Unregister() const {
   const std::wstring path = ModulePath();
-  for (auto factory = factories_.rbegin(); factory != factories_.rend(); ++factory) {
-    RemoveRegistryEntries(HKEY_CLASSES_ROOT, RegistryEntries((*factory)->Registration(), path));
+  const std::wstring registered = RegisteredModulePath(path);
+  for (auto served = classes_.rbegin(); served != classes_.rend(); ++served) {
+    RemoveRegistryEntries(HKEY_CLASSES_ROOT, served->entries(registered));
   }
   // Older automation libraries lack the function: the library then stays registered.
   using UnRegisterFunction = decltype(&::UnRegisterTypeLib);
