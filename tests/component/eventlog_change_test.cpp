@@ -6,12 +6,11 @@
 
 #include <windows.h>
 // After windows.h:
-#include <tlhelp32.h>
-
 #include <memory>
 #include <string>
 
 #include "ComponentTestSupport.h"
+#include "../common/ThreadCount.h"
 #include "StandIns.h"
 #include "core/EventLog.h"
 #include "framework/WinHandle.h"
@@ -58,19 +57,6 @@ std::unique_ptr<TVEVivudAre> LoadedComponent(const std::string& source,
   eventLog->SetActive(true);
   reading.Complete();
   return eventLog;
-}
-
-int ThreadsOfThisProcess() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  const TUniqueHandle owner(snapshot);
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  }
-  return count;
 }
 
 bool PostedMessageWaiting(DWORD timeoutMs) {

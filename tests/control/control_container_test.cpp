@@ -5,14 +5,13 @@
 
 #include <windows.h>
 // After windows.h:
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "ComponentTestSupport.h"
+#include "../common/ThreadCount.h"
 #include "ControlEvents.h"
 #include "ControlTestSupport.h"
 #include "automation/VEVivudAreX.h"
@@ -101,19 +100,6 @@ TEST_F(ControlContainerTest, OnChangeReachesTheOneConnectedSinkWhenAnotherProces
   EXPECT_EQ(point->Advise(second->Identity(), &cookie), S_OK);
 }
 
-int ThreadsOfThisProcess() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  const TUniqueHandle owner(snapshot);
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  }
-  return count;
-}
-
 TEST_F(ControlContainerTest, DestroyingControlsWithAChangePendingLeavesNoThreadBehind) {
   TestLog log("ctldestroy", {"CtlSource"});
   const std::vector<uint8_t> saved = SavedState(*OpenControl(log).get());
@@ -186,13 +172,19 @@ TEST_F(ControlContainerTest, ABagThatOpensABackupNamesTheFileBeforeOpening) {
 
 TEST_F(ControlContainerTest, AContainerDrawsTheFaceWhereItsBoundsSay) {
   ComPtr<IDispatch> control = NewControl();
-  HDC dc = CreateCompatibleDC(nullptr);
+  const TMemoryDC memory(CreateCompatibleDC(nullptr));
+  const HDC dc = memory.get();
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, -40, 1, 32, BI_RGB};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 40;
+  info.bmiHeader.biHeight = -40;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const TGdiObject<HBITMAP> section(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   ASSERT_TRUE(section);
-  HGDIOBJ old = SelectObject(dc, section);
+  const TSelection selected(dc, section.get());
   auto* pixels = static_cast<uint32_t*>(bits);
   std::fill(pixels, pixels + 40 * 40, 0x123456u);
   const RECTL bounds{5, 7, 33, 35};
@@ -205,9 +197,6 @@ TEST_F(ControlContainerTest, AContainerDrawsTheFaceWhereItsBoundsSay) {
   SIZEL extent{};
   EXPECT_EQ(control.query<IOleObject>()->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
   EXPECT_GT(extent.cx, 0);
-  SelectObject(dc, old);
-  DeleteObject(section);
-  DeleteDC(dc);
 }
 
 // A client site whose ambient user mode answers as the test says.
@@ -247,7 +236,9 @@ class Site final : public ComObject<Site, IOleClientSite, SiteEntry> {
 bool DesignModeWith(IOleClientSite* site) {
   ComPtr<TVEVivudAreX> control = Make<TVEVivudAreX>();
   control->Initialize();
-  if (site != nullptr) EXPECT_EQ(control.query<IOleObject>()->SetClientSite(site), S_OK);
+  if (site != nullptr) {
+    EXPECT_EQ(control.query<IOleObject>()->SetClientSite(site), S_OK);
+  }
   const bool design = control->Component().IsDesignMode();
   control.query<IOleObject>()->SetClientSite(nullptr);
   return design;

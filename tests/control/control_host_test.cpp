@@ -42,18 +42,24 @@ void SaveScreen(const RECT& area, const std::string& path) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+  const TMemoryDC memory(CreateCompatibleDC(screen));
+  const TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, width, height));
+  {
+    const TSelection selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  }
+  ReleaseDC(nullptr, screen);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
   const int stride = (width * 3 + 3) & ~3;
   std::string pixels(static_cast<size_t>(stride) * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+            DIB_RGB_COLORS);
   BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
                         sizeof(BITMAPFILEHEADER) + sizeof header};
   std::ofstream out(path, std::ios::binary);
@@ -65,8 +71,10 @@ void SaveScreen(const RECT& area, const std::string& path) {
 TEST_F(ControlHostTest, TheAtlHostActivatesTheControlAndShowsItsFace) {
   HMODULE atl = LoadLibraryW(L"atl.dll");
   ASSERT_NE(atl, nullptr);
-  auto init = reinterpret_cast<AxWinInit>(GetProcAddress(atl, "AtlAxWinInit"));
-  auto getControl = reinterpret_cast<AxGetControl>(GetProcAddress(atl, "AtlAxGetControl"));
+  // Through void*: the loader's FARPROC is not the entry points' own type.
+  auto init = reinterpret_cast<AxWinInit>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+  auto getControl =
+      reinterpret_cast<AxGetControl>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
   ASSERT_TRUE(init && getControl && init());
 
   // The host finds the class the way it finds any class: through COM.
