@@ -4,13 +4,14 @@
 
 #include <vector>
 
+#include "pages/FrNTPersistentLogonAs.h"
 #include "pages/PageFactory.h"
 
 namespace corvane {
 
 std::vector<ServedClass> MakePageFactories() {
   // In order: logon-as, event list, event detail.
-  const std::vector<const pages::TPageClass*> served = {};
+  const std::vector<const pages::TPageClass*> served = {&pages::kLogonAsPage};
   std::vector<ServedClass> factories;
   for (const pages::TPageClass* page : served) factories.push_back(pages::ServePage(*page));
   return factories;

@@ -23,6 +23,7 @@ const std::string kBuiltModuleDir = CORVANE_BINARY_DIR "\\bin\\";
 constexpr wchar_t kClassKey[] = L"CLSID\\{07ACEE36-F982-4B42-BBAF-ED747C684B26}";
 constexpr wchar_t kEmbeddedLibrary[] = L"TypeLib\\{564F24F5-D8BA-47CF-817E-111612E18CA8}";
 constexpr wchar_t kPersistentLibrary[] = L"TypeLib\\{66AFC8C9-A80D-4252-833A-7CDE87527CA7}";
+constexpr wchar_t kLogonPageKey[] = L"CLSID\\{B7CD2C3F-21D1-4144-BA7E-7ACEAB92EC08}";
 
 // The default value of `key` (or its value `name`) under the classes root; nothing when the key
 // or value is missing.
@@ -172,6 +173,8 @@ TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAga
       {key + L"\\MiscStatus\\1", L"132497"},
       {key + L"\\ToolboxBitmap32", std::wstring(shortPath) + L",3"},
       {key + L"\\Verb\\0", L"Properties,0,2"},
+      {kLogonPageKey, L"TFrmNTPersistentLogonAs property page"},
+      {kLogonPageKey + std::wstring(L"\\InprocServer32"), shortPath},
   };
   for (const auto& [entry, value] : expected) EXPECT_EQ(ReadValue(entry), value) << entry;
   EXPECT_EQ(ReadValue(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
@@ -179,8 +182,19 @@ TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAga
   EXPECT_TRUE(KeyExists(kEmbeddedLibrary + std::wstring(L"\\1.0")));
   EXPECT_TRUE(KeyExists(kPersistentLibrary + std::wstring(L"\\1.0")));
 
+  // The page the key names is served, too.
+  CLSID logonPage{};
+  ASSERT_EQ(CLSIDFromString(kLogonPageKey + 6, &logonPage), S_OK);
+  ComPtr<IClassFactory> pageFactory;
+  using GetClassObject = HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**);
+  EXPECT_EQ(copy.Export<GetClassObject>("DllGetClassObject")(logonPage, IID_IClassFactory,
+                                                             pageFactory.put_void()),
+            S_OK);
+  pageFactory.reset();
+
   ASSERT_EQ(copy.Unregister(), S_OK);
   EXPECT_FALSE(KeyExists(key));
+  EXPECT_FALSE(KeyExists(kLogonPageKey));
   EXPECT_FALSE(KeyExists(L"Corvane.Rendal"));
   EXPECT_FALSE(KeyExists(kEmbeddedLibrary));
   EXPECT_TRUE(KeyExists(kPersistentLibrary)) << "the persistent library stays registered";

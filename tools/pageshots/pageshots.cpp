@@ -17,6 +17,7 @@
 #include "PageFrame.h"
 #include "automation/CreateRendal.h"
 #include "framework/com/ComPtr.h"
+#include "pages/FrNTPersistentLogonAs.h"
 #include "pages/LateBinding.h"
 #include "pages/NTComponentXPropAbstract.h"
 #include "pages/PageFactory.h"
@@ -135,8 +136,9 @@ int Run(const std::string& folder) {
   const pages::TPageClass shown[] = {
       {pages::kMachineNamePageClsid, "TFrNTComponentAbstractProperty",
        &pages::CreateMachineNamePage},
+      pages::kLogonAsPage,
   };
-  const char* names[] = {"machine-name"};
+  const char* names[] = {"machine-name", "logon-as"};
   for (size_t i = 0; i < std::size(shown); ++i) {
     const std::string stem = folder + "\\" + names[i];
     ShootOurFrame(control.get(), shown[i], stem + "-frame.png");

@@ -1,0 +1,161 @@
+// The logon-as page on the real event-log control.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControlPageTest.h"
+#include "framework/com/AnsiConversion.h"
+#include "framework/forms/Element.h"
+#include "pages/FrNTPersistentLogonAs.h"
+#include "pages/LateBinding.h"
+
+namespace corvane::pages {
+namespace {
+
+using TWriteLog = std::vector<std::string>;
+
+// Stands between the page and an object, passes every call on and notes each property write as
+// "Name=value"; the credentials the object hands out are watched the same way, into one log.
+class TRecordingDispatch final : public ComObject<TRecordingDispatch, IDispatch> {
+ public:
+  TRecordingDispatch(IDispatch& inner, std::shared_ptr<TWriteLog> log)
+      : inner_(ComPtr<IDispatch>::Copy(&inner)), log_(std::move(log)) {}
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+    return inner_->GetTypeInfoCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale,
+                                        ITypeInfo** info) noexcept override {
+    return inner_->GetTypeInfo(index, locale, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                          DISPID* ids) noexcept override {
+    const HRESULT result = inner_->GetIDsOfNames(iid, names, count, locale, ids);
+    if (SUCCEEDED(result)) names_[ids[0]] = WideToAnsi(names[0]);
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags,
+                                   DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                                   UINT* badArgument) noexcept override {
+    const std::string name = names_[member];
+    if ((flags & DISPATCH_PROPERTYPUT) != 0 && parameters->cArgs == 1 &&
+        parameters->rgvarg[0].vt == VT_BSTR) {
+      log_->push_back(name + "=" + BstrToAnsi(parameters->rgvarg[0].bstrVal));
+    }
+    const HRESULT answer =
+        inner_->Invoke(member, iid, locale, flags, parameters, result, exception, badArgument);
+    if (SUCCEEDED(answer) && name == "LogonAs" && result != nullptr &&
+        result->vt == VT_DISPATCH && result->pdispVal != nullptr) {
+      ComPtr<IDispatch> credentials;
+      credentials.attach(result->pdispVal);  // takes over the result's reference
+      result->pdispVal = Make<TRecordingDispatch>(*credentials.get(), log_).detach();
+    }
+    return answer;
+  }
+
+ private:
+  ComPtr<IDispatch> inner_;
+  std::shared_ptr<TWriteLog> log_;
+  std::map<DISPID, std::string> names_;
+};
+
+class LogonPageOnControl : public test::TControlPageTest {
+ protected:
+  LogonPageOnControl() : TControlPageTest(CreateLogonAsPage()) {}
+  TFrmNTPersistentLogonAs& Form() { return static_cast<TFrmNTPersistentLogonAs&>(object_->Form()); }
+
+  // The page edits the control through a recorder.
+  void OpenRecorded(const char* machine) {
+    CreateControl(machine);
+    recorder_ = Make<TRecordingDispatch>(*control_.get(), writes_);
+    ShowPage(recorder_.get());
+    writes_->clear();
+  }
+  ComPtr<IDispatch> Credentials() {
+    return VariantToDispatch(*CallByName(*control_.get(), L"LogonAs", DISPATCH_PROPERTYGET).get());
+  }
+  std::string Credential(const wchar_t* name) {
+    return VariantToString(*CallByName(*Credentials().get(), name, DISPATCH_PROPERTYGET).get());
+  }
+
+  std::shared_ptr<TWriteLog> writes_ = std::make_shared<TWriteLog>();
+  ComPtr<TRecordingDispatch> recorder_;
+};
+
+TEST_F(LogonPageOnControl, PickingAMachineWritesTheCredentialsFirst) {
+  OpenRecorded("\\\\CORVSRV");
+  Form().edtUserName().SetText("CORVDC\\admin");
+  Form().edtPassword().SetText("s3cret");
+  PickMachine(0);
+  const std::string picked = Form().cmbMachineName().Items()[0];
+  EXPECT_EQ(*writes_, (TWriteLog{"UserName=CORVDC\\admin", "Password=s3cret", "MachineName=" + picked}));
+  EXPECT_EQ(MachineName(), picked);
+  EXPECT_EQ(Credential(L"UserName"), "CORVDC\\admin");
+  EXPECT_EQ(Credential(L"Password"), "s3cret");
+}
+
+TEST_F(LogonPageOnControl, LoadsTheStoredCredentialsAndAppliesClearedOnesAsEmpty) {
+  CreateControl("\\\\CORVSRV");
+  PutStringByName(*Credentials().get(), L"UserName", "operator");
+  PutStringByName(*Credentials().get(), L"Password", "hidden");
+  recorder_ = Make<TRecordingDispatch>(*control_.get(), writes_);
+  ShowPage(recorder_.get());
+  EXPECT_EQ(Form().edtUserName().Text(), "operator");
+  EXPECT_EQ(Form().edtPassword().Text(), "hidden");
+  EXPECT_EQ(frame_.IsPageDirty(), S_FALSE);
+
+  writes_->clear();
+  Form().edtUserName().SetText("");
+  Form().edtPassword().SetText("");
+  EXPECT_EQ(frame_.IsPageDirty(), S_OK);
+  EXPECT_EQ(frame_.Apply(), S_OK);
+  EXPECT_EQ(*writes_, (TWriteLog{"UserName=", "Password="}));
+  EXPECT_EQ(Credential(L"UserName"), "");
+  EXPECT_EQ(Credential(L"Password"), "");
+  EXPECT_EQ(frame_.IsPageDirty(), S_FALSE);
+}
+
+TEST_F(LogonPageOnControl, LaysOutTheDesign) {
+  Open("\\\\CORVSRV");
+  TFrmNTPersistentLogonAs& form = Form();
+  const std::map<std::string, std::vector<int>> bounds = {
+      {"lblmachineName", {2, 9, 69, 13}}, {"cmbMachineName", {94, 5, 145, 21}},
+      {"Label1", {2, 49, 50, 13}},        {"Label2", {2, 77, 46, 13}},
+      {"edtUserName", {94, 44, 145, 21}}, {"edtPassword", {94, 72, 145, 21}},
+      {"Panel1", {0, 104, 409, 77}},      {"Memo1", {4, 8, 389, 53}},
+  };
+  for (const auto& [name, expected] : bounds) {
+    const forms::TBounds actual = form.Element(name).Bounds();
+    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
+        << name;
+  }
+  // The keyboard goes through the windows in their order: machine, user name, password, then the
+  // (disabled) note's panel.
+  std::vector<std::string> tabStops;
+  for (HWND child = GetWindow(form.Handle(), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const forms::TElement* element = form.FindElement(child);
+    const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
+                           (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
+    if (element != nullptr && focusable)
+      tabStops.push_back(element->Name());
+  }
+  EXPECT_EQ(tabStops, (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",
+                                                "Panel1"}));
+  EXPECT_EQ(SendMessageA(form.edtPassword().Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+  EXPECT_FALSE(form.Panel1().Enabled());
+  EXPECT_EQ(form.Memo1().Text(),
+            "In order to have full access to the managed computer you must have \r\n"
+            "administrative privileges. You may use LogonAs property to provide administrative \r\n"
+            "logon. The session with new credentials will be established at the moment of \r\n"
+            "changing MachineName propety.");
+  const pageframe::TPageInfo info = frame_.PageInfo();
+  EXPECT_EQ(info.title, L"LogonAs");
+  EXPECT_EQ(info.helpContext, 1102u);
+}
+
+}  // namespace
+}  // namespace corvane::pages
