@@ -1,19 +1,21 @@
-// Owners of the user-interface resources forms hold: windows, GDI objects, hooks, memory DCs.
+// Owners of the user-interface resources forms hold: the framework's owners under the names the
+// forms use, and the one kind only forms hold (hooks).
 #pragma once
 
 #include <windows.h>
 
 #include "framework/UniqueResource.h"
+#include "framework/WinHandle.h"
 
 namespace corvane::forms {
 
 // A window this code created; destroying it destroys its child windows too.
-using TUniqueWindow = TUniqueResource<HWND, TNullTraits<HWND, &DestroyWindow>>;
-using TUniqueFont = TUniqueResource<HFONT, TNullTraits<HFONT, &DeleteObject>>;
-using TUniqueBrush = TUniqueResource<HBRUSH, TNullTraits<HBRUSH, &DeleteObject>>;
-using TUniqueBitmap = TUniqueResource<HBITMAP, TNullTraits<HBITMAP, &DeleteObject>>;
+using TUniqueWindow = TWindowOwner;
+using TUniqueFont = TGdiObject<HFONT>;
+using TUniqueBrush = TGdiObject<HBRUSH>;
+using TUniqueBitmap = TGdiObject<HBITMAP>;
 using TUniqueHook = TUniqueResource<HHOOK, TNullTraits<HHOOK, &UnhookWindowsHookEx>>;
 // A memory device context (CreateCompatibleDC), not one borrowed with GetDC.
-using TUniqueMemoryDc = TUniqueResource<HDC, TNullTraits<HDC, &DeleteDC>>;
+using TUniqueMemoryDc = TMemoryDC;
 
 }  // namespace corvane::forms
