@@ -54,10 +54,12 @@ void TFrNTComponentAbstractProperty::ValueChanged() {
 void TFrNTComponentAbstractProperty::LoadFromObject() {
   IDispatch* edited = EditedObject();
   if (edited == nullptr) return;
+  // Loads nest when a load changes a box whose click loads the page again.
   struct TLoadingGuard {
     bool& loading;
-    ~TLoadingGuard() { loading = false; }
-  } guard{FLoading};
+    bool before;
+    ~TLoadingGuard() { loading = before; }
+  } guard{FLoading, FLoading};
   FLoading = true;
 
   std::vector<std::string> names;
