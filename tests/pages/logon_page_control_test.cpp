@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ControlPageTest.h"
-#include "framework/com/AnsiConversion.h"
+#include "RecordingDispatch.h"
 #include "framework/forms/Element.h"
 #include "pages/FrNTPersistentLogonAs.h"
 #include "pages/LateBinding.h"
@@ -15,52 +15,9 @@
 namespace corvane::pages {
 namespace {
 
+using test::TCallLog;
+using test::TRecordingDispatch;
 using TWriteLog = std::vector<std::string>;
-
-// Stands between the page and an object, passes every call on and notes each property write as
-// "Name=value"; the credentials the object hands out are watched the same way, into one log.
-class TRecordingDispatch final : public ComObject<TRecordingDispatch, IDispatch> {
- public:
-  TRecordingDispatch(IDispatch& inner, std::shared_ptr<TWriteLog> log)
-      : inner_(ComPtr<IDispatch>::Copy(&inner)), log_(std::move(log)) {}
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
-    return inner_->GetTypeInfoCount(count);
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale,
-                                        ITypeInfo** info) noexcept override {
-    return inner_->GetTypeInfo(index, locale, info);
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* ids) noexcept override {
-    const HRESULT result = inner_->GetIDsOfNames(iid, names, count, locale, ids);
-    if (SUCCEEDED(result)) names_[ids[0]] = WideToAnsi(names[0]);
-    return result;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags,
-                                   DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* badArgument) noexcept override {
-    const std::string name = names_[member];
-    if ((flags & DISPATCH_PROPERTYPUT) != 0 && parameters->cArgs == 1 &&
-        parameters->rgvarg[0].vt == VT_BSTR) {
-      log_->push_back(name + "=" + BstrToAnsi(parameters->rgvarg[0].bstrVal));
-    }
-    const HRESULT answer =
-        inner_->Invoke(member, iid, locale, flags, parameters, result, exception, badArgument);
-    if (SUCCEEDED(answer) && name == "LogonAs" && result != nullptr &&
-        result->vt == VT_DISPATCH && result->pdispVal != nullptr) {
-      ComPtr<IDispatch> credentials;
-      credentials.attach(result->pdispVal);  // takes over the result's reference
-      result->pdispVal = Make<TRecordingDispatch>(*credentials.get(), log_).detach();
-    }
-    return answer;
-  }
-
- private:
-  ComPtr<IDispatch> inner_;
-  std::shared_ptr<TWriteLog> log_;
-  std::map<DISPID, std::string> names_;
-};
 
 class LogonPageOnControl : public test::TControlPageTest {
  protected:
@@ -70,9 +27,9 @@ class LogonPageOnControl : public test::TControlPageTest {
   // The page edits the control through a recorder.
   void OpenRecorded(const char* machine) {
     CreateControl(machine);
-    recorder_ = Make<TRecordingDispatch>(*control_.get(), writes_);
+    recorder_ = Make<TRecordingDispatch>(*control_.get(), log_);
     ShowPage(recorder_.get());
-    writes_->clear();
+    writes().clear();
   }
   ComPtr<IDispatch> Credentials() {
     return VariantToDispatch(*CallByName(*control_.get(), L"LogonAs", DISPATCH_PROPERTYGET).get());
@@ -81,7 +38,8 @@ class LogonPageOnControl : public test::TControlPageTest {
     return VariantToString(*CallByName(*Credentials().get(), name, DISPATCH_PROPERTYGET).get());
   }
 
-  std::shared_ptr<TWriteLog> writes_ = std::make_shared<TWriteLog>();
+  std::shared_ptr<TCallLog> log_ = std::make_shared<TCallLog>();
+  TWriteLog& writes() { return log_->writes; }
   ComPtr<TRecordingDispatch> recorder_;
 };
 
@@ -91,7 +49,7 @@ TEST_F(LogonPageOnControl, PickingAMachineWritesTheCredentialsFirst) {
   Form().edtPassword().SetText("s3cret");
   PickMachine(0);
   const std::string picked = Form().cmbMachineName().Items()[0];
-  EXPECT_EQ(*writes_, (TWriteLog{"UserName=CORVDC\\admin", "Password=s3cret", "MachineName=" + picked}));
+  EXPECT_EQ(writes(), (TWriteLog{"UserName=CORVDC\\admin", "Password=s3cret", "MachineName=" + picked}));
   EXPECT_EQ(MachineName(), picked);
   EXPECT_EQ(Credential(L"UserName"), "CORVDC\\admin");
   EXPECT_EQ(Credential(L"Password"), "s3cret");
@@ -101,18 +59,18 @@ TEST_F(LogonPageOnControl, LoadsTheStoredCredentialsAndAppliesClearedOnesAsEmpty
   CreateControl("\\\\CORVSRV");
   PutStringByName(*Credentials().get(), L"UserName", "operator");
   PutStringByName(*Credentials().get(), L"Password", "hidden");
-  recorder_ = Make<TRecordingDispatch>(*control_.get(), writes_);
+  recorder_ = Make<TRecordingDispatch>(*control_.get(), log_);
   ShowPage(recorder_.get());
   EXPECT_EQ(Form().edtUserName().Text(), "operator");
   EXPECT_EQ(Form().edtPassword().Text(), "hidden");
   EXPECT_EQ(frame_.IsPageDirty(), S_FALSE);
 
-  writes_->clear();
+  writes().clear();
   Form().edtUserName().SetText("");
   Form().edtPassword().SetText("");
   EXPECT_EQ(frame_.IsPageDirty(), S_OK);
   EXPECT_EQ(frame_.Apply(), S_OK);
-  EXPECT_EQ(*writes_, (TWriteLog{"UserName=", "Password="}));
+  EXPECT_EQ(writes(), (TWriteLog{"UserName=", "Password="}));
   EXPECT_EQ(Credential(L"UserName"), "");
   EXPECT_EQ(Credential(L"Password"), "");
   EXPECT_EQ(frame_.IsPageDirty(), S_FALSE);
