@@ -1,29 +1,20 @@
 #include "pages/PageFactory.h"
 
-#include <cstdio>
-
 #include "framework/com/AnsiConversion.h"
 #include "framework/com/ModuleLock.h"
 
 namespace corvane::pages {
 
-std::string GuidString(const GUID& guid) {
-  char text[39];
-  std::snprintf(text, sizeof(text), "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
-                guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                guid.Data4[6], guid.Data4[7]);
-  return text;
-}
-
 std::string TExtActiveXPropertyPageFactory::Description() const {
   return std::string(page_.formClassName) + " property page";
 }
 
-std::vector<TRegistryEntry> TExtActiveXPropertyPageFactory::RegistryEntries(
-    const std::string& serverPath) const {
-  const std::string classKey = "CLSID\\" + GuidString(page_.clsid);
-  return {{classKey, Description()}, {classKey + "\\InprocServer32", serverPath}};
+std::vector<RegistryEntry> TExtActiveXPropertyPageFactory::RegistryEntries(
+    const std::wstring& serverPath) const {
+  // The path stays wide all the way: a folder named outside the ANSI code page must register.
+  const std::wstring classKey = L"CLSID\\" + GuidString(page_.clsid);
+  return {{classKey, L"", AnsiToWide(Description())},
+          {classKey + L"\\InprocServer32", L"", serverPath}};
 }
 
 ServedClass ServePage(const TPageClass& page) {
@@ -31,11 +22,7 @@ ServedClass ServePage(const TPageClass& page) {
   const TExtActiveXPropertyPageFactory* pageFactory = factory.get();
   // The served class holds the factory, so the entries' view of it stays valid.
   auto entries = [pageFactory](const std::wstring& modulePath) {
-    std::vector<RegistryEntry> written;
-    for (const TRegistryEntry& entry : pageFactory->RegistryEntries(WideToAnsi(modulePath))) {
-      written.push_back({AnsiToWide(entry.key), L"", AnsiToWide(entry.value)});
-    }
-    return written;
+    return pageFactory->RegistryEntries(modulePath);
   };
   return {page.clsid, ComPtr<IClassFactory>::Copy(factory.get()), entries};
 }

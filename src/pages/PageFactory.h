@@ -6,17 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/ClassRegistration.h"
 #include "framework/com/ComObject.h"
 #include "framework/com/ComServer.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages {
-
-// One value the registration writes: the default value of a key under the classes root.
-struct TRegistryEntry {
-  std::string key;
-  std::string value;
-};
 
 class TExtActiveXPropertyPageFactory final
     : public ComObject<TExtActiveXPropertyPageFactory, IClassFactory> {
@@ -29,7 +24,7 @@ class TExtActiveXPropertyPageFactory final
   // The page's keys, parents first (remove them in reverse): the class key with the description
   // and its InprocServer32 with the server's path. Pages are single-threaded and have no
   // program identifier, so neither a ThreadingModel value nor a ProgID key is written.
-  std::vector<TRegistryEntry> RegistryEntries(const std::string& serverPath) const;
+  std::vector<RegistryEntry> RegistryEntries(const std::wstring& serverPath) const;
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
                                            void** object) noexcept override;
@@ -41,8 +36,5 @@ class TExtActiveXPropertyPageFactory final
 
 // The server's view of a page class: a new factory, with its entries in the server's form.
 ServedClass ServePage(const TPageClass& page);
-
-// The braced, upper-case text form of a class identifier, as registry keys name it.
-std::string GuidString(const GUID& guid);
 
 }  // namespace corvane::pages

@@ -125,12 +125,14 @@ TEST(PageFrameworkTest, FactoryRegistersThePageWithoutProgIdOrThreadingModel) {
   const TPageClass machinePage{kMachineNamePageClsid, "TFrNTComponentAbstractProperty",
                                &CreateMachineNamePage};
   auto factory = Make<TExtActiveXPropertyPageFactory>(machinePage);
-  const auto entries = factory->RegistryEntries("C:\\Corvane\\Corvane.ocx");
+  // A folder named outside the ANSI code page must reach the registry as it is.
+  const std::wstring server = L"C:\\\u4E8B\u4EF6\\Corvane.ocx";
+  const auto entries = factory->RegistryEntries(server);
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].key, "CLSID\\{9B9889AF-6404-4B00-B904-01CCB3B11D3E}");
-  EXPECT_EQ(entries[0].value, "TFrNTComponentAbstractProperty property page");
-  EXPECT_EQ(entries[1].key, "CLSID\\{9B9889AF-6404-4B00-B904-01CCB3B11D3E}\\InprocServer32");
-  EXPECT_EQ(entries[1].value, "C:\\Corvane\\Corvane.ocx");
+  EXPECT_EQ(entries[0].key, L"CLSID\\{9B9889AF-6404-4B00-B904-01CCB3B11D3E}");
+  EXPECT_EQ(entries[0].value, L"TFrNTComponentAbstractProperty property page");
+  EXPECT_EQ(entries[1].key, L"CLSID\\{9B9889AF-6404-4B00-B904-01CCB3B11D3E}\\InprocServer32");
+  EXPECT_EQ(entries[1].value, server);
   ComPtr<IPropertyPage> page;
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, page.put_void()), S_OK);
   auto info = pageframe::TPageFrame(page.get()).PageInfo();
