@@ -2,7 +2,7 @@
 // the texts, each followed by a NUL. The event-log component caches one item per record read,
 // hundreds of thousands of them for a large log; a vector of strings costs a 32-byte slot per
 // string plus a block of its own for every text too long to be held in place, where one block
-// holds the same in about half the bytes. No block at all for no strings.
+// holds the same in about 60% of the bytes. No block at all for no strings.
 #pragma once
 
 #include <cstdint>
