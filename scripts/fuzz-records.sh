@@ -12,7 +12,7 @@ src="$here/src"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$src" -I"$here/tests/records" \
   "$here/tests/records/fuzz/records_fuzz.cpp" "$src/core/RawRecord.cpp" "$src/core/EventItem.cpp" \
-  "$src/framework/ClassError.cpp" "$src/framework/Persistent.cpp" \
+  "$src/core/PackedStrings.cpp" "$src/framework/ClassError.cpp" "$src/framework/Persistent.cpp" \
   "$src/framework/PropertyInfo.cpp" "$src/framework/StringList.cpp" \
   -o "$out/records_fuzz"
 

@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
     const int count = eventLog.Count();
     uint64_t strings = 0;
     if (forwards) {
-      for (int i = 0; i < count; ++i) strings += eventLog.Objects(i).Strings().Count();
+      for (int i = 0; i < count; ++i) strings += eventLog.Objects(i).StringCount();
     } else {
-      for (int i = count - 1; i >= 0; --i) strings += eventLog.Objects(i).Strings().Count();
+      for (int i = count - 1; i >= 0; --i) strings += eventLog.Objects(i).StringCount();
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

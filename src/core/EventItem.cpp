@@ -5,6 +5,7 @@
 #include <mutex>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "core/RawRecord.h"
 #include "framework/ClassError.h"
@@ -154,23 +155,61 @@ int32_t TEventItem::SidLength() const {
   return length;
 }
 
-struct TEventItem::TScriptSide {
-  explicit TScriptSide(TEventItem& item) : dataBytes(item) {}
+struct TEventItem::TSideParts {
+  explicit TSideParts(TEventItem& item) : dataBytes(item) {}
+  TStringList strings;
+  bool stringsMade = false;  // whether `strings` holds the item's strings yet
   TByteList dataBytes;
-  // Last, so that it goes first: the item's wrapper forgets the item before its byte list goes.
+  // Last, so that it goes first: the item's wrapper forgets the item before its lists go.
   TAdapterSlot adapter;
 };
 
 TEventItem::~TEventItem() = default;
 
-TEventItem::TScriptSide& TEventItem::ScriptSide() {
-  if (!scriptSide_) scriptSide_ = std::make_unique<TScriptSide>(*this);
-  return *scriptSide_;
+TEventItem::TSideParts& TEventItem::SideParts() const {
+  if (!sideParts_) sideParts_ = std::make_unique<TSideParts>(const_cast<TEventItem&>(*this));
+  return *sideParts_;
 }
 
-TByteList& TEventItem::DataBytes() { return ScriptSide().dataBytes; }
+TStringList* TEventItem::MadeList() const {
+  return sideParts_ && sideParts_->stringsMade ? &sideParts_->strings : nullptr;
+}
 
-TAdapterSlot& TEventItem::Adapter() { return ScriptSide().adapter; }
+TStringList& TEventItem::Strings() {
+  return const_cast<TStringList&>(std::as_const(*this).Strings());
+}
+
+const TStringList& TEventItem::Strings() const {
+  TSideParts& side = SideParts();
+  if (!side.stringsMade) {
+    try {
+      side.strings.SetCapacity(packedStrings_.Count());
+      for (int i = 0; i < packedStrings_.Count(); ++i) {
+        side.strings.Add(std::string(packedStrings_.Get(i)));
+      }
+    } catch (...) {
+      side.strings.Clear();
+      throw;
+    }
+    side.stringsMade = true;
+    packedStrings_ = TPackedStrings();
+  }
+  return side.strings;
+}
+
+int TEventItem::StringCount() const {
+  const TStringList* list = MadeList();
+  return list ? list->Count() : packedStrings_.Count();
+}
+
+std::string_view TEventItem::StringAt(int index) const {
+  const TStringList* list = MadeList();
+  return list ? std::string_view(list->Get(index)) : packedStrings_.Get(index);
+}
+
+TByteList& TEventItem::DataBytes() { return SideParts().dataBytes; }
+
+TAdapterSlot& TEventItem::Adapter() { return SideParts().adapter; }
 
 const TClassInfo& TEventItem::StaticClassInfo() {
   static const TClassInfo info("TEventItem", &TPersistent::StaticClassInfo(), {});
@@ -187,7 +226,7 @@ void TEventItem::Assign(const TPersistent& source) {
   timeWritten_ = item->timeWritten_;
   eventId_ = item->eventId_;
   eventType_ = item->eventType_;
-  strings_.Assign(item->strings_);
+  AssignStrings(*item);
   eventCategory_ = item->eventCategory_;
   sourceName_ = item->sourceName_;
   computerName_ = item->computerName_;
@@ -201,7 +240,8 @@ void TEventItem::Reset() {
   eventId_ = 0;
   eventType_ = TEventType::Success;
   eventCategory_ = 0;
-  strings_.Clear();
+  packedStrings_ = TPackedStrings();
+  if (TStringList* list = MadeList()) list->Clear();
   sourceName_ = TPooledString();
   computerName_ = TPooledString();
   SetData(nullptr, 0);
@@ -215,23 +255,41 @@ void TEventItem::LoadFromRecord(const void* record, size_t available) {
   auto sid = CopySid(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()), kSidHeaderSize);
   TPooledString sourceName(raw.SourceName);
   TPooledString computerName(raw.ComputerName);
+  TStringList* list = MadeList();
+  TPackedStrings strings = list ? TPackedStrings() : TPackedStrings(raw.Strings);
 
   Reset();
   timeGenerated_ = RecordTimeToDateTime(raw.TimeGenerated);
   timeWritten_ = RecordTimeToDateTime(raw.TimeWritten);
   eventId_ = raw.EventId;
   eventType_ = SystemToEventType(raw.EventType);
-  // Exactly as many slots as strings: a list grown one string at a time keeps up to twice that.
-  // Filled in place, each string copied once: a large log's read comes through here for every
-  // record. Only running out of memory can stop it half way.
-  strings_.SetCapacity(static_cast<int>(raw.Strings.size()));
-  for (std::string_view s : raw.Strings) strings_.Add(std::string(s));
+  if (list) {
+    // An item whose list was handed out keeps that list. Only running out of memory can stop it
+    // half way.
+    list->SetCapacity(static_cast<int>(raw.Strings.size()));
+    for (std::string_view s : raw.Strings) list->Add(std::string(s));
+  } else {
+    packedStrings_ = std::move(strings);
+  }
   eventCategory_ = raw.EventCategory;
   sourceName_ = std::move(sourceName);
   computerName_ = std::move(computerName);
   sid_ = std::move(sid);
   username_ = TPooledString();
   AdoptData(std::move(data), static_cast<int32_t>(raw.Data.size()));
+}
+
+void TEventItem::AssignStrings(const TEventItem& source) {
+  std::vector<std::string_view> texts;
+  texts.reserve(static_cast<size_t>(source.StringCount()));
+  for (int i = 0; i < source.StringCount(); ++i) texts.push_back(source.StringAt(i));
+  if (TStringList* list = MadeList()) {
+    // Added one by one, so that a sorted list files them in its own order.
+    list->Clear();
+    for (std::string_view text : texts) list->Add(std::string(text));
+  } else {
+    packedStrings_ = TPackedStrings(texts);
+  }
 }
 
 void TEventItem::SetData(const void* buffer, int32_t length) {

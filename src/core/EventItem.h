@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/EventType.h"
+#include "core/PackedStrings.h"
 #include "framework/AdapterSlot.h"
 #include "framework/Persistent.h"
 #include "framework/StringList.h"
@@ -135,8 +136,16 @@ class TEventItem : public TPersistent {
   void SetSourceName(const std::string& value) { sourceName_ = TPooledString(value); }
   const std::string& ComputerName() const { return computerName_.Get(); }
   void SetComputerName(const std::string& value) { computerName_ = TPooledString(value); }
-  TStringList& Strings() { return strings_; }
-  const TStringList& Strings() const { return strings_; }
+  // The insertion strings as a list, made on the first request and kept to the item's end, so
+  // the reference stays valid. Cached items keep their strings packed until then: most are never
+  // asked for the list. Reading them is cheaper through StringCount and StringAt.
+  TStringList& Strings();
+  const TStringList& Strings() const;
+  // The insertion strings read where they are, without making the list. An index outside
+  // 0..StringCount-1 raises "List index out of bounds (n)". A NUL follows each text, so data()
+  // also serves where a C string is wanted (a NUL inside a string put in the list ends it there).
+  int StringCount() const;
+  std::string_view StringAt(int index) const;
 
   // Null exactly when the length is 0.
   const uint8_t* Data() const { return data_.get(); }
@@ -152,6 +161,8 @@ class TEventItem : public TPersistent {
 
  private:
   friend class TByteList;
+  // Copies the strings of `source` into the list when it has been made, else packed.
+  void AssignStrings(const TEventItem& source);
   // Takes over `buffer` of `length` bytes (null and 0 for none) as the data.
   void AdoptData(std::unique_ptr<uint8_t[]> buffer, int32_t length);
 
@@ -162,7 +173,8 @@ class TEventItem : public TPersistent {
   uint32_t eventId_ = 0;
   double timeGenerated_ = 0;
   double timeWritten_ = 0;
-  TStringList strings_;
+  // The strings until the list is made (see Strings), then empty: the list is the one truth.
+  mutable TPackedStrings packedStrings_;
   TPooledString sourceName_;
   TPooledString computerName_;
   // Empty until resolved; then the name or "N/A".
@@ -176,11 +188,14 @@ class TEventItem : public TPersistent {
   int32_t dataLength_ = 0;
   uint16_t eventCategory_ = 0;
   TEventType eventType_ = TEventType::Success;
-  // The byte list and the wrapper, which only items handed to scripts need: one pointer for
-  // both keeps the cached items a heap size class smaller.
-  struct TScriptSide;
-  TScriptSide& ScriptSide();
-  std::unique_ptr<TScriptSide> scriptSide_;
+  // The string list, the byte list and the wrapper, which only items asked for them need: one
+  // pointer for all three keeps the cached items small. Mutable because the list is made on
+  // demand from const access too; an item is used by one thread at a time.
+  struct TSideParts;
+  TSideParts& SideParts() const;
+  // The list when it has been made, else null.
+  TStringList* MadeList() const;
+  mutable std::unique_ptr<TSideParts> sideParts_;
 };
 
 }  // namespace corvane

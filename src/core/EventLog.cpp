@@ -270,15 +270,15 @@ void TVEVivudAre::Add(TEventType eventType, const std::string& text) {
 }
 
 void TVEVivudAre::AddObject(const TEventItem& item) {
-  const TStringList& strings = item.Strings();
-  if (strings.Count() > kMaxInsertionStrings) {
+  const int count = item.StringCount();
+  if (count > kMaxInsertionStrings) {
     RaiseSystemError("An event can carry at most " + std::to_string(kMaxInsertionStrings) +
-                     " insertion strings; this one has " + std::to_string(strings.Count()) +
+                     " insertion strings; this one has " + std::to_string(count) +
                      ". Nothing was written.");
   }
   std::vector<const char*> texts;
-  texts.reserve(strings.Count());
-  for (const std::string& text : strings) texts.push_back(text.c_str());
+  texts.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) texts.push_back(item.StringAt(i).data());
   Report(EventTypeToSystem(item.EventType()), item.EventCategory(), item.EventId(), texts,
          item.Data(), static_cast<DWORD>(item.DataLength()));
 }

@@ -42,16 +42,19 @@ std::string DescriptionNotFound(const TEventItem& item) {
   std::string text = "The description for Event ID ( " + std::to_string(item.EventId() & 0xFFFF) +
                      " ) in Source ( " + item.SourceName() +
                      " ) could not be found. It contains the following insertion string(s): .";
-  for (const auto& s : item.Strings()) text += "\r\n" + s;
+  for (int i = 0; i < item.StringCount(); ++i) {
+    text += "\r\n";
+    text += item.StringAt(i);
+  }
   return text;
 }
 
 bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& text) {
   // Unused entries stay null; %1 to %99 are all the formatter can reach.
   std::vector<DWORD_PTR> arguments(kMaxMessageArguments + 1, 0);
-  const int count = std::min(item.Strings().Count(), kMaxMessageArguments);
+  const int count = std::min(item.StringCount(), kMaxMessageArguments);
   for (int i = 0; i < count; ++i)
-    arguments[static_cast<size_t>(i)] = reinterpret_cast<DWORD_PTR>(item.Strings()[i].c_str());
+    arguments[static_cast<size_t>(i)] = reinterpret_cast<DWORD_PTR>(item.StringAt(i).data());
   std::vector<char> buffer(kMessageBufferSize, '\0');
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, item.EventId(), 0,

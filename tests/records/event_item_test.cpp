@@ -69,6 +69,52 @@ TEST(EventItem, LoadsARecordIntoItsOwnCopies) {
   EXPECT_EQ(item.DataBytes().Count(), 3);
 }
 
+std::vector<std::string> ReadInPlace(const TEventItem& item) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < item.StringCount(); ++i) texts.emplace_back(item.StringAt(i));
+  return texts;
+}
+
+TEST(EventItem, StringsReadBackAsLoadedInPlaceAndThenAsTheListHandedOut) {
+  // Empty strings first and last, one too long to be held in place, code page 936 text whose
+  // trail bytes include '\\' and '|'.
+  const std::vector<std::string> texts = {"", "\xD6\xD0\xCE\xC4\x95\x5C\x83\x7C",
+                                          std::string(300, 'x'), "ok", ""};
+  RecordFields f;
+  f.strings = texts;
+  TEventItem item(nullptr);
+  Load(item, f);
+  EXPECT_EQ(ReadInPlace(item), texts);
+  EXPECT_EQ(item.StringAt(1).data()[item.StringAt(1).size()], '\0') << "a C string";
+  EXPECT_THROW(item.StringAt(5), EOleSysError);
+  EXPECT_THROW(item.StringAt(-1), EOleSysError);
+
+  TStringList& list = item.Strings();
+  EXPECT_EQ(Texts(item), texts);
+  list.Put(1, "changed");
+  EXPECT_EQ(item.StringAt(1), "changed") << "the list handed out is the one truth";
+  Load(item, SampleFields());
+  EXPECT_EQ(&item.Strings(), &list) << "a list handed out stays valid";
+  EXPECT_EQ(ReadInPlace(item), (std::vector<std::string>{"a", "", "c"}));
+}
+
+TEST(EventItem, AssignCopiesStringsBetweenPackedItemsAndListsHandedOut) {
+  TEventItem source(nullptr);
+  source.Strings().Add(std::string("nul\0inside", 10));
+  source.Strings().Add("b");
+  TEventItem packed(nullptr);
+  packed.Assign(source);
+  EXPECT_EQ(ReadInPlace(packed), (std::vector<std::string>{std::string("nul\0inside", 10), "b"}));
+
+  TEventItem sorted(nullptr);
+  sorted.Strings().SetSorted(true);
+  Load(source, SampleFields());
+  sorted.Assign(source);
+  EXPECT_EQ(Texts(sorted), (std::vector<std::string>{"", "a", "c"})) << "filed in its own order";
+  packed.Assign(sorted);
+  EXPECT_EQ(ReadInPlace(packed), (std::vector<std::string>{"", "a", "c"}));
+}
+
 TEST(EventItem, UnknownRecordTypesLoadAsSuccess) {
   for (uint16_t type : {3, 32}) {
     TEventItem item(nullptr);

@@ -45,7 +45,10 @@ void CheckRecord(const uint8_t* bytes, size_t available) {
 
   TEventItem item(nullptr);
   item.LoadFromRecord(bytes, available);
-  Require(item.Strings().Count() == static_cast<int>(r.Strings.size()));
+  Require(item.StringCount() == static_cast<int>(r.Strings.size()));
+  for (int i = 0; i < item.StringCount(); ++i) {
+    Require(item.StringAt(i) == r.Strings[static_cast<size_t>(i)]);
+  }
   Require(item.DataLength() == static_cast<int32_t>(r.Data.size()));
   Require(item.SidLength() == static_cast<int32_t>(r.Sid.size()));
   Require(item.DataLength() == 0 || std::memcmp(item.Data(), r.Data.data(), r.Data.size()) == 0);
@@ -53,6 +56,9 @@ void CheckRecord(const uint8_t* bytes, size_t available) {
   copy.Assign(item);
   copy.DataBytes().Add(0);
   Require(copy.DataBytes().Count() == item.DataLength() + 1);
+  // The copy's strings, made into its list, are the record's.
+  Require(copy.Strings().Count() == item.StringCount());
+  for (int i = 0; i < item.StringCount(); ++i) Require(copy.Strings()[i] == item.StringAt(i));
   try {
     copy.DataBytes().Item(copy.DataBytes().Count());
     std::abort();
