@@ -284,6 +284,9 @@ TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
   EXPECT_EQ(tabStops, (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
                                                 "cmbSource", "cbxActive"}));
   EXPECT_FALSE(form.Panel1().Enabled());
+  // The rows are drawn in the page's font, as its other elements are.
+  EXPECT_EQ(SendMessageA(form.drgItems().Handle(), WM_GETFONT, 0, 0),
+            SendMessageA(form.cmbSource().Handle(), WM_GETFONT, 0, 0));
   EXPECT_EQ(form.Memo1().Text(),
             "The Items property returns \r\n"
             "formatted strings containing the \r\n"
