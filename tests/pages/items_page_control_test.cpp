@@ -13,6 +13,7 @@
 #include "EvtFile.h"
 #include "RecordingDispatch.h"
 #include "framework/forms/Element.h"
+#include "framework/forms/ErrorDisplay.h"
 #include "framework/forms/Hints.h"
 #include "pages/FrEventLogPropItems.h"
 #include "pages/LateBinding.h"
@@ -29,6 +30,7 @@ constexpr char kSource[] = "CvItemsPageSource";
 const std::string kSourceKey =
     std::string("SYSTEM\\CurrentControlSet\\Services\\EventLog\\CvItemsPageLog\\") + kSource;
 const std::string kLogKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\CvItemsPageLog";
+constexpr char kLiveFile[] = "live.evt";
 
 std::filesystem::path ScratchFolder() {
   return std::filesystem::path(CORVANE_BINARY_DIR) / "tests" / "pages" /
@@ -65,6 +67,13 @@ class ItemsPageOnControl : public test::TControlPageTest {
     const std::string module = CORVANE_BINARY_DIR "\\tests\\pages\\itemsmsg.dll";
     RegSetValueExA(key, "EventMessageFile", 0, REG_SZ,
                    reinterpret_cast<const BYTE*>(module.c_str()), DWORD(module.size() + 1));
+    RegCloseKey(key);
+    // The source's log is a live log of this machine, in a file of the test's.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLogKey.c_str(), 0, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
+    const std::string file = (ScratchFolder() / kLiveFile).string();
+    RegSetValueExA(key, "File", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                   DWORD(file.size() + 1));
     RegCloseKey(key);
   }
   static void TearDownTestSuite() {
@@ -256,6 +265,24 @@ TEST_F(ItemsPageOnControl, HintShowsTheSelectedRecordBelowItsRowUnlessItIsScroll
   Grid().SetRow(0);
   EXPECT_TRUE(Form().ShowHint(Form().drgItems()));
   Form().HideHint();
+}
+
+TEST_F(ItemsPageOnControl, ARowThatFailsToDrawShowsItsErrorOnceNotOnEveryRepaint) {
+  WriteLog(kLiveFile, 3, u"Live record");
+  OpenRecorded("", "CvItemsPageLog");
+  ASSERT_EQ(Grid().RowCount(), 3);
+  // Emptied behind the page's back: the rows it still shows are gone from the log.
+  CallByName(*control_.get(), L"Clear", DISPATCH_METHOD);
+  std::vector<std::string> shown;
+  const forms::TErrorDisplay previous =
+      forms::SetErrorDisplay([&](const std::string& message) { shown.push_back(message); });
+  for (int repaint = 0; repaint < 3; ++repaint) {
+    InvalidateRect(Form().drgItems().Handle(), nullptr, TRUE);
+    UpdateWindow(Form().drgItems().Handle());
+  }
+  forms::SetErrorDisplay(previous);
+  EXPECT_EQ(shown, (std::vector<std::string>{"The event 0 is not available at server any more."}));
+  EXPECT_EQ(log_->calls["Items"], 1);
 }
 
 TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
