@@ -3,7 +3,9 @@
 namespace corvane {
 
 size_t TokenStart(int n, std::string_view text, std::string_view delimiters) {
-  const auto isDelimiter = [&](size_t i) { return delimiters.find(text[i]) != std::string_view::npos; };
+  const auto isDelimiter = [&](size_t i) {
+    return delimiters.find(text[i]) != std::string_view::npos;
+  };
   int count = 0;
   size_t i = 0;
   while (i < text.size() && count != n) {

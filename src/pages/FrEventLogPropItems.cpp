@@ -23,7 +23,9 @@ forms::TFormDesign ItemsDesign() {
   forms::TFormDesign design = TFrEventLogSourceProperty::SourceDesign("Items", 6105, 3);
   for (forms::TElementDesign& element : design.elements) {
     if (element.name == "cmbMachineName") {
-      element.onChange = [](forms::TElement& sender) { PageOf(sender.Form()).cmbMachineNameChange(); };
+      element.onChange = [](forms::TElement& sender) {
+        PageOf(sender.Form()).cmbMachineNameChange();
+      };
     }
   }
   const char* note =
@@ -119,7 +121,8 @@ std::string TFrmEventLogPropItems::ItemText(int row) {
   VariantInit(&index);
   index.vt = VT_I4;
   index.lVal = row;
-  return VariantToString(*CallByName(*EditedObject(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
+  return VariantToString(
+      *CallByName(*EditedObject(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
 }
 
 void TFrmEventLogPropItems::drgItemsDrawCell(int row, HDC dc, const RECT& cell,

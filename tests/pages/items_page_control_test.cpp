@@ -114,7 +114,8 @@ class ItemsPageOnControl : public test::TControlPageTest {
     VariantInit(&index);
     index.vt = VT_I4;
     index.lVal = row;
-    return VariantToString(*CallByName(*control_.get(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
+    return VariantToString(
+        *CallByName(*control_.get(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
   }
   void PickSource(const std::string& source) {
     forms::TElement& selector = Form().cmbSource();
