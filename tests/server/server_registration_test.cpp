@@ -175,6 +175,7 @@ TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAga
       {key + L"\\Verb\\0", L"Properties,0,2"},
       {kLogonPageKey, L"TFrmNTPersistentLogonAs property page"},
       {kLogonPageKey + std::wstring(L"\\InprocServer32"), shortPath},
+      {L"CLSID\\{9AC3090C-55B2-40D0-98E4-B2AB9643766C}", L"TFrmEventLogPropItems property page"},
   };
   for (const auto& [entry, value] : expected) EXPECT_EQ(ReadValue(entry), value) << entry;
   EXPECT_EQ(ReadValue(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");

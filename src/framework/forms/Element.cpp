@@ -91,6 +91,8 @@ void TElement::CreateWindows(HWND parent, HFONT formFont) {
   window_ = CreateWindowExA(recipe.exStyle, recipe.className, design_.caption.c_str(), style,
                             b.left, b.top, width, height, parent, nullptr, ThisModule(), nullptr);
   if (window_ == nullptr) RaiseCreateFailure(design_.name);
+  // Before the font arrives, so the grid keeps it.
+  if (design_.kind == TElementKind::Grid) grid_->Attach(window_);
   if (design_.kind == TElementKind::Panel || design_.kind == TElementKind::GroupBox) {
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&form_));
   }
@@ -124,9 +126,6 @@ void TElement::CreateWindows(HWND parent, HFONT formFont) {
       break;
     case TElementKind::GroupBox:
       // The frame lies under the elements inside; made once they exist (see Form).
-      break;
-    case TElementKind::Grid:
-      grid_->Attach(window_);
       break;
     default:
       break;

@@ -199,6 +199,13 @@ LRESULT TGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       InvalidateRow(row_);
       return 0;
+    case WM_SETFONT:
+      // The default window procedure keeps no font; the cells are drawn in this one.
+      font_ = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(lParam) != 0) Invalidate();
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_KEYDOWN:

@@ -45,6 +45,7 @@ class TGrid {
 
   TElement& element_;
   HWND window_ = nullptr;
+  HFONT font_ = nullptr;  // the element's or the form's; not ours to delete
   int rowCount_ = 1;
   int rowHeight_ = 24;
   int columnWidth_ = 64;
