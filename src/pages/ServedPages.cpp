@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "pages/FrEventLogPropObjects.h"
 #include "pages/FrNTPersistentLogonAs.h"
 #include "pages/PageFactory.h"
 
@@ -11,7 +12,8 @@ namespace corvane {
 
 std::vector<ServedClass> MakePageFactories() {
   // In order: logon-as, event list, event detail.
-  const std::vector<const pages::TPageClass*> served = {&pages::kLogonAsPage};
+  const std::vector<const pages::TPageClass*> served = {&pages::kLogonAsPage,
+                                                          &pages::kEventDetailPage};
   std::vector<ServedClass> factories;
   for (const pages::TPageClass* page : served) factories.push_back(pages::ServePage(*page));
   return factories;

@@ -17,6 +17,7 @@
 #include "PageFrame.h"
 #include "automation/CreateRendal.h"
 #include "framework/com/ComPtr.h"
+#include "pages/FrEventLogPropObjects.h"
 #include "pages/FrNTPersistentLogonAs.h"
 #include "pages/LateBinding.h"
 #include "pages/NTComponentXPropAbstract.h"
@@ -132,13 +133,21 @@ int Run(const std::string& folder) {
   Check(CreateRendal(nullptr, IID_IUnknown, control.put_void()), "CreateRendal");
   // A machine of the sample network, so the selector shows a choice.
   pages::PutStringByName(*control.query<IDispatch>().get(), L"MachineName", "\\\\CORVSRV");
+  // The event-log pages show real records: the server's Application log, open.
+  pages::PutStringByName(*control.query<IDispatch>().get(), L"SourceName", "Application");
+  VARIANT open;
+  VariantInit(&open);
+  open.vt = VT_BOOL;
+  open.boolVal = VARIANT_TRUE;
+  pages::CallByName(*control.query<IDispatch>().get(), L"Active", DISPATCH_PROPERTYPUT, {open});
   // The pages that exist; each adds its line as it lands.
   const pages::TPageClass shown[] = {
       {pages::kMachineNamePageClsid, "TFrNTComponentAbstractProperty",
        &pages::CreateMachineNamePage},
       pages::kLogonAsPage,
+      pages::kEventDetailPage,
   };
-  const char* names[] = {"machine-name", "logon-as"};
+  const char* names[] = {"machine-name", "logon-as", "event-detail"};
   for (size_t i = 0; i < std::size(shown); ++i) {
     const std::string stem = folder + "\\" + names[i];
     ShootOurFrame(control.get(), shown[i], stem + "-frame.png");
