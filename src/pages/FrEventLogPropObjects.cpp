@@ -89,7 +89,8 @@ UniqueVariant ItemOf(IDispatch& collection, int32_t index) {
 
 // Each read of a collection member asks the event for the collection again.
 int32_t CountOf(IDispatch& event, const wchar_t* collection) {
-  return VariantToInteger(*Get(*VariantToDispatch(*Get(event, collection).get()).get(), L"Count").get());
+  const ComPtr<IDispatch> members = VariantToDispatch(*Get(event, collection).get());
+  return VariantToInteger(*Get(*members.get(), L"Count").get());
 }
 
 UniqueVariant ItemOf(IDispatch& event, const wchar_t* collection, int32_t index) {

@@ -57,7 +57,9 @@ void TObjectsPageTest::WriteRecord(int32_t eventId, int32_t type, int32_t catego
   PutInteger(*event.get(), L"EventCategory", category);
   const ComPtr<IDispatch> bytes = Member(*event.get(), L"DataBytes");
   CallByName(*bytes.get(), L"Clear", DISPATCH_METHOD);
-  for (uint8_t byte : data) CallByName(*bytes.get(), L"Add", DISPATCH_METHOD, {IntegerArgument(byte)});
+  for (uint8_t byte : data) {
+    CallByName(*bytes.get(), L"Add", DISPATCH_METHOD, {IntegerArgument(byte)});
+  }
   const ComPtr<IDispatch> lines = Member(*event.get(), L"Strings");
   CallByName(*lines.get(), L"Clear", DISPATCH_METHOD);
   for (const std::wstring& line : strings) {
