@@ -78,11 +78,21 @@ void PutStringByName(IDispatch& object, const wchar_t* name, std::string_view va
   CallByName(object, name, DISPATCH_PROPERTYPUT, {argument});
 }
 
+VARIANT IntegerArgument(int32_t value) {
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_I4;
+  argument.lVal = value;
+  return argument;
+}
+
 std::string VariantToString(const VARIANT& value) {
   return BstrToAnsi(Converted(value, VT_BSTR).get()->bstrVal);
 }
 
 int32_t VariantToInteger(const VARIANT& value) { return Converted(value, VT_I4).get()->lVal; }
+
+DATE VariantToDate(const VARIANT& value) { return Converted(value, VT_DATE).get()->date; }
 
 ComPtr<IDispatch> VariantToDispatch(const VARIANT& value) {
   UniqueVariant converted = Converted(value, VT_DISPATCH);

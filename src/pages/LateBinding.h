@@ -20,10 +20,14 @@ UniqueVariant CallByName(IDispatch& object, const wchar_t* name, WORD flags,
                          std::initializer_list<VARIANT> arguments = {});
 // Sets a property to a string.
 void PutStringByName(IDispatch& object, const wchar_t* name, std::string_view value);
+// An integer argument, such as a collection's index.
+VARIANT IntegerArgument(int32_t value);
 
 // Conversions of a result; a value that does not convert raises.
 std::string VariantToString(const VARIANT& value);
 int32_t VariantToInteger(const VARIANT& value);
+// Days since 30 December 1899, the time of day as the fraction.
+DATE VariantToDate(const VARIANT& value);
 ComPtr<IDispatch> VariantToDispatch(const VARIANT& value);
 
 }  // namespace corvane::pages

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pages/FrEventLogPropItems.h"
+#include "pages/FrEventLogPropObjects.h"
 #include "pages/FrNTPersistentLogonAs.h"
 #include "pages/PageFactory.h"
 
@@ -15,6 +16,7 @@ std::vector<ServedClass> MakePageFactories() {
   const std::vector<const pages::TPageClass*> served = {
       &pages::kLogonAsPage,
       &pages::kEventListPage,
+      &pages::kEventDetailPage,
   };
   std::vector<ServedClass> factories;
   for (const pages::TPageClass* page : served) factories.push_back(pages::ServePage(*page));

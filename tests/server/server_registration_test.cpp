@@ -24,6 +24,8 @@ constexpr wchar_t kClassKey[] = L"CLSID\\{07ACEE36-F982-4B42-BBAF-ED747C684B26}"
 constexpr wchar_t kEmbeddedLibrary[] = L"TypeLib\\{564F24F5-D8BA-47CF-817E-111612E18CA8}";
 constexpr wchar_t kPersistentLibrary[] = L"TypeLib\\{66AFC8C9-A80D-4252-833A-7CDE87527CA7}";
 constexpr wchar_t kLogonPageKey[] = L"CLSID\\{B7CD2C3F-21D1-4144-BA7E-7ACEAB92EC08}";
+constexpr wchar_t kListPageKey[] = L"CLSID\\{9AC3090C-55B2-40D0-98E4-B2AB9643766C}";
+constexpr wchar_t kDetailPageKey[] = L"CLSID\\{C0261BBB-B3E2-4EAE-A020-1410A03862D5}";
 
 // The default value of `key` (or its value `name`) under the classes root; nothing when the key
 // or value is missing.
@@ -175,7 +177,8 @@ TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAga
       {key + L"\\Verb\\0", L"Properties,0,2"},
       {kLogonPageKey, L"TFrmNTPersistentLogonAs property page"},
       {kLogonPageKey + std::wstring(L"\\InprocServer32"), shortPath},
-      {L"CLSID\\{9AC3090C-55B2-40D0-98E4-B2AB9643766C}", L"TFrmEventLogPropItems property page"},
+      {kListPageKey, L"TFrmEventLogPropItems property page"},
+      {kDetailPageKey, L"TFrmEventLogPropObjects property page"},
   };
   for (const auto& [entry, value] : expected) EXPECT_EQ(ReadValue(entry), value) << entry;
   EXPECT_EQ(ReadValue(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
@@ -196,6 +199,8 @@ TEST_F(ServerRegistration, WritesEveryEntryWithTheShortPathAndUnregistersThemAga
   ASSERT_EQ(copy.Unregister(), S_OK);
   EXPECT_FALSE(KeyExists(key));
   EXPECT_FALSE(KeyExists(kLogonPageKey));
+  EXPECT_FALSE(KeyExists(kListPageKey));
+  EXPECT_FALSE(KeyExists(kDetailPageKey));
   EXPECT_FALSE(KeyExists(L"Corvane.Rendal"));
   EXPECT_FALSE(KeyExists(kEmbeddedLibrary));
   EXPECT_TRUE(KeyExists(kPersistentLibrary)) << "the persistent library stays registered";

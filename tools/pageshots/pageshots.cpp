@@ -18,6 +18,7 @@
 #include "automation/CreateRendal.h"
 #include "framework/com/ComPtr.h"
 #include "pages/FrEventLogPropItems.h"
+#include "pages/FrEventLogPropObjects.h"
 #include "pages/FrNTPersistentLogonAs.h"
 #include "pages/LateBinding.h"
 #include "pages/NTComponentXPropAbstract.h"
@@ -146,8 +147,9 @@ int Run(const std::string& folder) {
        &pages::CreateMachineNamePage},
       pages::kLogonAsPage,
       pages::kEventListPage,
+      pages::kEventDetailPage,
   };
-  const char* names[] = {"machine-name", "logon-as", "event-list"};
+  const char* names[] = {"machine-name", "logon-as", "event-list", "event-detail"};
   for (size_t i = 0; i < std::size(shown); ++i) {
     const std::string stem = folder + "\\" + names[i];
     ShootOurFrame(control.get(), shown[i], stem + "-frame.png");

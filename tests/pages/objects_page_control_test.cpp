@@ -1,0 +1,174 @@
+// The event detail page on the real event-log control.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ObjectsPageTest.h"
+#include "framework/com/AnsiConversion.h"
+#include "framework/com/UniqueBstr.h"
+#include "framework/forms/Element.h"
+#include "pages/LateBinding.h"
+
+namespace corvane::pages {
+namespace {
+
+using forms::TColour;
+
+class ObjectsPageOnControl : public test::TObjectsPageTest {
+ protected:
+  std::vector<std::string> Fields() {
+    std::vector<std::string> texts;
+    for (const char* name :
+         {"edtTimeGenerated", "edtTimeWritten", "edtEventID", "edtEventType", "edtUserName",
+          "edtEventCategory", "edtSourceName", "edtComputerName", "edtDataLength",
+          "memDataBytes", "memStrings"}) {
+      texts.push_back(Form().Element(name).Text());
+    }
+    return texts;
+  }
+  void ExpectCleared() {
+    EXPECT_EQ(Form().grbItems().Text(), "Objects");
+    EXPECT_EQ(Fields(), std::vector<std::string>(11));
+  }
+};
+
+TEST_F(ObjectsPageOnControl, AnInactiveControlLeavesTheIndexGreyAndReadOnlyAndThePageCleared) {
+  CreateOnLog();
+  WriteRecord(1, 4, 0, {}, {L"x"});
+  SetActive(false);
+  ShowPage(control_.get());
+  EXPECT_FALSE(Form().cbxActive().Checked());
+  forms::TElement& index = Form().speIndex();
+  EXPECT_TRUE(GetWindowLongA(index.Handle(), GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(index.Colour(), TColour::System(COLOR_BTNFACE));
+  EXPECT_TRUE(index.StepSpin(1));  // the arrows only beep
+  EXPECT_EQ(index.Text(), "0");
+  ExpectCleared();
+}
+
+TEST_F(ObjectsPageOnControl, AnIndexPastTheEndShowsTheLastRecordAndDeletingItClearsThePage) {
+  CreateOnLog();
+  for (int i = 0; i < 10; ++i) WriteRecord(100 + i, 4, 0, {}, {L"record " + std::to_wstring(i)});
+  ShowPage(control_.get());
+  forms::TElement& index = Form().speIndex();
+  EXPECT_FALSE(GetWindowLongA(index.Handle(), GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(index.Colour(), TColour::Rgb(255, 255, 255));
+  EXPECT_EQ(Form().grbItems().Text(), "Objects(0)");
+  EXPECT_EQ(Form().edtEventID().Text(), "100");
+
+  TypeIndex("999");
+  EXPECT_EQ(index.Text(), "9");
+  EXPECT_EQ(Form().grbItems().Text(), "Objects(9)");
+  EXPECT_EQ(Form().edtEventID().Text(), "109");
+  EXPECT_EQ(Form().memStrings().Text(), "record 9");
+  EXPECT_EQ(frame_.IsPageDirty(), S_OK);
+
+  TypeIndex("");
+  ExpectCleared();
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ObjectsPageOnControl, ShowsEveryFieldInItsFormat) {
+  CreateOnLog();
+  // The upper 16 bits of the identifier are not part of what the page shows.
+  WriteRecord(int32_t(0xABCD0005), 2, 7, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {L"alpha", L"beta"});
+  ShowPage(control_.get());
+  TFrmEventLogPropObjects& form = Form();
+  EXPECT_EQ(form.edtEventID().Text(), "5");
+  EXPECT_EQ(form.edtEventType().Text(), "EVT_WARNING");
+  EXPECT_EQ(form.edtEventCategory().Text(), "7");
+  EXPECT_EQ(form.edtSourceName().Text(), log_.Name());
+  EXPECT_EQ(form.edtDataLength().Text(), "10");
+  EXPECT_EQ(form.memDataBytes().Text(), "01 02 03 04 05 06 07 08 \r\n09 0A \r\n");
+  EXPECT_EQ(form.memStrings().Text(), "alpha\r\nbeta");
+
+  // The system's own date text: short date, then the long time unless it is midnight.
+  const ComPtr<IDispatch> record = VariantToDispatch(
+      *CallByName(*control_.get(), L"Objects", DISPATCH_PROPERTYGET, {IntegerArgument(0)}).get());
+  UniqueBstr expected;
+  ASSERT_EQ(VarBstrFromDate(VariantToDate(*CallByName(*record.get(), L"TimeWritten",
+                                                      DISPATCH_PROPERTYGET).get()),
+                            LOCALE_USER_DEFAULT, 0, expected.put()),
+            S_OK);
+  EXPECT_EQ(form.edtTimeWritten().Text(), BstrToAnsi(expected.get()));
+}
+
+TEST_F(ObjectsPageOnControl, ANegativeIndexReachesTheControlWhoseErrorIsShown) {
+  CreateOnLog();
+  WriteRecord(1, 4, 0, {}, {L"x"});
+  ShowPage(control_.get());
+  TypeIndex("-1");
+  EXPECT_EQ(Form().grbItems().Text(), "Objects(-1)");
+  EXPECT_EQ(errors_, std::vector<std::string>{"The event -1 is not available at server any more."});
+}
+
+TEST_F(ObjectsPageOnControl, LaysOutTheDesign) {
+  CreateOnLog();
+  SetActive(false);
+  ShowPage(control_.get());
+  TFrmEventLogPropObjects& form = Form();
+  const std::map<std::string, std::vector<int>> bounds = {
+      {"cmbMachineName", {80, 5, 109, 21}},     {"lblSource", {200, 9, 34, 13}},
+      {"cmbSource", {242, 5, 83, 21}},          {"cbxActive", {350, 7, 53, 17}},
+      {"lblIndex", {4, 42, 26, 13}},            {"speIndex", {80, 38, 109, 22}},
+      {"grbItems", {1, 62, 408, 165}},          {"lblTimeGenerated", {4, 20, 73, 13}},
+      {"lblTimeWritten", {4, 44, 57, 13}},      {"lblEventID", {4, 68, 39, 13}},
+      {"lblEventType", {4, 92, 52, 13}},        {"lblUserName", {4, 116, 50, 13}},
+      {"Label6", {4, 140, 70, 13}},             {"lblSourceName", {200, 20, 62, 13}},
+      {"lblComputerName", {200, 43, 73, 13}},   {"lblDataLength", {200, 67, 56, 13}},
+      {"lblDataBytes", {200, 92, 49, 13}},      {"lblStrings", {200, 128, 32, 13}},
+      {"edtTimeGenerated", {80, 16, 109, 21}},  {"edtTimeWritten", {80, 40, 109, 21}},
+      {"edtEventID", {80, 64, 109, 21}},        {"edtEventType", {80, 88, 109, 21}},
+      {"edtUserName", {80, 112, 109, 21}},      {"edtEventCategory", {80, 136, 109, 21}},
+      {"edtSourceName", {282, 16, 122, 21}},    {"edtComputerName", {282, 40, 122, 21}},
+      {"edtDataLength", {282, 64, 122, 21}},    {"memDataBytes", {252, 88, 152, 37}},
+      {"memStrings", {252, 127, 152, 33}},
+  };
+  for (const auto& [name, expected] : bounds) {
+    const forms::TBounds actual = form.Element(name).Bounds();
+    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
+        << name;
+  }
+  // The keyboard's order is the order of each parent's windows.
+  auto tabStops = [&](HWND parent) {
+    std::vector<std::string> names;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      const forms::TElement* element = form.FindElement(child);
+      const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
+                             (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
+      if (element != nullptr && focusable && child == element->Handle())
+        names.push_back(element->Name());
+    }
+    return names;
+  };
+  EXPECT_EQ(tabStops(form.Handle()), (std::vector<std::string>{"cmbMachineName", "cmbSource",
+                                                               "cbxActive", "speIndex",
+                                                               "grbItems"}));
+  EXPECT_EQ(tabStops(form.grbItems().ContainerWindow()),
+            (std::vector<std::string>{"edtTimeGenerated", "edtTimeWritten", "edtEventID",
+                                      "edtEventType", "edtUserName", "edtEventCategory",
+                                      "edtSourceName", "edtComputerName", "edtDataLength",
+                                      "memDataBytes", "memStrings"}));
+  for (const auto& element : form.Elements()) {
+    if (element->Design().parent == "grbItems" && element->Kind() != forms::TElementKind::Label) {
+      EXPECT_TRUE(GetWindowLongA(element->Handle(), GWL_STYLE) & ES_READONLY) << element->Name();
+      EXPECT_EQ(element->Colour(), TColour::System(COLOR_BTNFACE)) << element->Name();
+    }
+  }
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.memDataBytes().Handle(), WM_GETFONT, 0, 0)),
+             sizeof(font), &font);
+  EXPECT_STREQ(font.lfFaceName, "Arial");
+  EXPECT_EQ(font.lfHeight, -11);
+  EXPECT_EQ(font.lfPitchAndFamily & 3, FIXED_PITCH);
+  EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
+  const pageframe::TPageInfo info = frame_.PageInfo();
+  EXPECT_EQ(info.title, L"Objects");
+  EXPECT_EQ(info.helpContext, 6107u);
+}
+
+}  // namespace
+}  // namespace corvane::pages
