@@ -13,26 +13,6 @@ TFrEventLogSourceProperty& PageOf(forms::TForm& form) {
   return static_cast<TFrEventLogSourceProperty&>(form);
 }
 
-VARIANT IndexArgument(int32_t index) {
-  VARIANT argument;
-  VariantInit(&argument);
-  argument.vt = VT_I4;
-  argument.lVal = index;
-  return argument;
-}
-
-void PutBooleanByName(IDispatch& object, const wchar_t* name, bool value) {
-  VARIANT argument;
-  VariantInit(&argument);
-  argument.vt = VT_BOOL;
-  argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  CallByName(object, name, DISPATCH_PROPERTYPUT, {argument});
-}
-
-bool GetBooleanByName(IDispatch& object, const wchar_t* name) {
-  return VariantToInteger(*CallByName(object, name, DISPATCH_PROPERTYGET).get()) != 0;
-}
-
 }  // namespace
 
 forms::TFormDesign TFrEventLogSourceProperty::SourceDesign(std::string caption, int helpContext,
@@ -101,15 +81,7 @@ void TFrEventLogSourceProperty::ReadSourceAndActive() {
   if (edited == nullptr) return;
   const ComPtr<IDispatch> sources =
       VariantToDispatch(*CallByName(*edited, L"GetEventSources", DISPATCH_METHOD).get());
-  const int32_t count =
-      VariantToInteger(*CallByName(*sources.get(), L"Count", DISPATCH_PROPERTYGET).get());
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < count; ++i) {
-    // A collection's Item is a method to some callers and a property to others.
-    names.push_back(VariantToString(*CallByName(
-        *sources.get(), L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {IndexArgument(i)})
-                                         .get()));
-  }
+  const std::vector<std::string> names = CollectionStrings(*sources.get());
   forms::TElement& selector = cmbSource();
   selector.SetItems(names);
   const std::string source =

@@ -117,12 +117,8 @@ void TFrmEventLogPropItems::cmbMachineNameChange() {
 }
 
 std::string TFrmEventLogPropItems::ItemText(int row) {
-  VARIANT index;
-  VariantInit(&index);
-  index.vt = VT_I4;
-  index.lVal = row;
   return VariantToString(
-      *CallByName(*EditedObject(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
+      *CallByName(*EditedObject(), L"Items", DISPATCH_PROPERTYGET, {IntegerArgument(row)}).get());
 }
 
 void TFrmEventLogPropItems::drgItemsDrawCell(int row, HDC dc, const RECT& cell,
@@ -131,7 +127,7 @@ void TFrmEventLogPropItems::drgItemsDrawCell(int row, HDC dc, const RECT& cell,
   if (FDrawFailed || edited == nullptr || FRecordCount == 0) return;
   std::string line;
   try {
-    if (VariantToInteger(*CallByName(*edited, L"Active", DISPATCH_PROPERTYGET).get()) == 0) return;
+    if (!GetBooleanByName(*edited, L"Active")) return;
     line = TokenAt(1, ItemText(row), "\r\n");
   } catch (...) {
     FDrawFailed = true;

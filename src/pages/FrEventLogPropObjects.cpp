@@ -81,19 +81,13 @@ UniqueVariant Get(IDispatch& object, const wchar_t* name) {
   return CallByName(object, name, DISPATCH_PROPERTYGET);
 }
 
-// A collection's Item is a method to some callers and a property to others.
-UniqueVariant ItemOf(IDispatch& collection, int32_t index) {
-  return CallByName(collection, L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                    {IntegerArgument(index)});
-}
-
 // Each read of a collection member asks the event for the collection again.
 int32_t CountOf(IDispatch& event, const wchar_t* collection) {
   const ComPtr<IDispatch> members = VariantToDispatch(*Get(event, collection).get());
   return VariantToInteger(*Get(*members.get(), L"Count").get());
 }
 
-UniqueVariant ItemOf(IDispatch& event, const wchar_t* collection, int32_t index) {
+UniqueVariant MemberItem(IDispatch& event, const wchar_t* collection, int32_t index) {
   return ItemOf(*VariantToDispatch(*Get(event, collection).get()).get(), index);
 }
 
@@ -204,7 +198,7 @@ void TFrmEventLogPropObjects::ShowRecord(IDispatch& event) {
     if (i > 0 && i % 8 == 0) dump += "\r\n";
     char byte[4];
     std::snprintf(byte, sizeof(byte), "%02X ",
-                  unsigned(VariantToInteger(*ItemOf(event, L"DataBytes", i).get())) & 0xFFu);
+                  unsigned(VariantToInteger(*MemberItem(event, L"DataBytes", i).get())) & 0xFFu);
     dump += byte;
   }
   memDataBytes().SetText(dump + "\r\n");
@@ -214,7 +208,7 @@ void TFrmEventLogPropObjects::ShowRecord(IDispatch& event) {
   const int32_t lines = CountOf(event, L"Strings");
   for (int32_t i = 0; i < lines; ++i) {
     if (i > 0) strings += "\r\n";
-    strings += VariantToString(*ItemOf(event, L"Strings", i).get());
+    strings += VariantToString(*MemberItem(event, L"Strings", i).get());
   }
   memStrings().SetText(strings);
 

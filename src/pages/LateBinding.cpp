@@ -78,12 +78,38 @@ void PutStringByName(IDispatch& object, const wchar_t* name, std::string_view va
   CallByName(object, name, DISPATCH_PROPERTYPUT, {argument});
 }
 
+void PutBooleanByName(IDispatch& object, const wchar_t* name, bool value) {
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_BOOL;
+  argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  CallByName(object, name, DISPATCH_PROPERTYPUT, {argument});
+}
+
+bool GetBooleanByName(IDispatch& object, const wchar_t* name) {
+  return VariantToInteger(*CallByName(object, name, DISPATCH_PROPERTYGET).get()) != 0;
+}
+
 VARIANT IntegerArgument(int32_t value) {
   VARIANT argument;
   VariantInit(&argument);
   argument.vt = VT_I4;
   argument.lVal = value;
   return argument;
+}
+
+UniqueVariant ItemOf(IDispatch& collection, int32_t index) {
+  // A collection's Item is a method to some callers and a property to others.
+  return CallByName(collection, L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                    {IntegerArgument(index)});
+}
+
+std::vector<std::string> CollectionStrings(IDispatch& collection) {
+  const int32_t count =
+      VariantToInteger(*CallByName(collection, L"Count", DISPATCH_PROPERTYGET).get());
+  std::vector<std::string> strings;
+  for (int32_t i = 0; i < count; ++i) strings.push_back(VariantToString(*ItemOf(collection, i).get()));
+  return strings;
 }
 
 std::string VariantToString(const VARIANT& value) {

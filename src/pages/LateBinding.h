@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/com/ComPtr.h"
 #include "framework/com/UniqueVariant.h"
@@ -20,8 +21,15 @@ UniqueVariant CallByName(IDispatch& object, const wchar_t* name, WORD flags,
                          std::initializer_list<VARIANT> arguments = {});
 // Sets a property to a string.
 void PutStringByName(IDispatch& object, const wchar_t* name, std::string_view value);
+// Sets a property to a Boolean, and reads one.
+void PutBooleanByName(IDispatch& object, const wchar_t* name, bool value);
+bool GetBooleanByName(IDispatch& object, const wchar_t* name);
 // An integer argument, such as a collection's index.
 VARIANT IntegerArgument(int32_t value);
+// One entry of a collection by its index.
+UniqueVariant ItemOf(IDispatch& collection, int32_t index);
+// Every entry of a collection of strings, in order.
+std::vector<std::string> CollectionStrings(IDispatch& collection);
 
 // Conversions of a result; a value that does not convert raises.
 std::string VariantToString(const VARIANT& value);

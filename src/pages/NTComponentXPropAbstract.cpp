@@ -62,7 +62,6 @@ void TFrNTComponentAbstractProperty::LoadFromObject() {
   } guard{FLoading, FLoading};
   FLoading = true;
 
-  std::vector<std::string> names;
   const UniqueBstr localMachine = AnsiToBstr("");
   VARIANT server;
   VariantInit(&server);
@@ -70,18 +69,7 @@ void TFrNTComponentAbstractProperty::LoadFromObject() {
   server.bstrVal = localMachine.get();
   const ComPtr<IDispatch> servers =
       VariantToDispatch(*CallByName(*edited, L"GetServers", DISPATCH_METHOD, {server}).get());
-  const int32_t count =
-      VariantToInteger(*CallByName(*servers.get(), L"Count", DISPATCH_PROPERTYGET).get());
-  for (int32_t i = 0; i < count; ++i) {
-    VARIANT index;
-    VariantInit(&index);
-    index.vt = VT_I4;
-    index.lVal = i;
-    // A collection's Item is a method to some callers and a property to others.
-    names.push_back(VariantToString(
-        *CallByName(*servers.get(), L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {index})
-             .get()));
-  }
+  const std::vector<std::string> names = CollectionStrings(*servers.get());
   forms::TElement& selector = cmbMachineName();
   selector.SetItems(names);
 

@@ -41,11 +41,7 @@ void TObjectsPageTest::CreateOnLog() {
 }
 
 void TObjectsPageTest::SetActive(bool active) {
-  VARIANT open;
-  VariantInit(&open);
-  open.vt = VT_BOOL;
-  open.boolVal = active ? VARIANT_TRUE : VARIANT_FALSE;
-  CallByName(*control_.get(), L"Active", DISPATCH_PROPERTYPUT, {open});
+  PutBooleanByName(*control_.get(), L"Active", active);
 }
 
 void TObjectsPageTest::WriteRecord(int32_t eventId, int32_t type, int32_t category,

@@ -100,22 +100,14 @@ class ItemsPageOnControl : public test::TControlPageTest {
     *log_ = {};
   }
   void SetActive(bool active) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BOOL;
-    value.boolVal = active ? VARIANT_TRUE : VARIANT_FALSE;
-    CallByName(*control_.get(), L"Active", DISPATCH_PROPERTYPUT, {value});
+    PutBooleanByName(*control_.get(), L"Active", active);
   }
   bool ControlActive() {
-    return VariantToInteger(*CallByName(*control_.get(), L"Active", DISPATCH_PROPERTYGET).get());
+    return GetBooleanByName(*control_.get(), L"Active");
   }
   std::string ControlItem(int row) {
-    VARIANT index;
-    VariantInit(&index);
-    index.vt = VT_I4;
-    index.lVal = row;
     return VariantToString(
-        *CallByName(*control_.get(), L"Items", DISPATCH_PROPERTYGET, {index}).get());
+        *CallByName(*control_.get(), L"Items", DISPATCH_PROPERTYGET, {IntegerArgument(row)}).get());
   }
   void PickSource(const std::string& source) {
     forms::TElement& selector = Form().cmbSource();

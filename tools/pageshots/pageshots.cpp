@@ -136,11 +136,7 @@ int Run(const std::string& folder) {
   pages::PutStringByName(*control.query<IDispatch>().get(), L"MachineName", "\\\\CORVSRV");
   // Its Application log open, so the event pages show real records.
   pages::PutStringByName(*control.query<IDispatch>().get(), L"SourceName", "Application");
-  VARIANT active;
-  VariantInit(&active);
-  active.vt = VT_BOOL;
-  active.boolVal = VARIANT_TRUE;
-  pages::CallByName(*control.query<IDispatch>().get(), L"Active", DISPATCH_PROPERTYPUT, {active});
+  pages::PutBooleanByName(*control.query<IDispatch>().get(), L"Active", true);
   // The pages that exist; each adds its line as it lands.
   const pages::TPageClass shown[] = {
       {pages::kMachineNamePageClsid, "TFrNTComponentAbstractProperty",
