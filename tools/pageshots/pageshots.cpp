@@ -9,10 +9,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "PageFrame.h"
 #include "automation/CreateRendal.h"
@@ -88,12 +90,24 @@ void ShootOurFrame(IUnknown* control, const pages::TPageClass& page, const std::
 }
 
 // The system's frame is modal: a second thread waits for it, takes its picture and cancels it.
-void ShootSystemFrame(IUnknown* control, const pages::TPageClass& page, const std::string& path) {
-  auto factory = Make<pages::TExtActiveXPropertyPageFactory>(page);
-  DWORD cookie = 0;
-  Check(CoRegisterClassObject(page.clsid, factory->Identity(), CLSCTX_INPROC_SERVER,
-                              REGCLS_MULTIPLEUSE, &cookie),
-        "CoRegisterClassObject");
+// `show` opens the frame; the page classes it names are served from this process meanwhile.
+void ShootSystemFrame(const std::vector<pages::TPageClass>& served,
+                      const std::function<HRESULT()>& show, const std::string& path) {
+  std::vector<DWORD> cookies;
+  struct TRevoke {
+    std::vector<DWORD>& cookies;
+    ~TRevoke() {
+      for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+    }
+  } revoke{cookies};
+  for (const pages::TPageClass& page : served) {
+    auto factory = Make<pages::TExtActiveXPropertyPageFactory>(page);
+    DWORD cookie = 0;
+    Check(CoRegisterClassObject(page.clsid, factory->Identity(), CLSCTX_INPROC_SERVER,
+                                REGCLS_MULTIPLEUSE, &cookie),
+          "CoRegisterClassObject");
+    cookies.push_back(cookie);
+  }
   auto shot = std::async(std::launch::async, [&]() -> std::string {
     for (int attempt = 0; attempt < 500; ++attempt) {
       if (HWND frame = FindFrame()) {
@@ -111,13 +125,9 @@ void ShootSystemFrame(IUnknown* control, const pages::TPageClass& page, const st
     }
     return "the system's frame never showed";
   });
-  IUnknown* objects[] = {control};
-  CLSID pagesShown[] = {page.clsid};
-  const HRESULT shown = OleCreatePropertyFrame(nullptr, 40, 40, L"Rendal", 1, objects, 1,
-                                               pagesShown, 0, 0, nullptr);
+  const HRESULT shown = show();
   const std::string error = shot.get();
-  CoRevokeClassObject(cookie);
-  Check(shown, "OleCreatePropertyFrame");
+  Check(shown, "showing the system's frame");
   if (!error.empty()) throw std::runtime_error(error);
 }
 
@@ -150,9 +160,27 @@ int Run(const std::string& folder) {
     const std::string stem = folder + "\\" + names[i];
     ShootOurFrame(control.get(), shown[i], stem + "-frame.png");
     std::printf("%s-frame.png\n", stem.c_str());
-    ShootSystemFrame(control.get(), shown[i], stem + "-system.png");
+    IUnknown* objects[] = {control.get()};
+    CLSID page = shown[i].clsid;
+    ShootSystemFrame(
+        {shown[i]},
+        [&] {
+          return OleCreatePropertyFrame(nullptr, 40, 40, L"Rendal", 1, objects, 1, &page, 0, 0,
+                                        nullptr);
+        },
+        stem + "-system.png");
     std::printf("%s-system.png\n", stem.c_str());
   }
+  // The control's own "Properties" verb: every page it announces, in its order, in one frame.
+  const std::string all = folder + "\\control-pages-system.png";
+  ShootSystemFrame(
+      {pages::kLogonAsPage, pages::kEventListPage, pages::kEventDetailPage},
+      [&] {
+        return control.query<IOleObject>()->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0,
+                                                   nullptr, nullptr);
+      },
+      all);
+  std::printf("%s\n", all.c_str());
   return 0;
 }
 
