@@ -77,4 +77,26 @@ void TControlPageTest::PickMachine(int index) {
                reinterpret_cast<LPARAM>(selector.Handle()));
 }
 
+void TControlPageTest::ExpectBounds(const std::map<std::string, std::vector<int>>& bounds) {
+  for (const auto& [name, expected] : bounds) {
+    const forms::TBounds actual = object_->Form().Element(name).Bounds();
+    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
+        << name;
+  }
+}
+
+std::vector<std::string> TControlPageTest::TabStops(HWND parent) {
+  forms::TForm& form = object_->Form();
+  std::vector<std::string> names;
+  for (HWND child = GetWindow(parent != nullptr ? parent : form.Handle(), GW_CHILD);
+       child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const forms::TElement* element = form.FindElement(child);
+    const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
+                           (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
+    if (element != nullptr && focusable && child == element->Handle())
+      names.push_back(element->Name());
+  }
+  return names;
+}
+
 }  // namespace corvane::pages::test

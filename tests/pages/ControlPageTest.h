@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PageFrame.h"
 #include "pages/PropPageX.h"
@@ -30,6 +32,12 @@ class TControlPageTest : public ::testing::Test {
   std::string MachineName();
   // The user picks the selector's item, as the list tells its parent.
   void PickMachine(int index);
+
+  // Each named element of the page's form at its bounds {left, top, width, height}.
+  void ExpectBounds(const std::map<std::string, std::vector<int>>& bounds);
+  // The elements the keyboard reaches among the windows of `parent` (the form when null), in
+  // their order.
+  std::vector<std::string> TabStops(HWND parent = nullptr);
 
   ComPtr<IDispatch> control_;
   ComPtr<TExtActiveXPropertyPage> object_;

@@ -288,20 +288,8 @@ TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
       {"drgItems", {4, 56, 233, 169}},    {"Panel1", {244, 56, 165, 169}},
       {"Memo1", {0, 0, 165, 165}},
   };
-  for (const auto& [name, expected] : bounds) {
-    const forms::TBounds actual = form.Element(name).Bounds();
-    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
-        << name;
-  }
-  std::vector<std::string> tabStops;
-  for (HWND child = GetWindow(form.Handle(), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    const forms::TElement* element = form.FindElement(child);
-    const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
-                           (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
-    if (element != nullptr && focusable) tabStops.push_back(element->Name());
-  }
-  EXPECT_EQ(tabStops, (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
+  ExpectBounds(bounds);
+  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
                                                 "cmbSource", "cbxActive"}));
   EXPECT_FALSE(form.Panel1().Enabled());
   // The rows are drawn in the page's font, as its other elements are.

@@ -85,23 +85,10 @@ TEST_F(LogonPageOnControl, LaysOutTheDesign) {
       {"edtUserName", {94, 44, 145, 21}}, {"edtPassword", {94, 72, 145, 21}},
       {"Panel1", {0, 104, 409, 77}},      {"Memo1", {4, 8, 389, 53}},
   };
-  for (const auto& [name, expected] : bounds) {
-    const forms::TBounds actual = form.Element(name).Bounds();
-    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
-        << name;
-  }
+  ExpectBounds(bounds);
   // The keyboard goes through the windows in their order: machine, user name, password, then the
   // (disabled) note's panel.
-  std::vector<std::string> tabStops;
-  for (HWND child = GetWindow(form.Handle(), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    const forms::TElement* element = form.FindElement(child);
-    const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
-                           (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
-    if (element != nullptr && focusable)
-      tabStops.push_back(element->Name());
-  }
-  EXPECT_EQ(tabStops, (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",
+  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",
                                                 "Panel1"}));
   EXPECT_EQ(SendMessageA(form.edtPassword().Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
   EXPECT_FALSE(form.Panel1().Enabled());

@@ -126,28 +126,12 @@ TEST_F(ObjectsPageOnControl, LaysOutTheDesign) {
       {"edtDataLength", {282, 64, 122, 21}},    {"memDataBytes", {252, 88, 152, 37}},
       {"memStrings", {252, 127, 152, 33}},
   };
-  for (const auto& [name, expected] : bounds) {
-    const forms::TBounds actual = form.Element(name).Bounds();
-    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
-        << name;
-  }
+  ExpectBounds(bounds);
   // The keyboard's order is the order of each parent's windows.
-  auto tabStops = [&](HWND parent) {
-    std::vector<std::string> names;
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-      const forms::TElement* element = form.FindElement(child);
-      const bool focusable = (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0 ||
-                             (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
-      if (element != nullptr && focusable && child == element->Handle())
-        names.push_back(element->Name());
-    }
-    return names;
-  };
-  EXPECT_EQ(tabStops(form.Handle()), (std::vector<std::string>{"cmbMachineName", "cmbSource",
+  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "cmbSource",
                                                                "cbxActive", "speIndex",
                                                                "grbItems"}));
-  EXPECT_EQ(tabStops(form.grbItems().ContainerWindow()),
+  EXPECT_EQ(TabStops(form.grbItems().ContainerWindow()),
             (std::vector<std::string>{"edtTimeGenerated", "edtTimeWritten", "edtEventID",
                                       "edtEventType", "edtUserName", "edtEventCategory",
                                       "edtSourceName", "edtComputerName", "edtDataLength",
