@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake make git python3 locales time
-  mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix
-  wine wine64 libwine-dev
+  mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 wine32:i386 libwine-dev
   googletest
   clang
   xvfb imagemagick
@@ -20,6 +20,10 @@ done
 
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
+# The 32-bit loader comes from the i386 architecture, which a fresh machine does not list yet.
+if [ ${#missing[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}" >&2
   $SUDO apt-get update -qq >/dev/null
