@@ -129,10 +129,11 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
 
     const uint32_t count = access.file.Count();
     const uint32_t oldest = count ? access.file.OldestRecordNumber() : 0;
-    const uint32_t newest = count ? oldest + count - 1 : 0;
+    const uint32_t newest = count ? access.file.NumberAt(count - 1) : 0;
     uint32_t number;
     if (seek) {
-      if (count == 0 || recordNumber < oldest || recordNumber > newest) {
+      if (count == 0 || recordNumber < oldest || recordNumber > newest ||
+          !access.file.Holds(recordNumber)) {
         ThrowWin32(ERROR_INVALID_PARAMETER);
       }
       number = recordNumber;
@@ -151,6 +152,11 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
     std::vector<uint8_t> stored, record;
     evt::Record decoded;
     while (count && number >= oldest && number <= newest) {
+      // A damaged record that the backup's reading left out is passed over.
+      if (!access.file.Holds(number)) {
+        number = forwards ? number + 1 : number - 1;
+        continue;
+      }
       try {
         access.file.RecordBytes(number, stored);
         if (stored.empty()) break;

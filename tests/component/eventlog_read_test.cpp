@@ -1,8 +1,11 @@
 // Reading records through the component: the direction chosen from the nearer end, the cache by
-// position, the block size, the end of the log, and records that arrive during a read. The
-// reads are observed at the table boundary.
+// position, the block size, the end of the log, records that arrive during a read or after a
+// backwards one, and a backup with a damaged record. The reads are observed at the table
+// boundary.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -267,6 +270,38 @@ TEST_F(ReadTest, RecordsArrivingAfterABackwardsReadAreReadByNumberAtOnce) {
   for (size_t i = 1; i < reads.Count(); ++i) EXPECT_EQ(reads.Calls()[i].flags, kBackwards);
   for (int i = 99000; i < 100002; ++i) EXPECT_EQ(eventLog_->Objects(i).Number(), i);
   EXPECT_EQ(TextOf(eventLog_->Objects(99998)), "event 99998");
+}
+
+// The sample log with its 61st record's length broken, opened as a backup: the other 120 records
+// have their places, counted from either end.
+TEST(DamagedBackup, EveryIntactRecordHasItsPlaceFromEitherEnd) {
+  const std::string sample = CORVANE_SHARED_DIR "/data/AppEvent.Evt";
+  std::ifstream in(sample, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t at = 48;
+  for (int i = 1; i < 61; ++i) at += *reinterpret_cast<const uint32_t*>(bytes.data() + at);
+  bytes[at + 1] ^= 0x40;
+  const TestLog log("Damaged");
+  const std::string damaged = log.Scratch("damaged.evt");
+  std::ofstream(damaged, std::ios::binary) << bytes;
+
+  TVEVivudAre whole(nullptr);
+  whole.SetBackupFileName(sample);
+  whole.SetActive(true);
+  for (int first : {0, 119}) {
+    TVEVivudAre reader(nullptr);
+    reader.SetBackupFileName(damaged);
+    reader.SetActive(true);
+    ASSERT_EQ(reader.Count(), 120);
+    reader.Objects(first);
+    for (int i = 0; i < 120; ++i) {
+      const TEventItem& expected = whole.Objects(i < 60 ? i : i + 1);
+      TEventItem& item = reader.Objects(i);
+      EXPECT_EQ(item.Number(), i);
+      EXPECT_EQ(item.EventId(), expected.EventId()) << i;
+      EXPECT_EQ(item.TimeWritten(), expected.TimeWritten()) << i;
+    }
+  }
 }
 
 }  // namespace

@@ -80,13 +80,12 @@ int FileDump(const std::vector<std::string>& args) {
     TFileLog log(file);
     const uint32_t total = log.Count();
     const uint32_t wanted = std::min(options.Number("newest").value_or(total), total);
-    const uint32_t oldest = log.OldestRecordNumber();
 
     if (format == DumpFormat::Csv) Print(CsvHeader(false) + "\n");
     DumpRecord record;
     for (uint32_t i = 0; i < wanted; ++i) {
       const uint32_t position = backwards ? total - 1 - i : total - wanted + i;
-      log.Read(oldest + position, record);
+      log.Read(log.NumberAt(position), record);
       record.number = position;
       std::string text = FormatRecord(record, format);
       if (format != DumpFormat::Text) text += '\n';

@@ -105,6 +105,26 @@ void Print(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
+// The number of the first of the newest `wanted` of `total` records. Numbers follow one another,
+// except in a damaged backup whose reading left records out: there they are counted back from
+// the newest.
+uint32_t FirstOfNewest(HANDLE log, uint32_t total, uint32_t wanted) {
+  DWORD oldest = 0;
+  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
+  uint32_t newest = 0;
+  TLogReader(log, true).ForEach([&](const TRawRecord& raw) {
+    newest = raw.RecordNumber;
+    return false;
+  });
+  if (newest - oldest == total - 1) return oldest + (total - wanted);
+  uint32_t first = newest;
+  TLogReader(log, true, newest).ForEach([&](const TRawRecord& raw) {
+    first = raw.RecordNumber;
+    return true;
+  }, wanted);
+  return first;
+}
+
 }  // namespace
 
 int Count(const std::vector<std::string>& args) {
@@ -128,11 +148,7 @@ int Dump(const std::vector<std::string>& args) {
 
   // Forwards with --newest starts at the first of the newest records, found by number.
   uint32_t first = 0;
-  if (!backwards && wanted < total) {
-    DWORD oldest = 0;
-    if (!EventLogApi.GetOldestEventLogRecord(log.get(), &oldest)) RaiseLastSystemError();
-    first = oldest + (total - wanted);
-  }
+  if (!backwards && wanted < total) first = FirstOfNewest(log.get(), total, wanted);
   std::unique_ptr<TMessageCache> messages;
   if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
   if (format == DumpFormat::Csv) Print(CsvHeader(messages != nullptr) + "\n");

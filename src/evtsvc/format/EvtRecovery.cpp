@@ -89,9 +89,9 @@ std::vector<Extent> ScanForEofs(const TRing& ring) {
 }
 
 // Whether `known`'s offsets still mean the same in `ring`: the same file size, or a file that
-// grew while its records did not wrap.
+// grew while its records did not wrap. A salvaged view is walked again.
 bool Reusable(const TRing& ring, const View& known) {
-  if (known.extent.oldest == 0) return false;
+  if (known.extent.oldest == 0 || !known.gaps.empty()) return false;
   if (known.fileSize == ring.fileSize()) return true;
   return known.fileSize < ring.fileSize() && known.extent.start < known.extent.end &&
          known.extent.end + kEofRecordSize <= known.fileSize;
@@ -120,7 +120,74 @@ std::optional<View> WalkFrom(const TRing& ring, const Extent& extent, View view,
   return view;
 }
 
+// Whether a record numbered `number` that ends `room` bytes before the end of the extent is
+// followed by the next one, or ends the records.
+bool Continued(const TRing& ring, uint32_t end, uint32_t room, uint32_t number) {
+  return room == 0 || FrameAt(ring, end, room, number + 1) != 0 || PaddingAt(ring, end, room) != 0;
+}
+
+// The first record frame at `offset` or after it, within `room` bytes, found by its signature and
+// checked as FrameAt checks it, numbered from `first` on but below `end`. The numbers passed
+// over must be records that the bytes skipped could have held, or the frame must be followed by
+// its successor: so a copy that left records out (no bytes for them) still reads, while a
+// damaged number is not believed. Returns its distance from `offset`; nothing when there is none.
+std::optional<uint32_t> NextFrame(const TRing& ring, uint32_t offset, uint32_t room,
+                                  uint32_t first, uint32_t end) {
+  std::vector<uint8_t> chunk;
+  // Each chunk reads 8 bytes beyond its share, for a signature that starts in its last word.
+  for (uint32_t base = 0; base + kMinRecordSize <= room; base += kScanChunk) {
+    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(kScanChunk + 8, room - base));
+    chunk.resize(size);
+    ring.Read(ring.Advance(offset, base), chunk.data(), size);
+    for (uint32_t i = 0; i < kScanChunk && i + 8 <= size; i += 4) {
+      if (bytes::Load32(&chunk[i + 4]) != kRecordSignature) continue;
+      const uint32_t distance = base + i;
+      const uint32_t at = ring.Advance(offset, distance);
+      const uint32_t length = FrameAt(ring, at, room - distance, std::nullopt);
+      if (length == 0) continue;
+      // In 32 bits, so that a log whose numbers ran up to the last one (`end` 0) is covered.
+      const uint32_t number = ring.Read32(ring.Advance(at, 8));
+      if (number - first >= end - first) continue;
+      if (uint64_t{number - first} * kMinRecordSize <= distance ||
+          Continued(ring, ring.Advance(at, length), room - distance - length, number)) {
+        return distance;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// Whether `view` holds every record of `base`, where `base` has it.
+bool Extends(const View& view, const View& base) {
+  for (uint32_t i = 0; i < base.offsets.size(); ++i) {
+    const std::optional<uint32_t> index = IndexOf(view, NumberAt(base, i));
+    if (!index || view.offsets[*index] != base.offsets[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+uint32_t NumberAt(const View& view, uint32_t index) {
+  const auto after = std::upper_bound(view.gaps.begin(), view.gaps.end(), index,
+                                      [](uint32_t i, const Gap& gap) { return i < gap.index; });
+  const uint32_t skipped = after == view.gaps.begin() ? 0 : std::prev(after)->skipped;
+  return view.extent.oldest + index + skipped;
+}
+
+std::optional<uint32_t> IndexOf(const View& view, uint32_t number) {
+  if (number < view.extent.oldest) return std::nullopt;
+  const uint32_t fromOldest = number - view.extent.oldest;
+  // The last gap whose first record is not beyond `number`.
+  const auto after = std::upper_bound(
+      view.gaps.begin(), view.gaps.end(), fromOldest,
+      [](uint32_t n, const Gap& gap) { return n < uint64_t{gap.index} + gap.skipped; });
+  const uint32_t skipped = after == view.gaps.begin() ? 0 : std::prev(after)->skipped;
+  const uint32_t index = fromOldest - skipped;
+  const uint64_t limit = after == view.gaps.end() ? view.offsets.size() : after->index;
+  if (index >= limit) return std::nullopt;
+  return index;
+}
 
 uint32_t PaddingAt(const TRing& ring, uint32_t offset, uint32_t room) {
   const uint32_t tail = ring.fileSize() - offset;
@@ -185,14 +252,61 @@ std::optional<View> Walk(const TRing& ring, const Extent& extent, const View* kn
   return WalkFrom(ring, extent, std::move(view), extent.start, extent.oldest);
 }
 
-View Recover(const TRing& ring, const Header& header, const View* known) {
+std::optional<View> Salvage(const TRing& ring, const Extent& extent) {
+  if (!ring.Holds(extent.start) || !ring.Holds(extent.end)) return std::nullopt;
+  if (extent.start == extent.end || extent.oldest == 0) return std::nullopt;
+  const uint32_t total = ring.Distance(extent.start, extent.end);
+  if (uint64_t{total} + kEofRecordSize > ring.capacity()) return std::nullopt;
+  View view;
+  view.fileSize = ring.fileSize();
+  view.extent = extent;
+  uint32_t offset = extent.start;
+  uint32_t number = extent.oldest;
+  uint32_t walked = 0;
+  uint32_t skipped = 0;
+  while (walked < total) {
+    const uint32_t length = FrameAt(ring, offset, total - walked, number);
+    if (length != 0) {
+      view.offsets.push_back(offset);
+      ++number;
+    } else if (const uint32_t padding = PaddingAt(ring, offset, total - walked)) {
+      offset = kHeaderSize;
+      walked += padding;
+      continue;
+    } else {
+      const std::optional<uint32_t> distance =
+          NextFrame(ring, offset, total - walked, number, extent.current);
+      if (!distance) break;
+      offset = ring.Advance(offset, *distance);
+      walked += *distance;
+      const uint32_t next = ring.Read32(ring.Advance(offset, 8));
+      if (next != number) {
+        skipped += next - number;
+        view.gaps.push_back({static_cast<uint32_t>(view.offsets.size()), skipped});
+        number = next;
+      }
+      continue;
+    }
+    offset = ring.Advance(offset, length);
+    walked += length;
+  }
+  if (view.offsets.empty()) return std::nullopt;
+  return view;
+}
+
+View Recover(const TRing& ring, const Header& header, const View* known, bool salvage) {
   const Extent stated = layout::ExtentOf(header);
   std::optional<View> best = Walk(ring, stated, known);
+  std::vector<Extent> failed;
+  if (!best) failed.push_back(stated);
   auto consider = [&](const Extent& extent) -> bool {
     if (best && best->extent == extent) return true;
     // A view checked a moment ago spares walking the same records twice.
     auto view = Walk(ring, extent, best ? &*best : known);
-    if (!view) return false;
+    if (!view) {
+      if (std::find(failed.begin(), failed.end(), extent) == failed.end()) failed.push_back(extent);
+      return false;
+    }
     if (!best || Newness(view->extent) >= Newness(best->extent)) best = std::move(view);
     return true;
   };
@@ -202,6 +316,19 @@ View Recover(const TRing& ring, const Header& header, const View* known) {
   if (!eof || !consider(*eof)) {
     for (const Extent& candidate : ScanForEofs(ring)) {
       if (consider(candidate)) break;
+    }
+  }
+  if (salvage) {
+    std::sort(failed.begin(), failed.end(),
+              [](const Extent& a, const Extent& b) { return Newness(a) > Newness(b); });
+    for (const Extent& extent : failed) {
+      if (best && Newness(extent) <= Newness(best->extent)) break;
+      // Salvage may add records to those that walk cleanly, never take one of them away.
+      auto view = Salvage(ring, extent);
+      if (view && (!best || Extends(*view, *best))) {
+        best = std::move(view);
+        break;
+      }
     }
   }
   if (!best) throw TCorruptLog("the event log's records are damaged");
