@@ -97,29 +97,6 @@ bool Reusable(const TRing& ring, const View& known) {
          known.extent.end + kEofRecordSize <= known.fileSize;
 }
 
-std::optional<View> WalkFrom(const TRing& ring, const Extent& extent, View view, uint32_t offset,
-                             uint32_t number) {
-  const uint32_t total = ring.Distance(extent.start, extent.end);
-  uint32_t walked = ring.Distance(extent.start, offset);
-  while (walked < total) {
-    const uint32_t length = FrameAt(ring, offset, total - walked, number);
-    if (length != 0) {
-      view.offsets.push_back(offset);
-      ++number;
-    } else if (const uint32_t padding = PaddingAt(ring, offset, total - walked)) {
-      offset = kHeaderSize;
-      walked += padding;
-      continue;
-    } else {
-      return std::nullopt;
-    }
-    offset = ring.Advance(offset, length);
-    walked += length;
-  }
-  if (number != extent.current) return std::nullopt;
-  return view;
-}
-
 // Whether a record numbered `number` that ends `room` bytes before the end of the extent is
 // followed by the next one, or ends the records.
 bool Continued(const TRing& ring, uint32_t end, uint32_t room, uint32_t number) {
@@ -155,6 +132,54 @@ std::optional<uint32_t> NextFrame(const TRing& ring, uint32_t offset, uint32_t r
     }
   }
   return std::nullopt;
+}
+
+// Walks the records from `offset`, numbered from `number`, to the end of `extent`, adding them
+// to `view`. A frame that does not follow ends the walk, or, with `salvage`, is passed over to
+// the next frame NextFrame finds, its numbers becoming a gap.
+std::optional<View> WalkFrom(const TRing& ring, const Extent& extent, View view, uint32_t offset,
+                             uint32_t number, bool salvage) {
+  const uint32_t total = ring.Distance(extent.start, extent.end);
+  uint32_t walked = ring.Distance(extent.start, offset);
+  uint32_t skipped = 0;
+  while (walked < total) {
+    const uint32_t length = FrameAt(ring, offset, total - walked, number);
+    if (length != 0) {
+      view.offsets.push_back(offset);
+      ++number;
+    } else if (const uint32_t padding = PaddingAt(ring, offset, total - walked)) {
+      offset = kHeaderSize;
+      walked += padding;
+      continue;
+    } else if (!salvage) {
+      return std::nullopt;
+    } else {
+      const std::optional<uint32_t> distance =
+          NextFrame(ring, offset, total - walked, number, extent.current);
+      // The records lost at the end are left out.
+      if (!distance) break;
+      offset = ring.Advance(offset, *distance);
+      walked += *distance;
+      const uint32_t next = ring.Read32(ring.Advance(offset, 8));
+      if (next != number) {
+        skipped += next - number;
+        view.gaps.push_back({static_cast<uint32_t>(view.offsets.size()), skipped});
+        number = next;
+      }
+      continue;
+    }
+    offset = ring.Advance(offset, length);
+    walked += length;
+  }
+  if (salvage) return view.offsets.empty() ? std::nullopt : std::optional<View>(std::move(view));
+  if (number != extent.current) return std::nullopt;
+  return view;
+}
+
+// Whether `extent` holds records that fit the ring.
+bool Fits(const TRing& ring, const Extent& extent) {
+  return ring.Holds(extent.start) && ring.Holds(extent.end) && extent.oldest != 0 &&
+         uint64_t{ring.Distance(extent.start, extent.end)} + kEofRecordSize <= ring.capacity();
 }
 
 // Whether `view` holds every record of `base`, where `base` has it.
@@ -224,18 +249,14 @@ uint32_t FrameAt(const TRing& ring, uint32_t offset, uint32_t room,
 }
 
 std::optional<View> Walk(const TRing& ring, const Extent& extent, const View* known) {
-  if (!ring.Holds(extent.start) || !ring.Holds(extent.end)) return std::nullopt;
   View view;
   view.fileSize = ring.fileSize();
   view.extent = extent;
-  if (extent.start == extent.end) {
+  if (extent.start == extent.end && ring.Holds(extent.start)) {
     view.extent.oldest = 0;
     return view;
   }
-  if (extent.oldest == 0) return std::nullopt;
-  if (uint64_t{ring.Distance(extent.start, extent.end)} + kEofRecordSize > ring.capacity()) {
-    return std::nullopt;
-  }
+  if (!Fits(ring, extent)) return std::nullopt;
   if (known && Reusable(ring, *known)) {
     const auto& old = known->extent;
     const uint32_t index = extent.oldest - old.oldest;
@@ -244,54 +265,20 @@ std::optional<View> Walk(const TRing& ring, const Extent& extent, const View* kn
         reach <= ring.Distance(extent.start, extent.end)) {
       View reused = view;
       reused.offsets.assign(known->offsets.begin() + index, known->offsets.end());
-      if (auto walked = WalkFrom(ring, extent, std::move(reused), old.end, old.current)) {
+      if (auto walked = WalkFrom(ring, extent, std::move(reused), old.end, old.current, false)) {
         return walked;
       }
     }
   }
-  return WalkFrom(ring, extent, std::move(view), extent.start, extent.oldest);
+  return WalkFrom(ring, extent, std::move(view), extent.start, extent.oldest, false);
 }
 
 std::optional<View> Salvage(const TRing& ring, const Extent& extent) {
-  if (!ring.Holds(extent.start) || !ring.Holds(extent.end)) return std::nullopt;
-  if (extent.start == extent.end || extent.oldest == 0) return std::nullopt;
-  const uint32_t total = ring.Distance(extent.start, extent.end);
-  if (uint64_t{total} + kEofRecordSize > ring.capacity()) return std::nullopt;
+  if (extent.start == extent.end || !Fits(ring, extent)) return std::nullopt;
   View view;
   view.fileSize = ring.fileSize();
   view.extent = extent;
-  uint32_t offset = extent.start;
-  uint32_t number = extent.oldest;
-  uint32_t walked = 0;
-  uint32_t skipped = 0;
-  while (walked < total) {
-    const uint32_t length = FrameAt(ring, offset, total - walked, number);
-    if (length != 0) {
-      view.offsets.push_back(offset);
-      ++number;
-    } else if (const uint32_t padding = PaddingAt(ring, offset, total - walked)) {
-      offset = kHeaderSize;
-      walked += padding;
-      continue;
-    } else {
-      const std::optional<uint32_t> distance =
-          NextFrame(ring, offset, total - walked, number, extent.current);
-      if (!distance) break;
-      offset = ring.Advance(offset, *distance);
-      walked += *distance;
-      const uint32_t next = ring.Read32(ring.Advance(offset, 8));
-      if (next != number) {
-        skipped += next - number;
-        view.gaps.push_back({static_cast<uint32_t>(view.offsets.size()), skipped});
-        number = next;
-      }
-      continue;
-    }
-    offset = ring.Advance(offset, length);
-    walked += length;
-  }
-  if (view.offsets.empty()) return std::nullopt;
-  return view;
+  return WalkFrom(ring, extent, std::move(view), extent.start, extent.oldest, true);
 }
 
 View Recover(const TRing& ring, const Header& header, const View* known, bool salvage) {
