@@ -243,17 +243,21 @@ TEST(LogDamage, FilesThatAreNoLogAreRefused) {
   }
 }
 
-// The second of 20 records with its frame broken in each way it can be: a read-only open reads
-// the other 19, in order both ways, and leaves the file as it was; an open for changes refuses.
+// The second of 20 records with its frame broken in each way it can be, and the fourth with its
+// signature broken: a read-only open reads the other 18, in order both ways, and leaves the file
+// as it was, and a copy of it reads the same; an open for changes refuses.
 TEST(LogDamage, ARecordWithABrokenFrameIsLeftOutOfAReadOnlyOpen) {
   MemoryStorage storage = test::NewLog();
   {
     auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 20; ++i) log->Append(MakeRecord(i, 30));
   }
-  const uint32_t second = bytes::Load32(&storage.bytes()[48]) + 48;
+  const std::vector<uint32_t> offsets = test::RecordOffsets(storage);
+  const uint32_t second = offsets[1];
   const uint32_t length = bytes::Load32(&storage.bytes()[second]);
+  storage.Write(offsets[3] + 4, "LfLx", 4);
   std::vector<uint32_t> others = Range(1, 20);
+  others.erase(others.begin() + 3);
   others.erase(others.begin() + 1);
   const std::pair<uint32_t, uint32_t> damages[] = {
       {second, length + 4}, {second, 0x1000}, {second, 0},  // leading length
@@ -274,6 +278,9 @@ TEST(LogDamage, ARecordWithABrokenFrameIsLeftOutOfAReadOnlyOpen) {
     EXPECT_EQ(backwards, others);
     EXPECT_FALSE(log->Holds(2));
     EXPECT_TRUE(log->RecordBytes(2).empty());
+    MemoryStorage copy;
+    log->CopyTo(copy);
+    EXPECT_EQ(Numbers(ReadForwards(*TLogFile::Open(copy, true))), others);
     EXPECT_THROW(TLogFile::Open(damaged, false), TCorruptLog);
     EXPECT_EQ(damaged.bytes(), before);
   }

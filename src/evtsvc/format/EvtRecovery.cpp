@@ -97,16 +97,19 @@ bool Reusable(const TRing& ring, const View& known) {
          known.extent.end + kEofRecordSize <= known.fileSize;
 }
 
-// Whether a record numbered `number` that ends `room` bytes before the end of the extent is
-// followed by the next one, or ends the records.
-bool Continued(const TRing& ring, uint32_t end, uint32_t room, uint32_t number) {
-  return room == 0 || FrameAt(ring, end, room, number + 1) != 0 || PaddingAt(ring, end, room) != 0;
+// Whether a record numbered `number` that ends at `at`, `room` bytes before the end of the
+// extent, ends the records or is followed by one numbered higher but below `end`.
+bool Continued(const TRing& ring, uint32_t at, uint32_t room, uint32_t number, uint32_t end) {
+  if (room == 0 || PaddingAt(ring, at, room) != 0) return true;
+  if (FrameAt(ring, at, room, std::nullopt) == 0) return false;
+  const uint32_t next = ring.Read32(ring.Advance(at, 8));
+  return next - number - 1 < end - number - 1;
 }
 
 // The first record frame at `offset` or after it, within `room` bytes, found by its signature and
 // checked as FrameAt checks it, numbered from `first` on but below `end`. The numbers passed
 // over must be records that the bytes skipped could have held, or the frame must be followed by
-// its successor: so a copy that left records out (no bytes for them) still reads, while a
+// a higher-numbered one: so a copy that left records out (no bytes for them) still reads, while a
 // damaged number is not believed. Returns its distance from `offset`; nothing when there is none.
 std::optional<uint32_t> NextFrame(const TRing& ring, uint32_t offset, uint32_t room,
                                   uint32_t first, uint32_t end) {
@@ -126,7 +129,7 @@ std::optional<uint32_t> NextFrame(const TRing& ring, uint32_t offset, uint32_t r
       const uint32_t number = ring.Read32(ring.Advance(at, 8));
       if (number - first >= end - first) continue;
       if (uint64_t{number - first} * kMinRecordSize <= distance ||
-          Continued(ring, ring.Advance(at, length), room - distance - length, number)) {
+          Continued(ring, ring.Advance(at, length), room - distance - length, number, end)) {
         return distance;
       }
     }
