@@ -146,6 +146,8 @@ std::optional<View> WalkFrom(const TRing& ring, const Extent& extent, View view,
   uint32_t walked = ring.Distance(extent.start, offset);
   uint32_t skipped = 0;
   while (walked < total) {
+    // Salvaged records are numbered below the extent's next number, as whole ones are.
+    if (salvage && number - extent.oldest >= extent.current - extent.oldest) break;
     const uint32_t length = FrameAt(ring, offset, total - walked, number);
     if (length != 0) {
       view.offsets.push_back(offset);
@@ -278,6 +280,9 @@ std::optional<View> Walk(const TRing& ring, const Extent& extent, const View* kn
 
 std::optional<View> Salvage(const TRing& ring, const Extent& extent) {
   if (extent.start == extent.end || !Fits(ring, extent)) return std::nullopt;
+  // Numbers never go round (a next number of 0 means they ran out): the numbers between the
+  // oldest and the next are those of the records.
+  if (extent.current != 0 && extent.current <= extent.oldest) return std::nullopt;
   View view;
   view.fileSize = ring.fileSize();
   view.extent = extent;
