@@ -1,5 +1,7 @@
 #include "framework/com/AnsiConversion.h"
 
+#include <utility>
+
 #include <climits>
 #include <new>
 
@@ -73,6 +75,13 @@ std::string WideToAnsi(std::wstring_view text) {
 
 std::string BstrToAnsi(BSTR text) {
   return WideToAnsi(std::wstring_view(text, text != nullptr ? SysStringLen(text) : 0));
+}
+
+UniqueVariant AnsiToVariant(std::string_view text) {
+  VARIANT value;
+  V_VT(&value) = VT_BSTR;
+  V_BSTR(&value) = AnsiToBstr(text).release();
+  return UniqueVariant(std::move(value));
 }
 
 }  // namespace corvane
