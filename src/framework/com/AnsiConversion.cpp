@@ -1,9 +1,8 @@
 #include "framework/com/AnsiConversion.h"
 
-#include <utility>
-
 #include <climits>
 #include <new>
+#include <utility>
 
 #include "framework/OleSysError.h"
 

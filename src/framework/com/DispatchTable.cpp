@@ -114,19 +114,20 @@ TDispatchMember MemberOf(ITypeInfo& owner, const FUNCDESC& func) {
 bool IsDispatchRoot(const GUID& iid) noexcept { return iid == IID_IDispatch || iid == IID_IUnknown; }
 
 // Own members first, so that a member declared again in a derived interface is found there.
-void Collect(ITypeInfo& info, std::vector<std::pair<DISPID, TDispatchMember>>& into) {
+// False when a base could not be read (its library is not registered): its members are left out.
+bool Collect(ITypeInfo& info, std::vector<std::pair<DISPID, TDispatchMember>>& into) {
   const TTypeAttr attr = AttributesOf(info);
   for (UINT i = 0; i < attr->cFuncs; ++i) {
     const TFuncDesc func(info, &ITypeInfo::GetFuncDesc, i, "Cannot read a member's description");
     into.emplace_back(func->memid, MemberOf(info, *func));
   }
-  if (attr->typekind != TKIND_INTERFACE || attr->cImplTypes == 0) return;
+  if (attr->typekind != TKIND_INTERFACE || attr->cImplTypes == 0) return true;
   HREFTYPE ref = 0;
   ComPtr<ITypeInfo> base;
   HRESULT hr = info.GetRefTypeOfImplType(0, &ref);
   if (SUCCEEDED(hr)) hr = info.GetRefTypeInfo(ref, base.put());
-  if (FAILED(hr)) RaiseTypeInfoFailure("Cannot read the base of an interface", hr);
-  if (!IsDispatchRoot(AttributesOf(*base.get())->guid)) Collect(*base.get(), into);
+  if (FAILED(hr)) return false;
+  return IsDispatchRoot(AttributesOf(*base.get())->guid) || Collect(*base.get(), into);
 }
 
 std::mutex tablesMutex;
@@ -138,7 +139,9 @@ std::map<ITypeInfo*, std::shared_ptr<const TDispatchTable>>& Tables() {
 
 }  // namespace
 
-TDispatchTable::TDispatchTable(ComPtr<ITypeInfo> info) : info_(std::move(info)) { Collect(*info_.get(), members_); }
+TDispatchTable::TDispatchTable(ComPtr<ITypeInfo> info) : info_(std::move(info)) {
+  complete_ = Collect(*info_.get(), members_);
+}
 
 const TDispatchMember* TDispatchTable::FindKind(DISPID id, WORD kinds) const noexcept {
   for (const auto& [memberId, member] : members_) {
@@ -166,9 +169,13 @@ const TDispatchMember* TDispatchTable::Find(DISPID id, WORD flags) const noexcep
 
 std::shared_ptr<const TDispatchTable> DispatchTableOf(ComPtr<ITypeInfo> info) {
   const std::lock_guard lock(tablesMutex);
-  std::shared_ptr<const TDispatchTable>& slot = Tables()[info.get()];
-  if (!slot) slot = std::make_shared<const TDispatchTable>(std::move(info));
-  return slot;
+  auto& tables = Tables();
+  if (auto found = tables.find(info.get()); found != tables.end()) return found->second;
+  auto table = std::make_shared<const TDispatchTable>(std::move(info));
+  // One without the members of a missing base is the asking object's own: the library may be
+  // registered before the next object asks.
+  if (table->Complete()) tables.emplace(table->Info(), table);
+  return table;
 }
 
 void ReleaseDispatchTables() noexcept {

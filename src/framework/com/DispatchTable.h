@@ -41,6 +41,9 @@ class TDispatchTable {
   explicit TDispatchTable(ComPtr<ITypeInfo> info);
 
   ITypeInfo* Info() const noexcept { return info_.get(); }
+  // False when a base interface could not be read (its library is not registered): the members
+  // it declares are not found.
+  bool Complete() const noexcept { return complete_; }
   // The member `id` that a call of kind `flags` reaches, or null. A read and a method answer
   // each other's calls (scripts call a read with arguments as a method); Set reaches a write
   // that takes an object when there is no write of its own for it.
@@ -51,11 +54,12 @@ class TDispatchTable {
 
   ComPtr<ITypeInfo> info_;
   std::vector<std::pair<DISPID, TDispatchMember>> members_;
+  bool complete_ = true;
 };
 
 // The table of `info`, built on the first request and shared for the process (every object of an
-// interface answers from the same type information). Raises EOleSysError when `info` cannot be
-// read.
+// interface answers from the same type information). Raises EOleSysError when `info` itself
+// cannot be read.
 std::shared_ptr<const TDispatchTable> DispatchTableOf(ComPtr<ITypeInfo> info);
 // Drops the tables, with the type information they hold, for the module's unloading.
 void ReleaseDispatchTables() noexcept;
