@@ -1,6 +1,7 @@
 #include "framework/com/DispatchImpl.h"
 
 #include <cmath>
+#include <iterator>
 #include <new>
 #include <vector>
 
@@ -32,7 +33,7 @@ bool IsNotFinite(const VARIANT& value) noexcept {
 // NaN or an infinity for a number that fits any integer; here it does not fit. The caller's
 // argument is only read (the system's declarations lack the const).
 HRESULT Convert(VARIANT& value, VARTYPE type, VARIANT* into) noexcept {
-  if (type == VT_VARIANT) return VariantCopy(into, &value);
+  if (type == VT_VARIANT || V_VT(&value) == type) return VariantCopy(into, &value);
   UniqueVariant direct;
   if (const HRESULT hr = VariantCopyInd(direct.put(), &value); FAILED(hr)) return hr;
   if (IsInteger(type) && IsNotFinite(*direct.get())) return DISP_E_OVERFLOW;
@@ -48,7 +49,7 @@ class TPreparedCall {
   TPreparedCall(const TPreparedCall&) = delete;
   TPreparedCall& operator=(const TPreparedCall&) = delete;
   ~TPreparedCall() {
-    for (VARIANT& argument : arguments_) VariantClear(&argument);
+    for (UINT i = 0; i < count_; ++i) VariantClear(&arguments_[i]);
   }
 
   // S_OK, or what the caller gets: DISP_E_BADPARAMCOUNT, DISP_E_PARAMNOTFOUND or a conversion's
@@ -59,7 +60,11 @@ class TPreparedCall {
   DISPPARAMS* Rest() noexcept { return &rest_; }
 
  private:
-  std::vector<VARIANT> arguments_;  // in the order of DISPPARAMS: the last one first
+  // In the order of DISPPARAMS, the last one first; members rarely take more than a few.
+  VARIANT few_[4];
+  std::vector<VARIANT> many_;
+  VARIANT* arguments_ = few_;
+  UINT count_ = 0;
   DISPID putId_ = DISPID_PROPERTYPUT;
   DISPPARAMS params_{};
   DISPPARAMS rest_{};
@@ -83,33 +88,48 @@ HRESULT TPreparedCall::Prepare(const TDispatchMember& member, const DISPPARAMS& 
     rest_ = {given.rgvarg, nullptr, given.cArgs - inputs, 0};
     positional = inputs;
   }
+  // The input a named argument is for; a write's value, named or not, is its last input.
+  auto position = [&](UINT named) {
+    const DISPID id = given.rgdispidNamedArgs[named];
+    return id == DISPID_PROPERTYPUT && write ? inputs - 1 : static_cast<UINT>(id);
+  };
+  // The caller's argument for input `j`, as an index into rgvarg; cArgs for none.
+  auto source = [&](UINT j) {
+    if (j < positional) return given.cArgs - 1 - j;
+    for (UINT i = 0; i < given.cNamedArgs; ++i) {
+      if (position(i) == j) return i;
+    }
+    return given.cArgs;
+  };
 
-  // Where each input comes from: an index into the caller's arguments, or none.
-  constexpr UINT kNone = ~0u;
-  std::vector<UINT> source(inputs, kNone);
+  // Every check before the first conversion, which may already run the script.
   for (UINT i = 0; i < given.cNamedArgs; ++i) {
-    const DISPID id = given.rgdispidNamedArgs[i];
-    // A write's value, named or not, is its last input.
-    const UINT at = id == DISPID_PROPERTYPUT && write ? inputs - 1 : static_cast<UINT>(id);
-    if (at >= inputs || at < positional || source[at] != kNone) return Fault(DISP_E_PARAMNOTFOUND, i, argumentError);
-    source[at] = i;
+    const UINT at = position(i);
+    bool taken = at >= inputs || at < positional;
+    for (UINT earlier = 0; earlier < i && !taken; ++earlier) taken = position(earlier) == at;
+    if (taken) return Fault(DISP_E_PARAMNOTFOUND, i, argumentError);
   }
-  for (UINT j = 0; j < positional; ++j) source[j] = given.cArgs - 1 - j;
+  for (UINT j = positional; j < inputs; ++j) {
+    if (!member.inputs[j].optional && source(j) == given.cArgs) return DISP_E_BADPARAMCOUNT;
+  }
 
-  arguments_.resize(inputs);
-  for (VARIANT& argument : arguments_) VariantInit(&argument);
+  if (inputs > std::size(few_)) {
+    many_.resize(inputs);
+    arguments_ = many_.data();
+  }
+  for (; count_ < inputs; ++count_) VariantInit(&arguments_[count_]);
   for (UINT j = 0; j < inputs; ++j) {
     VARIANT& into = arguments_[inputs - 1 - j];
-    if (source[j] == kNone) {
-      if (!member.inputs[j].optional) return DISP_E_BADPARAMCOUNT;
+    const UINT from = source(j);
+    if (from == given.cArgs) {
       V_VT(&into) = VT_ERROR;
       V_ERROR(&into) = DISP_E_PARAMNOTFOUND;  // what callers pass for an argument left out
       continue;
     }
-    const HRESULT hr = Convert(given.rgvarg[source[j]], member.inputs[j].type, &into);
-    if (FAILED(hr)) return Fault(hr, source[j], argumentError);
+    const HRESULT hr = Convert(given.rgvarg[from], member.inputs[j].type, &into);
+    if (FAILED(hr)) return Fault(hr, from, argumentError);
   }
-  params_ = {arguments_.data(), write ? &putId_ : nullptr, inputs, write ? 1u : 0u};
+  params_ = {arguments_, write ? &putId_ : nullptr, inputs, write ? 1u : 0u};
   return S_OK;
 }
 
