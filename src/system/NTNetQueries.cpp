@@ -101,7 +101,6 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
   }
 }
 
-
 std::unique_ptr<TStringList> ListServers(const TNTPersistent& component, const TNetName& server,
                                          uint32_t serverType) {
   auto list = std::make_unique<TStringList>();

@@ -69,8 +69,9 @@ Check InStr(Err.Description, "SourceName can hold at most 255 characters") = 1, 
 Err.Clear
 writer.Strings.Text = String(40000, "x")
 log.AddObject writer
-Check InStr(Err.Description, "The insertion string at index 0 of AddObject can hold at most 31839") _
-      = 1, "AddObject: " & Err.Description
+Check InStr(Err.Description, _
+            "The insertion string at index 0 of AddObject can hold at most 31839") = 1, _
+      "AddObject: " & Err.Description
 Err.Clear
 log.Clear
 Check Err.Description = "6: Invalid handle.", "system text: [" & Err.Description & "]"
