@@ -82,3 +82,5 @@ print(f"dump --messages: 100000 messages in {sec:.2f} s: {100000 / sec:.0f} mess
 PY
 rm "$out/corvane-dump-messages.stats"
 
+# An event's data bytes added one at a time, against std::vector (native, optimised).
+"$build/release/bench/data_bytes_bench"

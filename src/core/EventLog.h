@@ -29,7 +29,7 @@ namespace corvane {
 constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
 // Size of one read block; a larger block is taken only for a record that does not fit in it.
 constexpr DWORD kReadBlockSize = 16384;
-// The longest text Add writes, its terminating zero included.
+// The longest text Add writes, in characters, its terminating zero included.
 constexpr size_t kMaxEventText = 16383;
 // The most insertion strings AddObject writes.
 constexpr int kMaxInsertionStrings = 4095;
@@ -48,11 +48,14 @@ class TVEVivudAre : public TNTPersistent {
   // the component is being read from saved state only the wish is kept; Loaded opens the log.
   void SetActive(bool value);
   // The log to open and the event source that writes. Changes take effect at the next opening.
+  // A name the system would not read as given (a NUL inside, too long) is refused and the old
+  // one kept.
   const std::string& SourceName() const { return sourceName_; }
-  void SetSourceName(const std::string& value) { sourceName_ = value; }
-  // A backup file to open instead of the live log, and the target of BackupEventLog.
+  void SetSourceName(const std::string& value);
+  // A backup file to open instead of the live log, and the target of BackupEventLog. Refused
+  // and kept like SourceName.
   const std::string& BackupFileName() const { return backupFileName_; }
-  void SetBackupFileName(const std::string& value) { backupFileName_ = value; }
+  void SetBackupFileName(const std::string& value);
   // Whether written events carry the current user's SID.
   bool IncludeUserName() const { return includeUserName_; }
   void SetIncludeUserName(bool value) { includeUserName_ = value; }
@@ -76,6 +79,8 @@ class TVEVivudAre : public TNTPersistent {
   // Writes an event of `eventType` with `text` as its one insertion string.
   void Add(TEventType eventType, const std::string& text);
   // Writes the event `item` describes: type, category, identifier, strings and data.
+  // Both refuse, before anything is written, what the system would not take as given: a NUL
+  // inside a string, more strings, characters or data bytes than a write takes.
   void AddObject(const TEventItem& item);
   // The item scripts fill to compose an event.
   TEventItem& WriteObject() { return *writeObject_; }

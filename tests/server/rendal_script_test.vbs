@@ -1,7 +1,7 @@
 ' Late-bound VBScript against Corvane.Rendal: a record written through WriteObject and AddObject
-' read back field by field, its data bytes, strings and message text, an error record, and a
-' log of a machine of the simulated network. Arguments: event source, its log, remote machine.
-' Exit code 77 only when every check held.
+' read back field by field, its data bytes, strings and message text, an error record, refused
+' names and limits, and a log of a machine of the simulated network. Arguments: event source,
+' its log, remote machine. Exit code 77 only when every check held.
 Option Explicit
 Dim failures : failures = 0
 Sub Check(ok, what)
@@ -68,6 +68,26 @@ For Each line In item.Strings
 Next
 Check lines = "HOST-VBS|tester|", "For Each over Strings: " & lines
 log.Active = False
+
+' What the system would read otherwise than given is refused, naming the member and its limit;
+' a system error's text ends without a line break.
+On Error Resume Next
+log.BackupFileName = "x.txt" & Chr(0) & ".evt"
+Check InStr(Err.Description, "BackupFileName cannot hold a NUL") = 1, "NUL: " & Err.Description
+Err.Clear
+log.SourceName = String(65536, "s")
+Check InStr(Err.Description, "SourceName can hold at most 255 characters") = 1, _
+      "SourceName: " & Err.Description
+Err.Clear
+writer.Strings.Text = String(40000, "x")
+log.AddObject writer
+Check InStr(Err.Description, _
+            "The insertion string at index 0 of AddObject can hold at most 31839") = 1, _
+      "AddObject: " & Err.Description
+Err.Clear
+log.Clear
+Check Err.Description = "6: Invalid handle.", "system text: [" & Err.Description & "]"
+On Error GoTo 0
 
 log.MachineName = remoteMachine
 log.SourceName = "Application"
