@@ -234,8 +234,9 @@ TEST_F(AdaptersTest, AStringListWhoseRecordGoesWhileAValueIsConvertedFailsClearl
     ComPtr<test::TScriptValue> value = Make<test::TScriptValue>([&] { item.reset(); });
     VARIANT argument = value->Argument();
     UniqueVariant zero = Int(0);
-    EXPECT_EQ(add ? CallMethod(strings.get(), L"Add", {&argument}) : Write(strings.get(), L"Item", {zero.get(), &argument}),
-              DISP_E_EXCEPTION);
+    const HRESULT hr = add ? CallMethod(strings.get(), L"Add", {&argument})
+                           : Write(strings.get(), L"Item", {zero.get(), &argument});
+    EXPECT_EQ(hr, DISP_E_EXCEPTION);
     EXPECT_EQ(ErrorDescription(), L"The event object is not available any more.");
   }
 }

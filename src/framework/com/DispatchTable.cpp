@@ -35,7 +35,9 @@ class TBorrowedDesc {
 using TTypeAttr = TBorrowedDesc<TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
 using TFuncDesc = TBorrowedDesc<FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
 
-TTypeAttr AttributesOf(ITypeInfo& info) { return TTypeAttr(info, &ITypeInfo::GetTypeAttr, "Cannot read type information"); }
+TTypeAttr AttributesOf(ITypeInfo& info) {
+  return TTypeAttr(info, &ITypeInfo::GetTypeAttr, "Cannot read type information");
+}
 
 // What a declared type means to a caller.
 enum class TTypeUse {
