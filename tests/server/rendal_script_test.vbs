@@ -54,7 +54,19 @@ Set missing = log.Objects(count + 5)
 Check Err.Number < 0, "Err.Number " & Err.Number
 Check Err.Description <> "", "Err.Description"
 Check Err.Source = "Corvane.Rendal", "Err.Source " & Err.Source
+Err.Clear
+log.Clear "C:\backup.evt"
+Check Err.Number = 450, "Clear with an argument: " & Err.Number
+Check log.Count = count, "Clear with an argument cleared"
+Err.Clear
+Set log.LogonAs = log.LogonAs
+Check Err.Number = 0, "Set LogonAs: " & Err.Description
 On Error GoTo 0
+Dim line, lines
+For Each line In item.Strings
+  lines = lines & line & "|"
+Next
+Check lines = "HOST-VBS|tester|", "For Each over Strings: " & lines
 log.Active = False
 
 ' What the system would read otherwise than given is refused, naming the member and its limit;
