@@ -19,6 +19,8 @@ class TFileLog {
   // Throws std::system_error when the file cannot be opened, evt::CorruptLog when it is no
   // event log or its records are damaged.
   explicit TFileLog(const std::string& path);
+  TFileLog(const TFileLog&) = delete;
+  TFileLog& operator=(const TFileLog&) = delete;
 
   uint32_t Count() const { return log_->Count(); }
   uint32_t OldestRecordNumber() const { return log_->OldestRecordNumber(); }

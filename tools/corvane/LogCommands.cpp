@@ -1,4 +1,4 @@
-// count, dump and watch: reading a log.
+// count, dump, stats and watch: reading a log through the service.
 #include <windows.h>
 
 #include <chrono>
@@ -13,9 +13,10 @@
 #include "Options.h"
 #include "RecordFilter.h"
 #include "RecordWalk.h"
+#include "RegisteredLogs.h"
+#include "ServiceRecords.h"
 #include "Stats.h"
 #include "TimeArgument.h"
-#include "RegisteredLogs.h"
 #include "core/EventLog.h"
 #include "core/EventLogHandles.h"
 #include "framework/AsciiText.h"
@@ -55,12 +56,6 @@ TEventLogHandle OpenSource(const TLogSource& source) {
     RaiseSystemError("the log could not be opened");
   }
   return log;
-}
-
-uint32_t RecordCount(HANDLE log) {
-  DWORD count = 0;
-  if (!EventLogApi.GetNumberOfEventLogRecords(log, &count)) RaiseLastSystemError();
-  return count;
 }
 
 // Shows "records done of total" (or, total unknown, "records done") on stderr once a dump has
@@ -115,93 +110,6 @@ void Print(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-// A record as the service delivered it: decoded, and its texts converted, only as far as the
-// filters ask.
-class TServiceRecord : public TRecordView {
- public:
-  explicit TServiceRecord(TMessageCache* messages) : messages_(messages) {}
-  void Reset(std::span<const uint8_t> bytes) {
-    bytes_ = bytes;
-    head_ = HeadOf(bytes.data(), bytes.size());
-    decoded_ = names_ = strings_ = message_ = false;
-  }
-  const TRawRecord& Raw() {
-    if (!decoded_) {
-      raw_ = DecodeRawRecord(bytes_.data(), bytes_.size());
-      decoded_ = true;
-    }
-    return raw_;
-  }
-  const TRecordHead& Head() const override { return head_; }
-  const std::string& Source() override { return Names().source; }
-  const std::string& Computer() override { return Names().computer; }
-  const std::vector<std::string>& Strings() override {
-    if (!strings_) {
-      texts_.clear();
-      for (auto text : Raw().Strings) texts_.push_back(AnsiToUtf8(text));
-      strings_ = true;
-    }
-    return texts_;
-  }
-  const std::string* Message() override {
-    if (!messages_) return nullptr;
-    if (!message_) {
-      messageText_ = AnsiToUtf8(messages_->Text(Raw()));
-      message_ = true;
-    }
-    return &messageText_;
-  }
-
- private:
-  struct TNames {
-    std::string source, computer;
-  };
-  const TNames& Names() {
-    if (!names_) {
-      nameTexts_.source = AnsiToUtf8(Raw().SourceName);
-      nameTexts_.computer = AnsiToUtf8(Raw().ComputerName);
-      names_ = true;
-    }
-    return nameTexts_;
-  }
-
-  TMessageCache* messages_;
-  std::span<const uint8_t> bytes_;
-  TRecordHead head_;
-  TRawRecord raw_;
-  TNames nameTexts_;
-  std::vector<std::string> texts_;
-  std::string messageText_;
-  bool decoded_ = false, names_ = false, strings_ = false, message_ = false;
-};
-
-// The records of an open log for the filters, read through the service.
-class TServiceWalker : public TRecordWalker {
- public:
-  TServiceWalker(HANDLE log, TMessageCache* messages)
-      : log_(log), total_(RecordCount(log)), current_(messages) {
-    if (total_ != 0 && !EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
-  }
-  uint32_t Total() override { return total_; }
-  void Walk(uint32_t start, bool backwards, const TVisit& visit) override {
-    int64_t position = start;
-    TLogReader(log_, backwards, oldest_ + start).ForEachBytes([&](std::span<const uint8_t> bytes) {
-      current_.Reset(bytes);
-      const bool more = visit(static_cast<uint32_t>(position), current_);
-      position += backwards ? -1 : 1;
-      return more;
-    });
-  }
-  // The record being visited.
-  TServiceRecord& Current() { return current_; }
-
- private:
-  HANDLE log_;
-  uint32_t total_;
-  DWORD oldest_ = 0;
-  TServiceRecord current_;
-};
-
 // The SID of an account of the machine the log is read from.
 std::vector<uint8_t> AccountSid(const std::string& machine, const std::string& name) {
   BYTE sid[SECURITY_MAX_SID_SIZE];
@@ -228,6 +136,18 @@ TRecordFilter FilterFrom(const Options& options) {
                                  }});
 }
 
+// The log a command names, opened, with the message texts when --messages asks for them.
+struct TFilteredLog {
+  explicit TFilteredLog(const Options& options)
+      : log(OpenSource(SourceFrom(options))),
+        messages(options.Has("messages") ? std::make_unique<TMessageCache>() : nullptr),
+        walker(log.get(), messages.get()) {}
+
+  TEventLogHandle log;
+  std::unique_ptr<TMessageCache> messages;
+  TServiceWalker walker;
+};
+
 }  // namespace
 
 int Count(const std::vector<std::string>& args) {
@@ -235,16 +155,10 @@ int Count(const std::vector<std::string>& args) {
   if (!options.Positional().empty()) throw UsageError("count takes no arguments");
   const TRecordFilter filter = FilterFrom(options);
   const std::optional<uint32_t> newest = options.Number("newest");
-  const TLogSource source = SourceFrom(options);
-  TEventLogHandle log = OpenSource(source);
-  if (filter.Empty() && !newest) {
-    std::printf("%u\n", RecordCount(log.get()));
-    return 0;
-  }
-  std::unique_ptr<TMessageCache> messages;
-  if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
-  TServiceWalker walker(log.get(), messages.get());
-  std::printf("%llu\n", static_cast<unsigned long long>(CountKept(walker, filter, newest)));
+  TFilteredLog source(options);
+  const uint64_t count = filter.Empty() && !newest ? source.walker.Total()
+                                                   : CountKept(source.walker, filter, newest);
+  std::printf("%llu\n", static_cast<unsigned long long>(count));
   return 0;
 }
 
@@ -254,18 +168,15 @@ int Dump(const std::vector<std::string>& args) {
   const DumpFormat format = FormatFrom(options);
   const TRecordFilter filter = FilterFrom(options);
   const std::optional<uint32_t> newest = options.Number("newest");
-  const TLogSource source = SourceFrom(options);
-  TEventLogHandle log = OpenSource(source);
-  std::unique_ptr<TMessageCache> messages;
-  if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
-  TServiceWalker walker(log.get(), messages.get());
-  if (format == DumpFormat::Csv) Print(CsvHeader(messages != nullptr) + "\n");
+  TFilteredLog source(options);
+  TServiceWalker& walker = source.walker;
+  if (format == DumpFormat::Csv) Print(CsvHeader(source.messages != nullptr) + "\n");
   TProgress progress(filter.Empty() ? std::min(newest.value_or(UINT32_MAX), walker.Total()) : 0);
   uint64_t done = 0;
   VisitKept(walker, filter, newest, options.Has("backwards"), [&](uint32_t position, TRecordView&) {
     TServiceRecord& current = walker.Current();
     DumpRecord record = ToDump(current.Raw(), position);
-    if (messages) record.message = *current.Message();
+    if (source.messages) record.message = *current.Message();
     Print(FormatRecord(record, format) + (format == DumpFormat::Text ? "" : "\n"));
     progress.Step(++done);
     return true;
@@ -279,12 +190,8 @@ int Stats(const std::vector<std::string>& args) {
   const DumpFormat format = FormatFrom(options);
   TStats stats(options);
   const TRecordFilter filter = FilterFrom(options);
-  const TLogSource source = SourceFrom(options);
-  TEventLogHandle log = OpenSource(source);
-  std::unique_ptr<TMessageCache> messages;
-  if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
-  TServiceWalker walker(log.get(), messages.get());
-  Summarize(walker, filter, stats);
+  TFilteredLog source(options);
+  Summarize(source.walker, filter, stats);
   stats.Write(format, Print);
   return 0;
 }

@@ -99,18 +99,22 @@ std::optional<std::vector<uint8_t>> SidFromText(const std::string& text) {
 TRecordFilter::TRecordFilter(const Options& options, const TFilterSystem& system) {
   for (const std::string& name : kFilterOptions) empty_ &= !options.Has(name);
 
-  const auto time = [&](const std::string& option) -> std::optional<int64_t> {
-    const auto text = options.Get(option);
-    if (!text) return std::nullopt;
-    const auto written = ParseWrittenTime(*text);
-    if (!written) {
-      BadValue(option, *text, "not a date YYYY-MM-DD or a date and time YYYY-MM-DDThh:mm[:ss], "
-                              "with Z or an offset +hh:mm where it is not local time");
+  // Given more than once, either time will do: the earliest --after, the latest --before.
+  const auto time = [&](const std::string& option, bool latest) -> std::optional<int64_t> {
+    std::optional<int64_t> chosen;
+    for (const std::string& text : options.All(option)) {
+      const auto written = ParseWrittenTime(text);
+      if (!written) {
+        BadValue(option, text, "not a date YYYY-MM-DD or a date and time YYYY-MM-DDThh:mm[:ss], "
+                               "with Z or an offset +hh:mm where it is not local time");
+      }
+      const int64_t second = FirstSecondAtOrAfter(*written, system.localOffset);
+      if (!chosen || (latest ? second > *chosen : second < *chosen)) chosen = second;
     }
-    return FirstSecondAtOrAfter(*written, system.localOffset);
+    return chosen;
   };
-  after_ = time("after");
-  before_ = time("before");
+  after_ = time("after", false);
+  before_ = time("before", true);
   if (after_ && before_ && *after_ >= *before_) {
     BadValue("before", *options.Get("before"), "not later than --after \"" + *options.Get("after") + "\"");
   }
