@@ -36,8 +36,12 @@ TEST(WrittenTime, LocalTimesTakeTheFirstOccurrenceAndTheMomentOfAChange) {
   // UTC-5, then UTC-4 from 2021-03-14T07:00Z (02:00 local becomes 03:00), and back to UTC-5 from
   // 2021-11-07T06:00Z (02:00 local becomes 01:00).
   const int64_t spring = 1615705200, autumn = 1636264800;
-  const TOffsetAt zone = [&](int64_t t) { return t >= spring && t < autumn ? -4 * 3600 : -5 * 3600; };
-  const auto local = [&](const char* text) { return FirstSecondAtOrAfter(*ParseWrittenTime(text), zone); };
+  const TOffsetAt zone = [&](int64_t t) {
+    return t >= spring && t < autumn ? -4 * 3600 : -5 * 3600;
+  };
+  const auto local = [&](const char* text) {
+    return FirstSecondAtOrAfter(*ParseWrittenTime(text), zone);
+  };
   EXPECT_EQ(local("2021-01-10T12:00"), Utc("2021-01-10T17:00Z"));
   EXPECT_EQ(local("2021-07-10T12:00"), Utc("2021-07-10T16:00Z"));
   EXPECT_EQ(local("2021-03-14T02:30"), spring) << "a time that never occurred";
@@ -55,17 +59,16 @@ TEST(TextMatch, IgnoresLetterCaseAcrossScriptsWithWildcards) {
   EXPECT_FALSE(TWildcard("?").Matches(""));
   EXPECT_TRUE(TWildcard("\xC3\x89v\xC3\xA9nement").Matches("\xC3\xA9V\xC3\x89NEMENT"));  // é É
   EXPECT_TRUE(TWildcard("\xD0\x96*").Matches("\xD0\xB6\xD1\x83\xD1\x80"));               // Ж ж
-  EXPECT_TRUE(TWildcard("?\xE4\xBA\x8B").Matches("\xE5\xA4\xA7\xE4\xBA\x8B"));           // one CJK character
+  EXPECT_TRUE(TWildcard("?\xE4\xBA\x8B").Matches("\xE5\xA4\xA7\xE4\xBA\x8B"));  // one CJK character
   EXPECT_TRUE(TSubstring("qos").FoundIn("QoS RSVP"));
   EXPECT_FALSE(TSubstring("qos").FoundIn("Q o S"));
   EXPECT_EQ(DisplayWidth("a\xE4\xBA\x8B\xC3\xA9"), 4u);
 }
 
 TEST(SidFromText, ReadsWhatSidToTextWrites) {
-  for (const std::vector<uint8_t>& sid :
-       {std::vector<uint8_t>{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},
-        std::vector<uint8_t>{1, 1, 1, 0, 0, 0, 0, 0, 7, 0, 0, 0},
-        std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 1}}) {
+  for (const std::vector<uint8_t>& sid : {std::vector<uint8_t>{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},
+                                          std::vector<uint8_t>{1, 1, 1, 0, 0, 0, 0, 0, 7, 0, 0, 0},
+                                          std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 1}}) {
     EXPECT_EQ(SidFromText(SidToText(sid)), sid) << SidToText(sid);
   }
   for (const char* bad : {"S-1", "S-2-5-18", "S-1-5-x", "S-1-5-4294967296", "S-1-5--18", "alice"}) {
@@ -94,9 +97,13 @@ class TFields : public TRecordView {
 TEST(Stats, NestsGroupsLargestFirstCutsEachLevelAndAlignsTheTable) {
   const Options options({"--by", "source", "--by", "type", "--top", "2"}, {"by", "top"}, {});
   TStats stats(options);
-  for (auto [source, type, time] : {std::tuple{"\xE4\xBA\x8B", 1, 86400}, {"\xE4\xBA\x8B", 4, 90000},
-                                    {"\xE4\xBA\x8B", 4, 86500}, {"\xE4\xBA\x8B", 2, 86401},
-                                    {"b", 4, 0}, {"b", 4, 1}, {"c", 1, 5}}) {
+  for (auto [source, type, time] : {std::tuple{"\xE4\xBA\x8B", 1, 86400},
+                                    {"\xE4\xBA\x8B", 4, 90000},
+                                    {"\xE4\xBA\x8B", 4, 86500},
+                                    {"\xE4\xBA\x8B", 2, 86401},
+                                    {"b", 4, 0},
+                                    {"b", 4, 1},
+                                    {"c", 1, 5}}) {
     TFields record(source, static_cast<uint16_t>(type), static_cast<uint32_t>(time));
     stats.Add(record);
   }

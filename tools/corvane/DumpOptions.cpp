@@ -21,9 +21,11 @@ std::set<std::string> WithFilters(std::set<std::string> options) {
 const std::set<std::string> kCountOptions = WithFilters({"log", "file", "machine", "newest"});
 // --messages only lets --match look in the message texts too.
 const std::set<std::string> kCountFlags = {"messages"};
-const std::set<std::string> kDumpOptions = WithFilters({"log", "file", "machine", "format", "newest"});
+const std::set<std::string> kDumpOptions =
+    WithFilters({"log", "file", "machine", "format", "newest"});
 const std::set<std::string> kDumpFlags = {"backwards", "messages"};
-const std::set<std::string> kStatsOptions = WithFilters({"log", "file", "machine", "by", "top", "format"});
+const std::set<std::string> kStatsOptions =
+    WithFilters({"log", "file", "machine", "by", "top", "format"});
 const std::set<std::string> kStatsFlags = {"messages"};
 
 DumpFormat FormatFrom(const Options& options) {

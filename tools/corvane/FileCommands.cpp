@@ -61,7 +61,8 @@ class TFileWalker : public TRecordWalker {
   explicit TFileWalker(TFileLog& log) : log_(log), oldest_(log.OldestRecordNumber()) {}
   uint32_t Total() override { return log_.Count(); }
   void Walk(uint32_t start, bool backwards, const TVisit& visit) override {
-    for (int64_t position = start; position >= 0 && position < log_.Count(); position += backwards ? -1 : 1) {
+    for (int64_t position = start; position >= 0 && position < log_.Count();
+         position += backwards ? -1 : 1) {
       const auto at = static_cast<uint32_t>(position);
       if (!visit(at, log_.Fetch(oldest_ + at))) return;
     }
@@ -75,10 +76,12 @@ class TFileWalker : public TRecordWalker {
 // The time zone is the C library's; account names need the system's lookup, which the Windows
 // build makes (bin/corvane sends it the command lines that name an account).
 TRecordFilter FilterFrom(const Options& options) {
-  return TRecordFilter(options, {LocalOffset, [](const std::string& name) -> std::vector<uint8_t> {
-                                   throw UsageError("--user \"" + name + "\": account names are looked "
-                                                    "up by the Windows build; give a SID (S-1-...)");
-                                 }});
+  return TRecordFilter(options,
+                       {LocalOffset, [](const std::string& name) -> std::vector<uint8_t> {
+                          throw UsageError("--user \"" + name +
+                                           "\": account names are looked "
+                                           "up by the Windows build; give a SID (S-1-...)");
+                        }});
 }
 
 }  // namespace
@@ -114,14 +117,15 @@ int FileDump(const std::vector<std::string>& args) {
     TFileWalker walker(log);
     if (format == DumpFormat::Csv) Print(CsvHeader(false) + "\n");
     DumpRecord record;
-    VisitKept(walker, filter, newest, options.Has("backwards"), [&](uint32_t position, TRecordView&) {
-      log.Decode(record);
-      record.number = position;
-      std::string text = FormatRecord(record, format);
-      if (format != DumpFormat::Text) text += '\n';
-      Print(text);
-      return true;
-    });
+    VisitKept(walker, filter, newest, options.Has("backwards"),
+              [&](uint32_t position, TRecordView&) {
+                log.Decode(record);
+                record.number = position;
+                std::string text = FormatRecord(record, format);
+                if (format != DumpFormat::Text) text += '\n';
+                Print(text);
+                return true;
+              });
     return 0;
   });
 }

@@ -1,5 +1,5 @@
-// count, dump and stats of a saved log file, read straight from the file (no service, no Windows): the
-// native build runs these, and bin/corvane sends it the command lines they serve.
+// count, dump and stats of a saved log file, read straight from the file (no service, no Windows):
+// the native build runs these, and bin/corvane sends it the command lines they serve.
 #pragma once
 
 #include <string>

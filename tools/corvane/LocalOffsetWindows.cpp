@@ -23,9 +23,12 @@ int32_t LocalOffset(int64_t utcSeconds) {
     throw std::runtime_error("the local time zone could not be read");
   }
   FILETIME localFile;
-  if (!SystemTimeToFileTime(&local, &localFile)) throw std::runtime_error("the local time zone could not be read");
-  const uint64_t localTicks = (static_cast<uint64_t>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
-  return static_cast<int32_t>((static_cast<int64_t>(localTicks) - static_cast<int64_t>(ticks)) / 10000000);
+  if (!SystemTimeToFileTime(&local, &localFile))
+    throw std::runtime_error("the local time zone could not be read");
+  const uint64_t localTicks =
+      (static_cast<uint64_t>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
+  return static_cast<int32_t>((static_cast<int64_t>(localTicks) - static_cast<int64_t>(ticks)) /
+                              10000000);
 }
 
 }  // namespace corvane::cli

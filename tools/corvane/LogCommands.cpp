@@ -118,13 +118,14 @@ std::vector<uint8_t> AccountSid(const std::string& machine, const std::string& n
   DWORD domainSize = sizeof domain;
   SID_NAME_USE use;
   SetLastError(0);
-  if (!EventLogApi.LookupAccountNameA(machine.empty() ? nullptr : machine.c_str(), name.c_str(), sid,
-                                      &sidSize, domain, &domainSize, &use)) {
+  if (!EventLogApi.LookupAccountNameA(machine.empty() ? nullptr : machine.c_str(), name.c_str(),
+                                      sid, &sidSize, domain, &domainSize, &use)) {
     const std::string text(WithoutLineEnds(SystemErrorText(static_cast<int32_t>(GetLastError()))));
     throw EOleSysError("--user \"" + name + "\": " + text, kSystemErrorCode);
   }
   const size_t length = 8 + 4 * static_cast<size_t>(sid[1]);
-  if (!SidFitsBuffer(sid, sizeof sid)) RaiseSystemError("--user \"" + name + "\": the account's SID is malformed");
+  if (!SidFitsBuffer(sid, sizeof sid))
+    RaiseSystemError("--user \"" + name + "\": the account's SID is malformed");
   return std::vector<uint8_t>(sid, sid + length);
 }
 
@@ -156,8 +157,8 @@ int Count(const std::vector<std::string>& args) {
   const TRecordFilter filter = FilterFrom(options);
   const std::optional<uint32_t> newest = options.Number("newest");
   TFilteredLog source(options);
-  const uint64_t count = filter.Empty() && !newest ? source.walker.Total()
-                                                   : CountKept(source.walker, filter, newest);
+  const uint64_t count =
+      filter.Empty() && !newest ? source.walker.Total() : CountKept(source.walker, filter, newest);
   std::printf("%llu\n", static_cast<unsigned long long>(count));
   return 0;
 }

@@ -30,6 +30,13 @@ struct TFilterSystem {
   std::function<std::vector<uint8_t>(const std::string& name)> lookupAccount;
 };
 
+// Identifiers or categories from `low` to `high`: for identifiers, the low 16 bits as event
+// viewers show them, or all 32 when `whole`.
+struct TValueRange {
+  uint32_t low = 0, high = 0;
+  bool whole = false;
+};
+
 class TRecordFilter {
  public:
   // Usage errors name the option and the value at fault.
@@ -39,19 +46,12 @@ class TRecordFilter {
   bool Keeps(TRecordView& record) const;
 
  private:
-  // An identifier range: the low 16 bits as event viewers show them, or all 32.
-  struct TRange {
-    uint32_t low = 0, high = 0;
-    bool whole = false;
-  };
-
   bool KeepsHead(const TRecordHead& head) const;
 
   bool empty_ = true;
   std::optional<int64_t> after_, before_;  // first second kept, first second no longer kept
   std::vector<uint16_t> types_;
-  std::vector<TRange> ids_;
-  std::vector<TRange> categories_;
+  std::vector<TValueRange> ids_, categories_;
   std::vector<TWildcard> sources_, computers_;
   std::vector<std::vector<uint8_t>> users_;
   std::vector<TSubstring> matches_;

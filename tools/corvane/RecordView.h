@@ -18,7 +18,7 @@ struct TRecordHead {
   uint32_t recordNumber = 0;
   uint32_t generated = 0;  // seconds since 1970-01-01 UTC
   uint32_t eventId = 0;
-  uint16_t type = 0;       // the system's value: 0, 1, 2, 4, 8, 16
+  uint16_t type = 0;  // the system's value: 0, 1, 2, 4, 8, 16
   uint16_t category = 0;
   std::span<const uint8_t> sid;  // empty when the record has none or it lies outside the record
 };

@@ -30,7 +30,8 @@ void VisitKept(TRecordWalker& walker, const TRecordFilter& filter, std::optional
   walker.Walk(start, false, keep);
 }
 
-uint64_t CountKept(TRecordWalker& walker, const TRecordFilter& filter, std::optional<uint32_t> newest) {
+uint64_t CountKept(TRecordWalker& walker, const TRecordFilter& filter,
+                   std::optional<uint32_t> newest) {
   uint64_t count = 0;
   VisitKept(walker, filter, newest, true, [&](uint32_t, TRecordView&) {
     ++count;

@@ -34,7 +34,8 @@ void VisitKept(TRecordWalker& walker, const TRecordFilter& filter, std::optional
                bool backwards, const TVisit& visit);
 
 // How many records the filter keeps, at most `newest` when given.
-uint64_t CountKept(TRecordWalker& walker, const TRecordFilter& filter, std::optional<uint32_t> newest);
+uint64_t CountKept(TRecordWalker& walker, const TRecordFilter& filter,
+                   std::optional<uint32_t> newest);
 
 // Every record the filter keeps added to `stats`.
 void Summarize(TRecordWalker& walker, const TRecordFilter& filter, TStats& stats);

@@ -102,7 +102,8 @@ std::string Json(TStatsKey kind, const TValue& value) {
 }
 
 std::string Time(uint64_t count, uint32_t seconds, DumpFormat format) {
-  if (count == 0) return format == DumpFormat::Text ? "-" : format == DumpFormat::Jsonl ? "null" : "";
+  if (count == 0)
+    return format == DumpFormat::Text ? "-" : format == DumpFormat::Jsonl ? "null" : "";
   return format == DumpFormat::Jsonl ? "\"" + IsoTime(seconds) + "\"" : IsoTime(seconds);
 }
 
@@ -124,11 +125,13 @@ TStats::TStats(const Options& options) {
   for (const std::string& value : options.All("by")) {
     for (size_t start = 0;;) {
       const size_t comma = value.find(',', start);
-      const std::string name = value.substr(start, comma == std::string::npos ? comma : comma - start);
+      const std::string name =
+          value.substr(start, comma == std::string::npos ? comma : comma - start);
       const auto it = std::find_if(std::begin(kKeys), std::end(kKeys),
                                    [&](const auto& k) { return name == k.name; });
       if (it == std::end(kKeys)) {
-        throw UsageError("--by \"" + value + "\": not one of source, type, id, day, hour, computer, user");
+        throw UsageError("--by \"" + value +
+                         "\": not one of source, type, id, day, hour, computer, user");
       }
       if (std::find(keys_.begin(), keys_.end(), it->key) != keys_.end()) {
         throw UsageError("--by \"" + value + "\": " + name + " is given twice");
@@ -153,7 +156,8 @@ void TStats::Add(TRecordView& record) {
       case TStatsKey::Source: PutText(scratch_, record.Source()); break;
       case TStatsKey::Computer: PutText(scratch_, record.Computer()); break;
       case TStatsKey::User:
-        PutText(scratch_, std::string_view(reinterpret_cast<const char*>(head.sid.data()), head.sid.size()));
+        PutText(scratch_,
+                std::string_view(reinterpret_cast<const char*>(head.sid.data()), head.sid.size()));
         break;
       case TStatsKey::Type: PutNumber(scratch_, head.type); break;
       case TStatsKey::Id: PutNumber(scratch_, head.eventId & 0xFFFF); break;
@@ -198,7 +202,7 @@ void TStats::Rows(const std::vector<std::pair<const std::string*, TGroup>>& memb
   }
 }
 
-void TStats::Write(DumpFormat format, const std::function<void(const std::string&)>& print) const {
+void TStats::Write(DumpFormat format, const TPrint& print) const {
   static const std::string kNoKey;
   std::vector<TRow> rows;
   if (keys_.empty()) {
@@ -210,48 +214,57 @@ void TStats::Write(DumpFormat format, const std::function<void(const std::string
     for (const auto& [key, group] : groups_) members.emplace_back(&key, group);
     Rows(members, 0, rows);
   }
-  const size_t leafDepth = keys_.empty() ? 0 : keys_.size() - 1;
-
   if (format == DumpFormat::Text) {
-    // The keys share one column, each level indented under the one before.
-    std::string keyHeader;
-    for (const TStatsKey key : keys_) keyHeader += (keyHeader.empty() ? "" : " / ") + std::string(KeyName(key));
-    std::vector<std::string> cells;
-    size_t keyWidth = DisplayWidth(keyHeader), countWidth = 5;
-    for (const TRow& row : rows) {
-      std::string cell(2 * row.depth, ' ');
-      if (!keys_.empty()) {
-        const TStatsKey kind = keys_[row.depth];
-        const TValue value = ValueAt(keys_, *row.key, row.depth);
-        AppendVisible(cell, kind == TStatsKey::User && value.text.empty() ? "N/A" : Plain(kind, value));
-      }
-      keyWidth = std::max(keyWidth, DisplayWidth(cell));
-      countWidth = std::max(countWidth, std::to_string(row.group.count).size());
-      cells.push_back(std::move(cell));
-    }
-    const auto line = [&](const std::string& key, const std::string& count, const std::string& first,
-                          const std::string& last) {
-      std::string text;
-      if (!keys_.empty()) text = key + std::string(keyWidth - DisplayWidth(key), ' ') + "  ";
-      text += std::string(countWidth - count.size(), ' ') + count + "  " + first;
-      text += std::string(20 - std::min<size_t>(20, first.size()), ' ') + "  " + last + "\n";
-      return text;
-    };
-    print(line(keyHeader, "count", "first", "last"));
-    for (size_t i = 0; i < rows.size(); ++i) {
-      const TGroup& g = rows[i].group;
-      print(line(cells[i], std::to_string(g.count), Time(g.count, g.first, format),
-                 Time(g.count, g.last, format)));
-    }
-    return;
+    WriteTable(rows, print);
+  } else {
+    WriteInnermost(rows, format, print);
   }
+}
 
+void TStats::WriteTable(const std::vector<TRow>& rows, const TPrint& print) const {
+  // The keys share one column, each level indented under the one before.
+  std::string keyHeader;
+  for (const TStatsKey key : keys_)
+    keyHeader += (keyHeader.empty() ? "" : " / ") + std::string(KeyName(key));
+  std::vector<std::string> cells;
+  size_t keyWidth = DisplayWidth(keyHeader), countWidth = 5;
+  for (const TRow& row : rows) {
+    std::string cell(2 * row.depth, ' ');
+    if (!keys_.empty()) {
+      const TStatsKey kind = keys_[row.depth];
+      const TValue value = ValueAt(keys_, *row.key, row.depth);
+      AppendVisible(cell,
+                    kind == TStatsKey::User && value.text.empty() ? "N/A" : Plain(kind, value));
+    }
+    keyWidth = std::max(keyWidth, DisplayWidth(cell));
+    countWidth = std::max(countWidth, std::to_string(row.group.count).size());
+    cells.push_back(std::move(cell));
+  }
+  const auto line = [&](const std::string& key, const std::string& count, const std::string& first,
+                        const std::string& last) {
+    std::string text;
+    if (!keys_.empty()) text = key + std::string(keyWidth - DisplayWidth(key), ' ') + "  ";
+    text += std::string(countWidth - count.size(), ' ') + count + "  " + first;
+    text += std::string(20 - std::min<size_t>(20, first.size()), ' ') + "  " + last + "\n";
+    return text;
+  };
+  print(line(keyHeader, "count", "first", "last"));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TGroup& g = rows[i].group;
+    print(line(cells[i], std::to_string(g.count), Time(g.count, g.first, DumpFormat::Text),
+               Time(g.count, g.last, DumpFormat::Text)));
+  }
+}
+
+// Machine-read forms list the innermost groups, each with the values of all its keys.
+void TStats::WriteInnermost(const std::vector<TRow>& rows, DumpFormat format,
+                            const TPrint& print) const {
   if (format == DumpFormat::Csv) {
     std::string header;
     for (const TStatsKey key : keys_) header += std::string(KeyName(key)) + ",";
     print(header + "count,first,last\n");
   }
-  // Machine-read forms list the innermost groups, each with the values of all its keys.
+  const size_t leafDepth = keys_.empty() ? 0 : keys_.size() - 1;
   for (const TRow& row : rows) {
     if (row.depth != leafDepth) continue;
     const TGroup& g = row.group;
@@ -260,15 +273,16 @@ void TStats::Write(DumpFormat format, const std::function<void(const std::string
     for (const TStatsKey key : keys_) {
       const TValue value = Take(key, *row.key, at);
       if (format == DumpFormat::Jsonl) {
-        text += (text.empty() ? "{\"" : ", \"") + std::string(KeyName(key)) + "\": " + Json(key, value);
+        text +=
+            (text.empty() ? "{\"" : ", \"") + std::string(KeyName(key)) + "\": " + Json(key, value);
       } else {
         text += CsvField(Plain(key, value)) + ",";
       }
     }
     if (format == DumpFormat::Jsonl) {
       text += (text.empty() ? "{" : ", ") + std::string("\"count\": ") + std::to_string(g.count) +
-              ", \"first\": " + Time(g.count, g.first, format) + ", \"last\": " +
-              Time(g.count, g.last, format) + "}";
+              ", \"first\": " + Time(g.count, g.first, format) +
+              ", \"last\": " + Time(g.count, g.last, format) + "}";
     } else {
       text += std::to_string(g.count) + "," + Time(g.count, g.first, format) + "," +
               Time(g.count, g.last, format);

@@ -27,7 +27,8 @@ class TStats {
   void Add(TRecordView& record);
   // The groups, largest first (days and hours in time order), each level cut to the --top
   // largest; one call of `print` per line.
-  void Write(DumpFormat format, const std::function<void(const std::string&)>& print) const;
+  using TPrint = std::function<void(const std::string&)>;
+  void Write(DumpFormat format, const TPrint& print) const;
 
  private:
   struct TGroup {
@@ -38,8 +39,11 @@ class TStats {
   };
   struct TRow;
 
+  // The rows of the groups among `members` at `depth` and below, in the order they are shown.
   void Rows(const std::vector<std::pair<const std::string*, TGroup>>& members, size_t depth,
             std::vector<TRow>& rows) const;
+  void WriteTable(const std::vector<TRow>& rows, const TPrint& print) const;
+  void WriteInnermost(const std::vector<TRow>& rows, DumpFormat format, const TPrint& print) const;
 
   std::vector<TStatsKey> keys_;
   uint64_t top_ = UINT64_MAX;

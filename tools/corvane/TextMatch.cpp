@@ -33,7 +33,10 @@ char32_t Next(std::string_view s, size_t& i) {
     ++i;
     return b;
   }
-  const size_t extra = b >= 0xF0 && b < 0xF5 ? 3 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : 0;
+  const size_t extra = b >= 0xF0 && b < 0xF5   ? 3
+                       : b >= 0xE0 && b < 0xF0 ? 2
+                       : b >= 0xC2 && b < 0xE0 ? 1
+                                               : 0;
   if (extra == 0 || i + extra >= s.size()) {
     ++i;
     return 0xDC00 + b;

@@ -12,9 +12,9 @@ namespace corvane::cli {
 
 // A wall-clock time as written, seconds counted as if the clock ran in UTC.
 struct TWrittenTime {
-  int64_t wallSeconds = 0;          // since 1970-01-01T00:00:00 of that clock
-  bool fraction = false;            // a non-zero fraction of a second followed
-  std::optional<int32_t> offset;    // seconds east of UTC, when given ("Z" is 0)
+  int64_t wallSeconds = 0;        // since 1970-01-01T00:00:00 of that clock
+  bool fraction = false;          // a non-zero fraction of a second followed
+  std::optional<int32_t> offset;  // seconds east of UTC, when given ("Z" is 0)
 };
 
 // "YYYY-MM-DD", optionally followed by "T" (or a blank) and "hh", "hh:mm" or "hh:mm:ss" with

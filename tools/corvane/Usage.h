@@ -18,7 +18,7 @@ inline constexpr char kUsage[] =
     "  logs        the logs of this machine, then their event sources\n"
     "  watch --log NAME [--format text|jsonl|csv]   print new records until interrupted\n"
     "  tables [--missing]   the system function tables and the library each was bound from\n"
-    "FILTERS, all of which must hold (a repeated option, or a comma list, means any of its values):\n"
+    "FILTERS, which must all hold (an option repeated, or a comma list, takes any value):\n"
     "  --after TIME, --before TIME   generated at or after TIME, before TIME; TIME is\n"
     "       YYYY-MM-DD[Thh:mm[:ss]], local time unless it ends in Z or an offset +hh:mm\n"
     "  --type error|warning|information|success|audit-success|audit-failure\n"

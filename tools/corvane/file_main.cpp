@@ -1,5 +1,5 @@
-// corvane, native build: count, dump and stats of a saved log file, read straight from the file. The
-// other commands, and reading through the service, are the Windows build's (bin/corvane picks).
+// corvane, native build: count, dump and stats of a saved log file, read straight from the file.
+// The other commands, and reading through the service, are the Windows build's (bin/corvane picks).
 #include <cstdio>
 #include <exception>
 #include <string>
