@@ -1,7 +1,5 @@
 #include "FileLog.h"
 
-#include <cstring>
-
 #include "Utf8.h"
 
 namespace corvane::cli {
@@ -57,26 +55,10 @@ void TFileLog::TFetched::Reset(const std::vector<uint8_t>& bytes) {
 }
 
 void TFileLog::TFetched::ReadNames() {
-  // The two names follow the fixed fields, each ended by a zero unit; they are read in place,
-  // without decoding the rest of the record.
-  const std::vector<uint8_t>& bytes = log_.bytes_;
-  const size_t end = bytes.size() - 4;  // the trailing length
-  size_t at = kRecordHeadSize;
-  for (std::string* name : {&source_, &computer_}) {
-    const size_t start = at;
-    while (at + 1 < end && (bytes[at] | bytes[at + 1]) != 0) at += 2;
-    if (at + 1 >= end) {
-      // No end inside the record: decoding refuses it and says why.
-      const evt::Record& decoded = log_.Decoded();
-      AssignUtf8(source_, decoded.sourceName);
-      AssignUtf8(computer_, decoded.computerName);
-      break;
-    }
-    units_.resize((at - start) / 2);
-    std::memcpy(units_.data(), bytes.data() + start, at - start);
-    AssignUtf8(*name, units_);
-    at += 2;
-  }
+  // Read in place, without decoding the rest of the record.
+  evt::DecodeNames(log_.bytes_.data(), log_.bytes_.size(), sourceUnits_, computerUnits_);
+  AssignUtf8(source_, sourceUnits_);
+  AssignUtf8(computer_, computerUnits_);
   names_ = true;
 }
 

@@ -49,7 +49,7 @@ class TFileLog {
     TRecordHead head_;
     bool names_ = false, strings_ = false;
     std::string source_, computer_;
-    std::u16string units_;  // a name's UTF-16 units, copied out of the record
+    std::u16string sourceUnits_, computerUnits_;  // as the file holds them
     std::vector<std::string> texts_;
   };
 

@@ -15,7 +15,6 @@ namespace corvane::cli {
 
 // The fields both record layouts hold in their first 56 bytes, and the SID they point at.
 struct TRecordHead {
-  uint32_t recordNumber = 0;
   uint32_t generated = 0;  // seconds since 1970-01-01 UTC
   uint32_t eventId = 0;
   uint16_t type = 0;  // the system's value: 0, 1, 2, 4, 8, 16
