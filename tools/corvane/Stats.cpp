@@ -142,9 +142,10 @@ TStats::TStats(const Options& options) {
     }
   }
   if (const auto top = options.Get("top")) {
-    const auto n = options.Number("top");
-    if (!n || *n == 0) throw UsageError("--top \"" + *top + "\": not a number of groups from 1 up");
-    top_ = *n;
+    const bool digits = !top->empty() && top->size() <= 9 &&
+                        top->find_first_not_of("0123456789") == std::string::npos;
+    top_ = digits ? std::stoull(*top) : 0;
+    if (top_ == 0) throw UsageError("--top \"" + *top + "\": not a number of groups from 1 up");
   }
 }
 
