@@ -6,6 +6,7 @@
 
 #include "TextMatch.h"
 #include "UsageError.h"
+#include "framework/AsciiText.h"
 
 namespace corvane::cli {
 
@@ -128,7 +129,7 @@ TStats::TStats(const Options& options) {
       const std::string name =
           value.substr(start, comma == std::string::npos ? comma : comma - start);
       const auto it = std::find_if(std::begin(kKeys), std::end(kKeys),
-                                   [&](const auto& k) { return name == k.name; });
+                                   [&](const auto& k) { return SameAsciiIgnoringCase(name, k.name); });
       if (it == std::end(kKeys)) {
         throw UsageError("--by \"" + value +
                          "\": not one of source, type, id, day, hour, computer, user");
