@@ -1,5 +1,5 @@
 // Which records count, dump and stats keep: the filter options, read once from the command line
-// and asked of every record. Options of different names must all agree; the values of one
+// and asked of every record. Options of different names must all hold; the values of one
 // option (repeated, or a comma list) are alternatives. Fixed fields are tested first, then the
 // names, then the insertion strings and message, so a record is turned down as soon as it can
 // be. Needs no Windows header: the caller's time zone and account names are the build's.
@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
