@@ -35,6 +35,7 @@ CORVANE_NATIVE=0 measure wine-corvane-dump-text "$here/bin/corvane" dump --forma
 measure wine-read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
 KEEP=1 measure wine-objects-forwards "$here/scripts/wine-run" "$component" "Z:$big" forwards
 KEEP=1 measure wine-objects-backwards "$here/scripts/wine-run" "$component" "Z:$big" backwards
+source "$here/bench/filters.sh"
 
 python3 - "$out" "$records" "$(stat -c %s "$big")" <<'PY'
 import sys, pathlib
@@ -51,6 +52,7 @@ for name in ['evtexport'] + sorted(n for n in stats if n != 'evtexport'):
           f"   wall {base_wall / wall if wall else 0:5.2f} cpu {base_cpu / cpu if cpu else 0:5.2f}"
           f" {kib / 1024:8.1f} {kib * 1024 / size:6.2f}")
 PY
+python3 "$here/bench/filter_targets.py" "$out"
 rm -f "$out"/*.stats
 # The component's own timing, from opening the log to the last item (no process start-up).
 sed 's/\r$//' "$out/wine-objects-forwards.out" "$out/wine-objects-backwards.out"

@@ -166,4 +166,11 @@ void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
   }
 }
 
+void DecodeNames(const uint8_t* bytes, size_t size, std::u16string& source,
+                 std::u16string& computer) {
+  if (size < kMinRecordSize) throw TCorruptLog("event record too short");
+  const size_t end = size - 4;
+  GetText(bytes, GetText(bytes, kRecordFixedSize, end, source), end, computer);
+}
+
 }  // namespace corvane::evt

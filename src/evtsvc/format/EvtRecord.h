@@ -43,5 +43,10 @@ Record DecodeRecord(const uint8_t* bytes, size_t size);
 // The same into `record`, whose texts and buffers are reused: a reader going through many
 // records then allocates only when one needs more room than those before it.
 void DecodeRecord(const uint8_t* bytes, size_t size, Record& record);
+// Only the source and computer names of a record's on-disk bytes, the rest neither checked nor
+// decoded: a reader can turn a record down on its names first. Throws CorruptLog when the bytes
+// are too short or a name runs past the record.
+void DecodeNames(const uint8_t* bytes, size_t size, std::u16string& source,
+                 std::u16string& computer);
 
 }  // namespace corvane::evt
