@@ -106,17 +106,18 @@ function(corvane_typelib)
     VERBATIM)
 endfunction()
 
-# corvane_message_module(NAME name MC file.mc): a resource-only DLL holding the message table of
-# an .mc file, as event sources register them ("EventMessageFile").
+# corvane_message_module(NAME name MC file.mc [FLAGS ...]): a resource-only DLL holding the
+# message table of an .mc file (read as UTF-8; FLAGS go to the message compiler), as event
+# sources register them ("EventMessageFile").
 function(corvane_message_module)
-  cmake_parse_arguments(M "" "NAME;MC" "" ${ARGN})
+  cmake_parse_arguments(M "" "NAME;MC" "FLAGS" ${ARGN})
   get_filename_component(mc ${M_MC} ABSOLUTE)
   get_filename_component(base ${mc} NAME_WE)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${M_NAME}_mc)
   file(MAKE_DIRECTORY ${dir})
   add_custom_command(
     OUTPUT ${dir}/${base}.rc ${dir}/${base}.h
-    COMMAND ${CORVANE_WINDMC} -b -r ${dir} -h ${dir} ${mc}
+    COMMAND ${CORVANE_WINDMC} -b -C 65001 ${M_FLAGS} -r ${dir} -h ${dir} ${mc}
     DEPENDS ${mc}
     WORKING_DIRECTORY ${dir}
     VERBATIM)
