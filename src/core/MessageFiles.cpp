@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/EventMessages.h"
@@ -15,28 +16,22 @@ constexpr uint64_t kLargestModuleFile = 64ull << 20;
 // Files kept at once; beyond it the tables are dropped and read again as they are asked for.
 constexpr size_t kKeptFiles = 64;
 
-uint64_t Join(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
-uint64_t Join(FILETIME time) { return Join(time.dwHighDateTime, time.dwLowDateTime); }
-
 // A full path with a drive and an extension, which the loader takes as it stands: anything else
-// it searches for, or completes with ".dll".
+// it searches for, completes with ".dll" or rewrites ("." and ".." parts, trailing dots and
+// blanks, forward slashes).
 bool TakenAsItStands(const std::string& path) {
   if (path.size() < 4 || path.size() >= MAX_PATH) return false;
-  const auto letter = static_cast<unsigned char>(path[0]);
-  if (!((letter | 0x20) >= 'a' && (letter | 0x20) <= 'z') || path[1] != ':' || path[2] != '\\')
-    return false;
-  if (path.find('/') != std::string::npos) return false;
-  const std::string name = path.substr(path.find_last_of('\\') + 1);
-  const size_t dot = name.find_last_of('.');
-  return dot != std::string::npos && dot != 0 && dot + 1 < name.size() && name.back() != ' ';
-}
-
-std::optional<TUniqueFile> OpenModuleFile(const std::string& path) {
-  // The loader's own sharing: a file someone is writing does not open here either.
-  TUniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  return file;
+  const auto letter = static_cast<unsigned char>(path[0] | 0x20);
+  if (letter < 'a' || letter > 'z' || path[1] != ':' || path[2] != '\\') return false;
+  for (size_t start = 3;;) {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    const std::string_view part(path.data() + start, end - start);
+    if (part.empty() || part.back() == '.' || part.back() == ' ' ||
+        part.find_first_of("/:*?\"<>|") != std::string_view::npos)
+      return false;
+    if (end == path.size()) return part.find('.') != std::string_view::npos;
+    start = end + 1;
+  }
 }
 
 bool ReadWhole(HANDLE file, uint64_t size, std::vector<uint8_t>& bytes) {
@@ -49,6 +44,17 @@ bool ReadWhole(HANDLE file, uint64_t size, std::vector<uint8_t>& bytes) {
     done += read;
   }
   return true;
+}
+
+// The whole file, or nothing when it cannot be read as the loader would open it (sharing as the
+// loader shares: a file someone is writing does not open here either).
+std::optional<std::vector<uint8_t>> ReadModuleFile(const std::string& path, uint64_t size) {
+  if (size > kLargestModuleFile) return std::nullopt;
+  const TUniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::vector<uint8_t> bytes;
+  if (!file || !ReadWhole(file.get(), size, bytes)) return std::nullopt;
+  return bytes;
 }
 
 // The message text as the ANSI formatter takes it: 8-bit text as it stands; UTF-16 text only
@@ -87,32 +93,17 @@ bool FormatThroughTheSystem(const std::string& path, const TEventItem& item, std
 
 const TModuleMessages* TMessageFiles::Messages(const std::string& path) {
   if (!TakenAsItStands(path)) return nullptr;
-  const std::optional<TUniqueFile> file = OpenModuleFile(path);
-  if (!file) return nullptr;
-  const auto identity = [&]() -> std::optional<TIdentity> {
-    BY_HANDLE_FILE_INFORMATION information{};
-    FILE_BASIC_INFO basic{};
-    if (!GetFileInformationByHandle(file->get(), &information) ||
-        !GetFileInformationByHandleEx(file->get(), FileBasicInfo, &basic, sizeof basic))
-      return std::nullopt;
-    return TIdentity{information.dwVolumeSerialNumber,
-                     Join(information.nFileIndexHigh, information.nFileIndexLow),
-                     Join(information.nFileSizeHigh, information.nFileSizeLow),
-                     Join(information.ftCreationTime), Join(information.ftLastWriteTime),
-                     static_cast<uint64_t>(basic.ChangeTime.QuadPart)};
-  };
-  const std::optional<TIdentity> before = identity();
+  const std::optional<TFileStamp> before = ReadFileStamp(path);
   if (!before) return nullptr;
   const auto known = files_.find(path);
-  if (known != files_.end() && known->second.identity == *before) return &known->second.messages;
+  if (known != files_.end() && known->second.stamp == *before) return &known->second.messages;
 
   if (known != files_.end()) files_.erase(known);
-  std::vector<uint8_t> bytes;
-  if (before->size > kLargestModuleFile || !ReadWhole(file->get(), before->size, bytes)) return nullptr;
-  // A file written while it was read is read again at the next call.
-  if (identity() != before) return nullptr;
+  const std::optional<std::vector<uint8_t>> bytes = ReadModuleFile(path, before->size);
+  // A file changed while it was read is read again at the next call.
+  if (!bytes || ReadFileStamp(path) != before) return nullptr;
   if (files_.size() >= kKeptFiles) files_.clear();
-  return &files_.insert_or_assign(path, TFile{*before, TModuleMessages::Read(bytes)}).first->second.messages;
+  return &files_.insert_or_assign(path, TFile{*before, TModuleMessages::Read(*bytes)}).first->second.messages;
 }
 
 bool TMessageFiles::Format(const std::string& path, const TEventItem& item, std::string& text) {

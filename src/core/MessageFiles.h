@@ -1,8 +1,8 @@
 // Message texts of message modules, read from the module files without loading them: each
-// file's tables are kept for as long as the file stays the same (its volume, index, size and
-// times, checked through a handle of its own at every call), and the system's formatter puts
-// the insertion strings into the text. A module is never held loaded between calls, so a module
-// replaced on disk shows at the very next call.
+// file's tables are kept for as long as the file stays the same (its size and times, change
+// time included, checked at every call), and the system's formatter puts the insertion strings
+// into the text. A module is never held loaded between calls, so a module replaced on disk
+// shows at the very next call.
 //
 // Whatever the file reader does not speak for (a path the loader would search for or complete,
 // a module laid out unusually, a text that would not survive the trip through the ANSI code
@@ -11,12 +11,12 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <map>
 #include <string>
 
 #include "core/EventItem.h"
 #include "core/MessageModule.h"
+#include "system/FileStamp.h"
 
 namespace corvane {
 
@@ -28,18 +28,8 @@ class TMessageFiles {
   bool Format(const std::string& path, const TEventItem& item, std::string& text);
 
  private:
-  // What tells one file from another and from itself after a change.
-  struct TIdentity {
-    uint32_t volume = 0;
-    uint64_t index = 0;
-    uint64_t size = 0;
-    uint64_t created = 0;
-    uint64_t written = 0;
-    uint64_t changed = 0;
-    bool operator==(const TIdentity&) const = default;
-  };
   struct TFile {
-    TIdentity identity;
+    TFileStamp stamp;
     TModuleMessages messages;
   };
 
