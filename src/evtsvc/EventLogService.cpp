@@ -165,7 +165,7 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
       try {
         file.RecordBytes(number, scratch.stored);
         if (scratch.stored.empty()) break;
-        evt::DecodeRecord(scratch.stored.data(), scratch.stored.size(), scratch.decoded);
+        evt::DecodeRecordView(scratch.stored.data(), scratch.stored.size(), scratch.decoded);
         AnsiRecord(scratch.decoded, scratch.record);
       } catch (const evt::TCorruptLog&) {
         // The records before a damaged one are delivered; the next read reports the damage.

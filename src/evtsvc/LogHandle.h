@@ -23,7 +23,7 @@ namespace corvane::evtsvc {
 // only when a record needs more room than those before it.
 struct TScratch {
   std::vector<uint8_t> stored;  // a record as the file holds it
-  evt::Record decoded;
+  evt::RecordView decoded;
   std::vector<uint8_t> record;  // the same in the 8-bit form the caller gets
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,29 @@ struct Record {
 // strings, data, padding to a DWORD, trailing length. Throws std::length_error when the record
 // cannot be represented (more than 65535 strings, over 4 GB).
 std::vector<uint8_t> EncodeRecord(const Record& record);
+// One record as its on-disk bytes hold it, without copying: the texts are their UTF-16LE bytes
+// (terminator excluded, not necessarily aligned), the SID and data their bytes. Valid as long as
+// the bytes decoded.
+struct RecordView {
+  uint32_t recordNumber = 0;
+  uint32_t timeGenerated = 0;
+  uint32_t timeWritten = 0;
+  uint32_t eventId = 0;
+  uint16_t eventType = 0;
+  uint16_t eventCategory = 0;
+  uint16_t reservedFlags = 0;
+  uint32_t closingRecordNumber = 0;
+  std::span<const uint8_t> sourceName;
+  std::span<const uint8_t> computerName;
+  std::vector<std::span<const uint8_t>> strings;
+  std::span<const uint8_t> sid;
+  std::span<const uint8_t> data;
+};
+
 // Decodes one record's on-disk bytes, `size` being exactly its Length. Every offset and length
 // is checked against the record; a record that contradicts itself throws CorruptLog.
+void DecodeRecordView(const uint8_t* bytes, size_t size, RecordView& view);
+// The same, with the texts and buffers copied out.
 Record DecodeRecord(const uint8_t* bytes, size_t size);
 // The same into `record`, whose texts and buffers are reused: a reader going through many
 // records then allocates only when one needs more room than those before it.
