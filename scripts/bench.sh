@@ -35,6 +35,7 @@ CORVANE_NATIVE=0 measure wine-corvane-dump-text "$here/bin/corvane" dump --forma
 measure wine-read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
 KEEP=1 measure wine-objects-forwards "$here/scripts/wine-run" "$component" "Z:$big" forwards
 KEEP=1 measure wine-objects-backwards "$here/scripts/wine-run" "$component" "Z:$big" backwards
+"$here/bench/reads/server-calls.sh" "$build" "$big"
 
 python3 - "$out" "$records" "$(stat -c %s "$big")" <<'PY'
 import sys, pathlib

@@ -88,11 +88,15 @@ class TSharedLog {
 
   // For work that only reads. `work` may run more than once: everything it does must go into
   // its result (or into output it overwrites each time); a result or exception is passed on
-  // only from a run that no change overlapped.
+  // only from a run that no change overlapped. A run that a change did overlap may have left
+  // the view built from a mix of two states of the file, which the next run builds anew from
+  // the whole file: after kTornReads such runs the work runs under the lock, rather than the
+  // whole file being walked again and again while writers go on.
   template <typename Work>
   auto Read(Work&& work) {
     using Result = std::invoke_result_t<Work&, const Snapshot&>;
-    for (int attempt = 0; attempt < kOptimisticReads; ++attempt) {
+    int torn = 0;
+    for (int attempt = 0; attempt < kOptimisticReads && torn < kTornReads; ++attempt) {
       const uint64_t before = shared_.Sequence();
       if (before & 1) {
         PauseBeforeRetry(attempt);
@@ -111,8 +115,8 @@ class TSharedLog {
         if (failure) std::rethrow_exception(failure);
         return std::move(*result);
       }
-      // What was read may mix two states of the file, and so may the view built from it.
       torn_ = true;
+      ++torn;
     }
     return Use([&](Access access) -> Result {
       return work(Snapshot{access.file, access.shared.ClearCount()});
@@ -127,9 +131,10 @@ class TSharedLog {
   Counts CurrentCounts();
 
  private:
-  // Runs of a read before it takes the lock. A writer holds the sequence odd for the length of
-  // one change; one that died there holds it odd until the next process takes the lock.
+  // Looks at the sequence before a read takes the lock. A writer holds the sequence odd for the
+  // length of one change; one that died there holds it odd until the next process takes the lock.
   static constexpr int kOptimisticReads = 16;
+  static constexpr int kTornReads = 2;
 
   TSharedLog(std::unique_ptr<TWin32Storage> storage, const std::wstring& canonicalPath, bool readOnly);
 
