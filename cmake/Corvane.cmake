@@ -23,6 +23,10 @@ endif()
 if(CORVANE_WINDOWS)
   # No MinGW runtime DLL beside ours: libgcc, libstdc++ and winpthread are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Sections start on page boundaries in the file too: Wine then maps an image's sections from
+  # the file, and only what runs is read, where it otherwise copies the whole image into memory,
+  # debug information included (22 MB of the component's read benchmark, a fifth of its peak).
+  add_link_options(-Wl,--file-alignment,0x1000)
 endif()
 
 # GoogleTest from Debian's sources, built with the same compiler and flags as our code.

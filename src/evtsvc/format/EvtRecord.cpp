@@ -178,14 +178,7 @@ void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
   DecodeParts(
       bytes, size, view, [&](uint16_t count) { record.strings.resize(count); },
       [&](uint16_t index, std::span<const uint8_t> text) { CopyText(text, record.strings[index]); });
-  record.recordNumber = view.recordNumber;
-  record.timeGenerated = view.timeGenerated;
-  record.timeWritten = view.timeWritten;
-  record.eventId = view.eventId;
-  record.eventType = view.eventType;
-  record.eventCategory = view.eventCategory;
-  record.reservedFlags = view.reservedFlags;
-  record.closingRecordNumber = view.closingRecordNumber;
+  static_cast<RecordFields&>(record) = view;
   CopyText(view.sourceName, record.sourceName);
   CopyText(view.computerName, record.computerName);
   record.sid.assign(view.sid.begin(), view.sid.end());

@@ -15,8 +15,8 @@ constexpr uint32_t kRecordSignature = 0x654c664c;  // "LfLe"
 constexpr uint32_t kRecordFixedSize = 56;           // fields before the source name
 constexpr uint32_t kMinRecordSize = kRecordFixedSize + 2 + 2 + 4;  // empty names, trailing length
 
-// One event as stored on disk.
-struct Record {
+// The fixed fields of an event record.
+struct RecordFields {
   uint32_t recordNumber = 0;
   uint32_t timeGenerated = 0;  // seconds since 1970-01-01 UTC
   uint32_t timeWritten = 0;
@@ -25,6 +25,12 @@ struct Record {
   uint16_t eventCategory = 0;
   uint16_t reservedFlags = 0;
   uint32_t closingRecordNumber = 0;
+
+  bool operator==(const RecordFields&) const = default;
+};
+
+// One event as stored on disk.
+struct Record : RecordFields {
   std::u16string sourceName;
   std::u16string computerName;
   std::vector<std::u16string> strings;
@@ -41,15 +47,7 @@ std::vector<uint8_t> EncodeRecord(const Record& record);
 // One record as its on-disk bytes hold it, without copying: the texts are their UTF-16LE bytes
 // (terminator excluded, not necessarily aligned), the SID and data their bytes. Valid as long as
 // the bytes decoded.
-struct RecordView {
-  uint32_t recordNumber = 0;
-  uint32_t timeGenerated = 0;
-  uint32_t timeWritten = 0;
-  uint32_t eventId = 0;
-  uint16_t eventType = 0;
-  uint16_t eventCategory = 0;
-  uint16_t reservedFlags = 0;
-  uint32_t closingRecordNumber = 0;
+struct RecordView : RecordFields {
   std::span<const uint8_t> sourceName;
   std::span<const uint8_t> computerName;
   std::vector<std::span<const uint8_t>> strings;
