@@ -9,8 +9,6 @@
 // page) is loaded as data for the one call and formatted by the system, as before.
 #pragma once
 
-#include <windows.h>
-
 #include <map>
 #include <string>
 
