@@ -1,6 +1,7 @@
 #include "EventLogService.h"
 
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -67,6 +68,53 @@ class TBackupTarget {
   bool kept_ = false;
 };
 
+// Fills `out` with the 8-bit forms of the records from `seekTo`, or else from `position` (the
+// end the direction starts from when there is none), and moves `position` on past the last one
+// delivered.
+ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<uint32_t> seekTo,
+                       std::optional<uint32_t>& position, uint8_t* out, DWORD size, TScratch& scratch) {
+  const uint32_t count = file.Count();
+  const uint32_t oldest = count ? file.OldestRecordNumber() : 0;
+  const uint32_t newest = count ? oldest + count - 1 : 0;
+  uint32_t number;
+  if (seekTo) {
+    if (count == 0 || *seekTo < oldest || *seekTo > newest) ThrowWin32(ERROR_INVALID_PARAMETER);
+    number = *seekTo;
+  } else if (!position) {
+    if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
+    number = forwards ? oldest : newest;
+  } else {
+    number = *position;
+    // Records overwritten since the last read are gone; a forwards reader goes on with the
+    // oldest one left.
+    if (forwards && count && number < oldest) number = oldest;
+  }
+
+  DWORD used = 0;
+  while (count && number >= oldest && number <= newest) {
+    try {
+      file.RecordBytes(number, scratch.stored);
+      if (scratch.stored.empty()) break;
+      evt::DecodeRecordView(scratch.stored.data(), scratch.stored.size(), scratch.decoded);
+      AnsiRecord(scratch.decoded, scratch.record);
+    } catch (const evt::TCorruptLog&) {
+      // The records before a damaged one are delivered; the next read reports the damage.
+      if (used > 0) break;
+      throw;
+    }
+    if (scratch.record.size() > size - used) {
+      if (used == 0) return {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(scratch.record.size())};
+      break;
+    }
+    std::memcpy(out + used, scratch.record.data(), scratch.record.size());
+    used += static_cast<DWORD>(scratch.record.size());
+    number = forwards ? number + 1 : number - 1;
+  }
+  if (used == 0) return {ERROR_HANDLE_EOF, 0, 0};
+  position = number;
+  return {ERROR_SUCCESS, used, 0};
+}
+
 }  // namespace
 
 HANDLE OpenLog(const char* server, const char* name) {
@@ -112,19 +160,19 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
   const auto log = THandleTable::Find(handle);
   if (size > kMaxReadSize) ThrowWin32(ERROR_INVALID_PARAMETER);
   const bool forwards = (flags & EVENTLOG_FORWARDS_READ) != 0;
-  const bool seek = (flags & EVENTLOG_SEEK_READ) != 0;
-  auto* out = static_cast<uint8_t*>(buffer);
+  const std::optional<uint32_t> seekTo =
+      (flags & EVENTLOG_SEEK_READ) != 0 ? std::optional<uint32_t>(recordNumber) : std::nullopt;
 
   std::lock_guard guard(log->mutex);
   // The read may run more than once (TSharedLog::Read): the handle's state is updated from the
-  // run that counts, afterwards.
+  // run that counts, afterwards, and so is what it failed with passed on.
   struct TRead {
     ReadOutcome outcome{};
     std::optional<uint32_t> position;
     uint32_t clears = 0;
     bool cleared = false;  // the log was cleared while this handle was walking through it
+    std::exception_ptr failure;
   };
-  TScratch& scratch = log->scratch;
   const TRead read = log->log->Read([&](const TSharedLog::Snapshot& snapshot) -> TRead {
     TRead result;
     result.clears = snapshot.clearCount;
@@ -136,64 +184,18 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
       result.position.reset();
       if (result.cleared) return result;
     }
-
-    const evt::TLogFile& file = snapshot.file;
-    const uint32_t count = file.Count();
-    const uint32_t oldest = count ? file.OldestRecordNumber() : 0;
-    const uint32_t newest = count ? oldest + count - 1 : 0;
-    uint32_t number;
-    if (seek) {
-      if (count == 0 || recordNumber < oldest || recordNumber > newest) {
-        ThrowWin32(ERROR_INVALID_PARAMETER);
-      }
-      number = recordNumber;
-    } else if (!result.position) {
-      if (count == 0) {
-        result.outcome = {ERROR_HANDLE_EOF, 0, 0};
-        return result;
-      }
-      number = forwards ? oldest : newest;
-    } else {
-      number = *result.position;
-      // Records overwritten since the last read are gone; a forwards reader goes on with the
-      // oldest one left.
-      if (forwards && count && number < oldest) number = oldest;
+    try {
+      result.outcome = FillBuffer(snapshot.file, forwards, seekTo, result.position,
+                                  static_cast<uint8_t*>(buffer), size, log->scratch);
+    } catch (...) {
+      result.failure = std::current_exception();
     }
-
-    DWORD used = 0;
-    while (count && number >= oldest && number <= newest) {
-      try {
-        file.RecordBytes(number, scratch.stored);
-        if (scratch.stored.empty()) break;
-        evt::DecodeRecordView(scratch.stored.data(), scratch.stored.size(), scratch.decoded);
-        AnsiRecord(scratch.decoded, scratch.record);
-      } catch (const evt::TCorruptLog&) {
-        // The records before a damaged one are delivered; the next read reports the damage.
-        if (used > 0) break;
-        throw;
-      }
-      if (scratch.record.size() > size - used) {
-        if (used == 0) {
-          result.outcome = {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(scratch.record.size())};
-          return result;
-        }
-        break;
-      }
-      std::memcpy(out + used, scratch.record.data(), scratch.record.size());
-      used += static_cast<DWORD>(scratch.record.size());
-      number = forwards ? number + 1 : number - 1;
-    }
-    if (used == 0) {
-      result.outcome = {ERROR_HANDLE_EOF, 0, 0};
-      return result;
-    }
-    result.position = number;
-    result.outcome = {ERROR_SUCCESS, used, 0};
     return result;
   });
   log->clearsSeen = read.clears;
   log->position = read.position;
   if (read.cleared) ThrowWin32(ERROR_EVENTLOG_FILE_CHANGED);
+  if (read.failure) std::rethrow_exception(read.failure);
   return read.outcome;
 }
 
