@@ -36,6 +36,7 @@ measure wine-read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe"
 KEEP=1 measure wine-objects-forwards "$here/scripts/wine-run" "$component" "Z:$big" forwards
 KEEP=1 measure wine-objects-backwards "$here/scripts/wine-run" "$component" "Z:$big" backwards
 source "$here/bench/filters.sh"
+"$here/bench/reads/server-calls.sh" "$build" "$big"
 
 python3 - "$out" "$records" "$(stat -c %s "$big")" <<'PY'
 import sys, pathlib

@@ -262,8 +262,10 @@ void TEventItem::Reset() {
 }
 
 void TEventItem::LoadFromRecord(const void* record, size_t available) {
-  // Decoded before anything changes, so that a refused record leaves the item intact.
-  const TRawRecord raw = DecodeRawRecord(record, available);
+  // Decoded before anything changes, so that a refused record leaves the item intact. The
+  // component loads every record it reads through here: the decoding's list keeps its room.
+  thread_local TRawRecord raw;
+  DecodeRawRecord(record, available, raw);
   auto data = CopyBytes(raw.Data.data(), static_cast<int32_t>(raw.Data.size()));
   auto sid = CopySid(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()), kSidHeaderSize);
   TPooledString sourceName(raw.SourceName);

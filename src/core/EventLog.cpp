@@ -51,6 +51,8 @@ uint32_t ReadLength(const uint8_t* at) {
 TVEVivudAre::TVEVivudAre(TComponent* owner)
     : TNTPersistent(owner),
       registry_(std::make_unique<TBrowseRegistry>()),
+      messageSources_(std::make_unique<TMessageSources>()),
+      messageFiles_(std::make_unique<TMessageFiles>()),
       items_(std::make_unique<TObjectList>(this)),
       writeObject_(std::make_unique<TEventItem>(this)) {
   registry_->SetAccess(KEY_READ);

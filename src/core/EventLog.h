@@ -16,6 +16,8 @@
 
 #include "core/EventItem.h"
 #include "core/EventLogHandles.h"
+#include "core/MessageFiles.h"
+#include "core/MessageSources.h"
 #include "core/ObjList.h"
 #include "core/WaitThread.h"
 #include "framework/NotifyEvent.h"
@@ -72,7 +74,9 @@ class TVEVivudAre : public TNTPersistent {
   // "The event %d is not available at server any more."; never returns null.
   TEventItem& Objects(int index);
   // The message text of the record at `index`: its source's message with the insertion strings
-  // put in, or the replacement text. Nothing is kept between calls.
+  // put in, or the replacement text. What is kept between calls (the registry's answers while
+  // it reports no change, message tables while their files stay the same) gives what a fresh
+  // lookup would; no module stays loaded.
   std::string Items(int index);
   // The message module path registered for an event source, or empty.
   std::string GetMessageFile(const std::string& sourceName);
@@ -116,6 +120,8 @@ class TVEVivudAre : public TNTPersistent {
   std::string sourceName_;
   std::string backupFileName_;
   std::unique_ptr<TBrowseRegistry> registry_;
+  std::unique_ptr<TMessageSources> messageSources_;
+  std::unique_ptr<TMessageFiles> messageFiles_;
   // The wait thread frees itself, so only its control is kept: the way to start and stop it and
   // to wait for it, valid however long the thread lives.
   std::shared_ptr<TThreadControl> waitThread_;
