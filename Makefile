@@ -7,7 +7,7 @@ WERROR ?= $(if $(CI),ON,OFF)
 WIN     := $(BUILD)/win
 NATIVE  := $(BUILD)/native
 # Native and optimised, without the sanitizers: the command's file reading, which bin/corvane
-# runs, and the benchmarks' log generator.
+# runs, the benchmarks' log generator and the data bytes' benchmark.
 RELEASE := $(BUILD)/release
 
 .PHONY: all deps build test demo fuzz bench screenshots clean
@@ -34,7 +34,7 @@ QUIET := { grep -v -E '^\[ *[0-9]+%\] Built target' || true; }
 
 build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt $(RELEASE)/CMakeCache.txt
 	@bash -o pipefail -c "cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
-	@bash -o pipefail -c "cmake --build $(RELEASE) -j $(JOBS) --target corvane make_big_log -- --no-print-directory -s | $(QUIET)"
+	@bash -o pipefail -c "cmake --build $(RELEASE) -j $(JOBS) --target corvane make_big_log data_bytes_bench -- --no-print-directory -s | $(QUIET)"
 	@bash -o pipefail -c "cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 
 test: build

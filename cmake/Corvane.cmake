@@ -23,6 +23,10 @@ endif()
 if(CORVANE_WINDOWS)
   # No MinGW runtime DLL beside ours: libgcc, libstdc++ and winpthread are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Sections start on page boundaries in the file too: Wine then maps an image's sections from
+  # the file, and only what runs is read, where it otherwise copies the whole image into memory,
+  # debug information included (22 MB of the component's read benchmark, a fifth of its peak).
+  add_link_options(-Wl,--file-alignment,0x1000)
 endif()
 
 # GoogleTest from Debian's sources, built with the same compiler and flags as our code.
@@ -106,17 +110,18 @@ function(corvane_typelib)
     VERBATIM)
 endfunction()
 
-# corvane_message_module(NAME name MC file.mc): a resource-only DLL holding the message table of
-# an .mc file, as event sources register them ("EventMessageFile").
+# corvane_message_module(NAME name MC file.mc [FLAGS ...]): a resource-only DLL holding the
+# message table of an .mc file (read as UTF-8; FLAGS go to the message compiler), as event
+# sources register them ("EventMessageFile").
 function(corvane_message_module)
-  cmake_parse_arguments(M "" "NAME;MC" "" ${ARGN})
+  cmake_parse_arguments(M "" "NAME;MC" "FLAGS" ${ARGN})
   get_filename_component(mc ${M_MC} ABSOLUTE)
   get_filename_component(base ${mc} NAME_WE)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${M_NAME}_mc)
   file(MAKE_DIRECTORY ${dir})
   add_custom_command(
     OUTPUT ${dir}/${base}.rc ${dir}/${base}.h
-    COMMAND ${CORVANE_WINDMC} -b -r ${dir} -h ${dir} ${mc}
+    COMMAND ${CORVANE_WINDMC} -b -C 65001 ${M_FLAGS} -r ${dir} -h ${dir} ${mc}
     DEPENDS ${mc}
     WORKING_DIRECTORY ${dir}
     VERBATIM)

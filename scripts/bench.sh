@@ -35,6 +35,8 @@ CORVANE_NATIVE=0 measure wine-corvane-dump-text "$here/bin/corvane" dump --forma
 measure wine-read-16k "$here/scripts/wine-run" "$build/win/bench/read_bench.exe" "Z:$big"
 KEEP=1 measure wine-objects-forwards "$here/scripts/wine-run" "$component" "Z:$big" forwards
 KEEP=1 measure wine-objects-backwards "$here/scripts/wine-run" "$component" "Z:$big" backwards
+source "$here/bench/filters.sh"
+"$here/bench/reads/server-calls.sh" "$build" "$big"
 
 python3 - "$out" "$records" "$(stat -c %s "$big")" <<'PY'
 import sys, pathlib
@@ -51,6 +53,7 @@ for name in ['evtexport'] + sorted(n for n in stats if n != 'evtexport'):
           f"   wall {base_wall / wall if wall else 0:5.2f} cpu {base_cpu / cpu if cpu else 0:5.2f}"
           f" {kib / 1024:8.1f} {kib * 1024 / size:6.2f}")
 PY
+python3 "$here/bench/filter_targets.py" "$out"
 rm -f "$out"/*.stats
 # The component's own timing, from opening the log to the last item (no process start-up).
 sed 's/\r$//' "$out/wine-objects-forwards.out" "$out/wine-objects-backwards.out"
@@ -82,3 +85,5 @@ print(f"dump --messages: 100000 messages in {sec:.2f} s: {100000 / sec:.0f} mess
 PY
 rm "$out/corvane-dump-messages.stats"
 
+# An event's data bytes added one at a time, against std::vector (native, optimised).
+"$build/release/bench/data_bytes_bench"

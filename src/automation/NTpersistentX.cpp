@@ -42,12 +42,7 @@ void TNTPersistentX::OfferStrings(const TStringList& list, std::vector<TPredefin
 
 void TNTPersistentX::ValueAt(const TStringList& list, DWORD cookie, UniqueVariant& value) {
   // A cookie this list did not hand out fails with the list's own index error.
-  const std::string& entry = list.Get(cookie > INT32_MAX ? -1 : static_cast<int>(cookie));
-  VARIANT text;
-  VariantInit(&text);
-  V_VT(&text) = VT_BSTR;
-  V_BSTR(&text) = AnsiToBstr(entry).release();
-  value = UniqueVariant(std::move(text));
+  value = AnsiToVariant(list.Get(cookie > INT32_MAX ? -1 : static_cast<int>(cookie)));
 }
 
 bool TNTPersistentX::PredefinedStrings(DISPID id, std::vector<TPredefinedString>& strings) {

@@ -44,7 +44,8 @@ class IStringListLender {
 };
 
 class TStringListAdapter final
-    : public ComObject<TStringListAdapter, DispatchImpl<IStringList>, ISupportErrorInfo> {
+    : public ComObject<TStringListAdapter, DispatchImpl<IStringList>, ISupportErrorInfo>,
+      public ICollection {
  public:
   // A script may hold a list after its control is gone: the module must stay loaded.
   static constexpr bool kCountsInModule = true;
@@ -64,6 +65,8 @@ class TStringListAdapter final
   HRESULT STDMETHODCALLTYPE Clear() noexcept override;
   HRESULT STDMETHODCALLTYPE Add(VARIANT value, LONG* Value) noexcept override;
   HRESULT STDMETHODCALLTYPE Delete(LONG Index) noexcept override;
+  // For Each: the entries as strings, as they are now.
+  HRESULT NewEnum(IEnumVARIANT** out) noexcept override;
 
  private:
   // The list, or null for an adapter without one; raises when a lent list's owner is gone.

@@ -1,9 +1,11 @@
 #include <utility>
+#include <vector>
 
 #include "automation/LibraryIds.h"
 #include "automation/NTpersistentXAdapters.h"
 #include "framework/OleSysError.h"
 #include "framework/com/AnsiConversion.h"
+#include "framework/com/Enumerator.h"
 #include "framework/com/UniqueVariant.h"
 
 namespace corvane {
@@ -80,16 +82,17 @@ HRESULT TStringListAdapter::get_Item(LONG Index, VARIANT* Value) noexcept {
           V_VT(Value) = VT_NULL;
           return;
         }
-        UniqueBstr text = AnsiToBstr(list->Get(Index));
-        V_VT(Value) = VT_BSTR;
-        V_BSTR(Value) = text.release();
+        *Value = AnsiToVariant(list->Get(Index)).release();
       },
       Value);
 }
 
+// The members that convert a variant do it before they look for the list: the conversion may
+// run the script, which may close the log that holds it.
 HRESULT TStringListAdapter::put_Item(LONG Index, VARIANT value) noexcept {
   return Boundary<IStringList>([&] {
-    if (TStringList* list = List()) list->Put(Index, VariantToAnsi(value));
+    const std::string text = VariantToAnsi(value);
+    if (TStringList* list = List()) list->Put(Index, text);
   });
 }
 
@@ -102,8 +105,9 @@ HRESULT TStringListAdapter::Clear() noexcept {
 HRESULT TStringListAdapter::Add(VARIANT value, LONG* Value) noexcept {
   return Boundary<IStringList>(
       [&] {
+        const std::string text = VariantToAnsi(value);
         TStringList* list = List();
-        *Value = list ? list->Add(VariantToAnsi(value)) : -1;
+        *Value = list ? list->Add(text) : -1;
       },
       Value);
 }
@@ -112,6 +116,18 @@ HRESULT TStringListAdapter::Delete(LONG Index) noexcept {
   return Boundary<IStringList>([&] {
     if (TStringList* list = List()) list->Delete(Index);
   });
+}
+
+HRESULT TStringListAdapter::NewEnum(IEnumVARIANT** out) noexcept {
+  return Boundary<IStringList>(
+      [&] {
+        std::vector<UniqueVariant> entries;
+        if (const TStringList* list = List()) {
+          for (int i = 0; i < list->Count(); ++i) entries.push_back(AnsiToVariant(list->Get(i)));
+        }
+        MakeEnumerator<IEnumVARIANT>(std::move(entries)).copy_to(out);
+      },
+      out);
 }
 
 ComPtr<IStringList> StringListAdapter(std::unique_ptr<TStringList> list) {

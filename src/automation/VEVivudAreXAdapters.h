@@ -49,7 +49,8 @@ class TEventItemAdapter final
 };
 
 class TByteListAdapter final : public ComObject<TByteListAdapter, DispatchImpl<IByteList>, ISupportErrorInfo>,
-                               public TLinkedWrapper<TByteListAdapter, TByteList> {
+                               public TLinkedWrapper<TByteListAdapter, TByteList>,
+                               public ICollection {
  public:
   static constexpr bool kCountsInModule = true;
   static constexpr const char* kWrappedGoneMessage = "The event data is not available any more.";
@@ -62,6 +63,8 @@ class TByteListAdapter final : public ComObject<TByteListAdapter, DispatchImpl<I
   HRESULT STDMETHODCALLTYPE put_Item(LONG Index, unsigned char value) noexcept override;
   HRESULT STDMETHODCALLTYPE Clear() noexcept override;
   HRESULT STDMETHODCALLTYPE Add(unsigned char AValue) noexcept override;
+  // For Each: the bytes as numbers, as they are now.
+  HRESULT NewEnum(IEnumVARIANT** out) noexcept override;
 };
 
 // The record's adapter: made and kept by `item` on the first request, the same object afterwards.

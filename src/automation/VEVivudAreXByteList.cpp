@@ -1,5 +1,8 @@
+#include <vector>
+
 #include "automation/LibraryIds.h"
 #include "automation/VEVivudAreXAdapters.h"
+#include "framework/com/Enumerator.h"
 
 namespace corvane {
 
@@ -26,6 +29,22 @@ HRESULT TByteListAdapter::Clear() noexcept {
 
 HRESULT TByteListAdapter::Add(unsigned char AValue) noexcept {
   return Boundary<IByteList>([&] { Target().Add(AValue); });
+}
+
+HRESULT TByteListAdapter::NewEnum(IEnumVARIANT** out) noexcept {
+  return Boundary<IByteList>(
+      [&] {
+        const TByteList& bytes = Target();
+        std::vector<UniqueVariant> entries(static_cast<size_t>(bytes.Count()));
+        for (int i = 0; i < bytes.Count(); ++i) {
+          VARIANT byte;
+          V_VT(&byte) = VT_UI1;
+          V_UI1(&byte) = bytes.Item(i);
+          entries[static_cast<size_t>(i)] = UniqueVariant(std::move(byte));
+        }
+        MakeEnumerator<IEnumVARIANT>(std::move(entries)).copy_to(out);
+      },
+      out);
 }
 
 }  // namespace corvane

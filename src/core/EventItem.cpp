@@ -1,5 +1,6 @@
 #include "core/EventItem.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -109,6 +110,18 @@ const std::string& TPooledString::Get() const { return entry_ ? entry_->text : E
 
 // TByteList
 
+struct TEventItem::TSideParts {
+  explicit TSideParts(TEventItem& item) : dataBytes(item) {}
+  TStringList strings;
+  bool stringsMade = false;  // whether `strings` holds the item's strings yet
+  TByteList dataBytes;
+  // The bytes allocated at the item's data, when Add grew it beyond its length; otherwise 0, and
+  // the next Add allocates anew.
+  int32_t dataCapacity = 0;
+  // Last, so that it goes first: the item's wrapper forgets the item before its lists go.
+  TAdapterSlot adapter;
+};
+
 const TClassInfo& TByteList::StaticClassInfo() {
   static const TClassInfo info("TByteList", &TPersistent::StaticClassInfo(), {});
   return info;
@@ -135,14 +148,23 @@ void TByteList::SetItem(int32_t index, uint8_t value) {
 void TByteList::Clear() { owner_.SetData(nullptr, 0); }
 
 void TByteList::Add(uint8_t value) {
+  constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
   const int32_t count = owner_.DataLength();
-  if (count == std::numeric_limits<int32_t>::max()) {
+  if (count == kLargest) {
     RaiseClassError("The event data cannot grow beyond " + std::to_string(count) + " bytes");
   }
-  auto grown = std::make_unique<uint8_t[]>(static_cast<size_t>(count) + 1);
-  if (count > 0) std::memcpy(grown.get(), owner_.Data(), static_cast<size_t>(count));
-  grown[count] = value;
-  owner_.AdoptData(std::move(grown), count + 1);
+  TEventItem::TSideParts& side = owner_.SideParts();
+  if (count >= side.dataCapacity) {
+    // Grown by half again each time, so that a script adding byte by byte copies each byte a
+    // few times in all rather than once per later Add.
+    const int32_t capacity = count > kLargest / 3 * 2 ? kLargest : std::max(count + count / 2, 64);
+    auto grown = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(capacity));
+    if (count > 0) std::memcpy(grown.get(), owner_.Data(), static_cast<size_t>(count));
+    owner_.AdoptData(std::move(grown), count);
+    side.dataCapacity = capacity;
+  }
+  owner_.data_[count] = value;
+  owner_.dataLength_ = count + 1;
 }
 
 // TEventItem
@@ -154,15 +176,6 @@ int32_t TEventItem::SidLength() const {
   if (sid_) std::memcpy(&length, sid_.get(), sizeof(length));
   return length;
 }
-
-struct TEventItem::TSideParts {
-  explicit TSideParts(TEventItem& item) : dataBytes(item) {}
-  TStringList strings;
-  bool stringsMade = false;  // whether `strings` holds the item's strings yet
-  TByteList dataBytes;
-  // Last, so that it goes first: the item's wrapper forgets the item before its lists go.
-  TAdapterSlot adapter;
-};
 
 TEventItem::~TEventItem() = default;
 
@@ -249,8 +262,10 @@ void TEventItem::Reset() {
 }
 
 void TEventItem::LoadFromRecord(const void* record, size_t available) {
-  // Decoded before anything changes, so that a refused record leaves the item intact.
-  const TRawRecord raw = DecodeRawRecord(record, available);
+  // Decoded before anything changes, so that a refused record leaves the item intact. The
+  // component loads every record it reads through here: the decoding's list keeps its room.
+  thread_local TRawRecord raw;
+  DecodeRawRecord(record, available, raw);
   auto data = CopyBytes(raw.Data.data(), static_cast<int32_t>(raw.Data.size()));
   auto sid = CopySid(raw.Sid.data(), static_cast<int32_t>(raw.Sid.size()), kSidHeaderSize);
   TPooledString sourceName(raw.SourceName);
@@ -302,6 +317,7 @@ void TEventItem::SetData(const void* buffer, int32_t length) {
 void TEventItem::AdoptData(std::unique_ptr<uint8_t[]> buffer, int32_t length) {
   data_ = std::move(buffer);
   dataLength_ = data_ ? length : 0;
+  if (sideParts_) sideParts_->dataCapacity = 0;
 }
 
 void TEventItem::SetSid(const void* buffer, int32_t length) {

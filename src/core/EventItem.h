@@ -74,7 +74,8 @@ class TByteList : public TPersistent {
   // Stores in place; the length does not change.
   void SetItem(int32_t index, uint8_t value);
   void Clear();
-  // One byte longer, the earlier bytes kept; the owner then holds one buffer of the new length.
+  // One byte longer, the earlier bytes kept, in the owner's one buffer. The buffer grows ahead
+  // of need, so that adding bytes one by one takes time in proportion to their number.
   void Add(uint8_t value);
 
   // The list's automation wrapper, kept from its first request to the list's end.

@@ -9,6 +9,7 @@
 #include "framework/PropertyInfo.h"
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
+#include "system/TextLimits.h"
 
 namespace corvane {
 
@@ -16,6 +17,9 @@ namespace {
 
 // How long destruction waits for the wait thread to end.
 constexpr DWORD kStopWaitMilliseconds = 500;
+
+// How a refused write ends its message.
+constexpr char kNothingWritten[] = "Nothing was written.";
 
 [[noreturn]] void RaiseUnknownSource() { RaiseSystemError("Unknown SourceName"); }
 
@@ -47,6 +51,8 @@ uint32_t Load32(const uint8_t* at) {
 TVEVivudAre::TVEVivudAre(TComponent* owner)
     : TNTPersistent(owner),
       registry_(std::make_unique<TBrowseRegistry>()),
+      messageSources_(std::make_unique<TMessageSources>()),
+      messageFiles_(std::make_unique<TMessageFiles>()),
       items_(std::make_unique<TObjectList>(this)),
       writeObject_(std::make_unique<TEventItem>(this)) {
   registry_->SetAccess(KEY_READ);
@@ -86,6 +92,16 @@ const TClassInfo& TVEVivudAre::StaticClassInfo() {
                   &TVEVivudAre::SetIncludeUserName, true),
        P::Event("OnChange"), TNTPersistent::LogonAsProperty()});
   return info;
+}
+
+void TVEVivudAre::SetSourceName(const std::string& value) {
+  RequireSystemText(value, kMaxSourceName, "SourceName");
+  sourceName_ = value;
+}
+
+void TVEVivudAre::SetBackupFileName(const std::string& value) {
+  RequireSystemText(value, kMaxFileName, "BackupFileName");
+  backupFileName_ = value;
 }
 
 void TVEVivudAre::SetOnChange(TNotifyEvent handler) {
@@ -308,24 +324,25 @@ void TVEVivudAre::StoreRecord(const uint8_t* record, size_t available, int32_t p
 // Writing
 
 void TVEVivudAre::Add(TEventType eventType, const std::string& text) {
-  if (text.size() + 1 > kMaxEventText) {
-    RaiseSystemError("The text of an event can hold at most " + std::to_string(kMaxEventText - 1) +
-                     " characters; this one has " + std::to_string(text.size()) +
-                     ". Nothing was written.");
-  }
+  RequireSystemText(text, kMaxEventText - 1, "The text of Add", kNothingWritten);
   Report(EventTypeToSystem(eventType), 0, 0, {text.c_str()}, nullptr, 0);
 }
 
 void TVEVivudAre::AddObject(const TEventItem& item) {
   const int count = item.StringCount();
-  if (count > kMaxInsertionStrings) {
-    RaiseSystemError("An event can carry at most " + std::to_string(kMaxInsertionStrings) +
-                     " insertion strings; this one has " + std::to_string(count) +
-                     ". Nothing was written.");
-  }
+  RequireAtMost(static_cast<size_t>(count), kMaxInsertionStrings, "The event of AddObject",
+                "insertion strings", kNothingWritten);
+  RequireAtMost(static_cast<size_t>(item.DataLength()), kMaxEventData,
+                "The event data of AddObject", "bytes", kNothingWritten);
   std::vector<const char*> texts;
   texts.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) texts.push_back(item.StringAt(i).data());
+  for (int i = 0; i < count; ++i) {
+    const std::string_view text = item.StringAt(i);
+    RequireSystemText(text, kMaxInsertionString,
+                      "The insertion string at index " + std::to_string(i) + " of AddObject",
+                      kNothingWritten);
+    texts.push_back(text.data());
+  }
   Report(EventTypeToSystem(item.EventType()), item.EventCategory(), item.EventId(), texts,
          item.Data(), static_cast<DWORD>(item.DataLength()));
 }

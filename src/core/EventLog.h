@@ -16,6 +16,8 @@
 
 #include "core/EventItem.h"
 #include "core/EventLogHandles.h"
+#include "core/MessageFiles.h"
+#include "core/MessageSources.h"
 #include "core/ObjList.h"
 #include "core/WaitThread.h"
 #include "framework/NotifyEvent.h"
@@ -29,7 +31,7 @@ namespace corvane {
 constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
 // Size of one read block; a larger block is taken only for a record that does not fit in it.
 constexpr DWORD kReadBlockSize = 16384;
-// The longest text Add writes, its terminating zero included.
+// The longest text Add writes, in characters, its terminating zero included.
 constexpr size_t kMaxEventText = 16383;
 // The most insertion strings AddObject writes.
 constexpr int kMaxInsertionStrings = 4095;
@@ -48,11 +50,14 @@ class TVEVivudAre : public TNTPersistent {
   // the component is being read from saved state only the wish is kept; Loaded opens the log.
   void SetActive(bool value);
   // The log to open and the event source that writes. Changes take effect at the next opening.
+  // A name the system would not read as given (a NUL inside, too long) is refused and the old
+  // one kept.
   const std::string& SourceName() const { return sourceName_; }
-  void SetSourceName(const std::string& value) { sourceName_ = value; }
-  // A backup file to open instead of the live log, and the target of BackupEventLog.
+  void SetSourceName(const std::string& value);
+  // A backup file to open instead of the live log, and the target of BackupEventLog. Refused
+  // and kept like SourceName.
   const std::string& BackupFileName() const { return backupFileName_; }
-  void SetBackupFileName(const std::string& value) { backupFileName_ = value; }
+  void SetBackupFileName(const std::string& value);
   // Whether written events carry the current user's SID.
   bool IncludeUserName() const { return includeUserName_; }
   void SetIncludeUserName(bool value) { includeUserName_ = value; }
@@ -69,13 +74,17 @@ class TVEVivudAre : public TNTPersistent {
   // "The event %d is not available at server any more."; never returns null.
   TEventItem& Objects(int index);
   // The message text of the record at `index`: its source's message with the insertion strings
-  // put in, or the replacement text. Nothing is kept between calls.
+  // put in, or the replacement text. What is kept between calls (the registry's answers while
+  // it reports no change, message tables while their files stay the same) gives what a fresh
+  // lookup would; no module stays loaded.
   std::string Items(int index);
   // The message module path registered for an event source, or empty.
   std::string GetMessageFile(const std::string& sourceName);
   // Writes an event of `eventType` with `text` as its one insertion string.
   void Add(TEventType eventType, const std::string& text);
   // Writes the event `item` describes: type, category, identifier, strings and data.
+  // Both refuse, before anything is written, what the system would not take as given: a NUL
+  // inside a string, more strings, characters or data bytes than a write takes.
   void AddObject(const TEventItem& item);
   // The item scripts fill to compose an event.
   TEventItem& WriteObject() { return *writeObject_; }
@@ -122,6 +131,8 @@ class TVEVivudAre : public TNTPersistent {
   std::string sourceName_;
   std::string backupFileName_;
   std::unique_ptr<TBrowseRegistry> registry_;
+  std::unique_ptr<TMessageSources> messageSources_;
+  std::unique_ptr<TMessageFiles> messageFiles_;
   // The wait thread frees itself, so only its control is kept: the way to start and stop it and
   // to wait for it, valid however long the thread lives.
   std::shared_ptr<TThreadControl> waitThread_;

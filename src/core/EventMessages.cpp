@@ -49,19 +49,33 @@ std::string DescriptionNotFound(const TEventItem& item) {
   return text;
 }
 
-bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& text) {
+namespace {
+
+// The formatter with the item's insertion strings, from `source` as `flags` say.
+bool FormatWithStrings(DWORD flags, const void* source, DWORD eventId, const TEventItem& item,
+                       std::string& text) {
   // Unused entries stay null; %1 to %99 are all the formatter can reach.
   std::vector<DWORD_PTR> arguments(kMaxMessageArguments + 1, 0);
   const int count = std::min(item.StringCount(), kMaxMessageArguments);
   for (int i = 0; i < count; ++i)
     arguments[static_cast<size_t>(i)] = reinterpret_cast<DWORD_PTR>(item.StringAt(i).data());
   std::vector<char> buffer(kMessageBufferSize, '\0');
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, item.EventId(), 0,
-      buffer.data(), kMessageBufferSize, reinterpret_cast<va_list*>(arguments.data()));
+  const DWORD length =
+      FormatMessageA(flags | FORMAT_MESSAGE_ARGUMENT_ARRAY, source, eventId, 0, buffer.data(),
+                     kMessageBufferSize, reinterpret_cast<va_list*>(arguments.data()));
   if (length == 0) return false;
   text.assign(buffer.data());
   return true;
+}
+
+}  // namespace
+
+bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& text) {
+  return FormatWithStrings(FORMAT_MESSAGE_FROM_HMODULE, module, item.EventId(), item, text);
+}
+
+bool FormatEventText(const char* message, const TEventItem& item, std::string& text) {
+  return FormatWithStrings(FORMAT_MESSAGE_FROM_STRING, message, 0, item, text);
 }
 
 std::string ExpandSystemRoot(std::string path) {
@@ -131,7 +145,7 @@ TUniqueModule LoadMessageModule(const std::string& path) {
 std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
   std::string start = kEventLogKeyPath;
   if (SameAsciiIgnoringCase(sourceName, "SECURITY")) start += "\\Security";
-  const std::string found = FindKeyPath(HKEY_LOCAL_MACHINE, start, sourceName);
+  const std::string found = messageSources_->FindKeyPath(start, sourceName);
   if (found.empty()) return {};
   std::string file;
   TBrowseRegistry& registry = Registry();
@@ -151,10 +165,15 @@ std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
 
 std::string TVEVivudAre::Items(int index) {
   const TEventItem& item = Objects(index);
-  if (item.SourceName().empty()) return {};
-  const TUniqueModule module = LoadMessageModule(GetMessageFile(item.SourceName()));
+  const std::string& source = item.SourceName();
+  if (source.empty()) return {};
+  // The whole lookup is kept only while it reads the registry the watch is on.
+  const std::string file =
+      registry_->RootKey() == HKEY_LOCAL_MACHINE
+          ? messageSources_->MessageFile(source, [&] { return GetMessageFile(source); })
+          : GetMessageFile(source);
   std::string text;
-  if (module && FormatEventMessage(module.get(), item, text)) return text;
+  if (messageFiles_->Format(file, item, text)) return text;
   return DescriptionNotFound(item);
 }
 

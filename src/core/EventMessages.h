@@ -27,6 +27,9 @@ std::string DescriptionNotFound(const TEventItem& item);
 // Formats message `eventId` of `module` with the item's insertion strings (at most the first
 // kMaxMessageArguments of them); false when the module has no such message.
 bool FormatEventMessage(HMODULE module, const TEventItem& item, std::string& text);
+// The same with the message's text given (in the ANSI code page); false when it cannot be
+// formatted.
+bool FormatEventText(const char* message, const TEventItem& item, std::string& text);
 
 // Replaces the first "%SystemRoot%" (this exact case) by putting the Windows directory in front
 // of what remains.

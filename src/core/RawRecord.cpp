@@ -86,12 +86,17 @@ class RecordReader {
 }  // namespace
 
 TRawRecord DecodeRawRecord(const void* record, size_t available) {
+  TRawRecord r;
+  DecodeRawRecord(record, available, r);
+  return r;
+}
+
+void DecodeRawRecord(const void* record, size_t available, TRawRecord& r) {
   if (!record || available < kRawRecordFixedSize) {
     RefuseRecord("only " + std::to_string(record ? available : 0) + " bytes of a record of at least " +
                  std::to_string(kRawRecordFixedSize) + " were delivered");
   }
   const auto* bytes = static_cast<const uint8_t*>(record);
-  TRawRecord r;
   r.Length = Read32(bytes + kLengthAt);
   r.RecordNumber = Read32(bytes + kRecordNumberAt);
   if (r.Length < kRawRecordFixedSize) {
@@ -117,6 +122,7 @@ TRawRecord DecodeRawRecord(const void* record, size_t available) {
 
   const uint16_t numStrings = Read16(bytes + kNumStringsAt);
   size_t offset = Read32(bytes + kStringOffsetAt);
+  r.Strings.clear();
   r.Strings.reserve(numStrings);
   for (uint16_t i = 0; i < numStrings; ++i) {
     r.Strings.push_back(reader.StringAt(offset, "insertion string", i + 1));
@@ -127,7 +133,6 @@ TRawRecord DecodeRawRecord(const void* record, size_t available) {
                         "the user SID");
   r.Data = reader.AreaAt(Read32(bytes + kDataOffsetAt), Read32(bytes + kDataLengthAt),
                          "the event data");
-  return r;
 }
 
 double RecordTimeToDateTime(uint32_t seconds) {

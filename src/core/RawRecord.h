@@ -40,6 +40,9 @@ struct TRawRecord {
 // "1500: " that says which part is wrong. Nothing outside the first min(Length, available)
 // bytes is read.
 TRawRecord DecodeRawRecord(const void* record, size_t available);
+// The same into `into`, whose list of strings keeps its room from one record to the next; after
+// a refusal it holds part of the record.
+void DecodeRawRecord(const void* record, size_t available, TRawRecord& into);
 
 // Seconds since 1970 as an OLE date (days since 1899-12-30), taken as unsigned so that times
 // past 2038 stay in the future.

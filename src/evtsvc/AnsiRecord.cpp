@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "AnsiText.h"
@@ -14,54 +15,71 @@
 namespace corvane::evtsvc {
 namespace {
 
+// Builds the record in place: the room is sized once for the whole record, which stays right
+// unless a code page takes more than a byte per character, and then grows.
 class TBuilder {
  public:
-  explicit TBuilder(std::vector<uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
-  size_t size() const { return bytes_.size(); }
-  void Bytes(const void* data, size_t count) {
-    const auto* begin = static_cast<const uint8_t*>(data);
-    bytes_.insert(bytes_.end(), begin, begin + count);
+  TBuilder(std::vector<uint8_t>& bytes, size_t estimate) : bytes_(bytes) {
+    if (bytes_.size() < estimate) bytes_.resize(estimate);
   }
-  // ASCII is the same in every ANSI code page and goes straight in, without a converted copy.
-  void Text(const std::u16string& text) {
-    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-      bytes_.insert(bytes_.end(), text.begin(), text.end());
-      bytes_.push_back(0);
+  size_t size() const { return used_; }
+  void Bytes(const void* data, size_t count) {
+    std::memcpy(Room(count), data, count);
+    used_ += count;
+  }
+  // UTF-16LE text and its terminator. ASCII is the same in every ANSI code page and goes
+  // straight in, without a converted copy.
+  void Text(std::span<const uint8_t> text) {
+    const size_t length = text.size() / 2;
+    uint8_t* out = Room(length + 1);
+    uint16_t any = 0;
+    for (size_t i = 0; i < length; ++i) {
+      const uint16_t c = static_cast<uint16_t>(text[2 * i] | text[2 * i + 1] << 8);
+      any |= c;
+      out[i] = static_cast<uint8_t>(c);
+    }
+    if (any < 0x80) {
+      out[length] = 0;
+      used_ += length + 1;
       return;
     }
-    const std::string ansi = ToAnsi(text);
+    std::wstring wide(length, L'\0');
+    std::memcpy(wide.data(), text.data(), text.size());
+    const std::string ansi = ToAnsi(wide);
     Bytes(ansi.c_str(), ansi.size() + 1);
   }
-  void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+  void Zeros(size_t count) {
+    std::memset(Room(count), 0, count);
+    used_ += count;
+  }
   void Dword(size_t at, size_t value) {
     if (value > std::numeric_limits<DWORD>::max()) ThrowWin32(ERROR_ARITHMETIC_OVERFLOW);
     const DWORD dword = static_cast<DWORD>(value);
     std::memcpy(bytes_.data() + at, &dword, sizeof(dword));
   }
-  void Reserve(size_t count) { bytes_.reserve(count); }
+  void Finish() { bytes_.resize(used_); }
 
  private:
+  uint8_t* Room(size_t count) {
+    if (bytes_.size() - used_ < count) bytes_.resize(std::max(used_ + count, 2 * bytes_.size()));
+    return bytes_.data() + used_;
+  }
+
   std::vector<uint8_t>& bytes_;
+  size_t used_ = 0;
 };
 
-// Enough for the 8-bit record unless a code page takes more than a byte per character, so that
-// the record is built without moving it as it grows.
-size_t Estimate(const evt::Record& record) {
-  size_t size = sizeof(EVENTLOGRECORD) + record.sourceName.size() + record.computerName.size() +
+// Enough for the 8-bit record unless a code page takes more than a byte per character.
+size_t Estimate(const evt::RecordView& record) {
+  size_t size = sizeof(EVENTLOGRECORD) + record.sourceName.size() / 2 + record.computerName.size() / 2 +
                 record.sid.size() + record.data.size() + 16;
-  for (const std::u16string& text : record.strings) size += text.size() + 1;
+  for (const auto& text : record.strings) size += text.size() / 2 + 1;
   return size;
 }
 
 }  // namespace
 
-std::vector<uint8_t> AnsiRecord(const evt::Record& record) {
-  std::vector<uint8_t> bytes;
-  AnsiRecord(record, bytes);
-  return bytes;
-}
-
-void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes) {
+void AnsiRecord(const evt::RecordView& record, std::vector<uint8_t>& bytes) {
   EVENTLOGRECORD fixed{};
   static_assert(sizeof(fixed) == 56);
   fixed.Reserved = evt::kRecordSignature;
@@ -75,9 +93,8 @@ void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes) {
   fixed.ReservedFlags = record.reservedFlags;
   fixed.ClosingRecordNumber = record.closingRecordNumber;
 
-  TBuilder out(bytes);
+  TBuilder out(bytes, Estimate(record));
   out.Bytes(&fixed, sizeof(fixed));
-  out.Reserve(Estimate(record));
   out.Text(record.sourceName);
   out.Text(record.computerName);
   out.Zeros(sizeof(DWORD) - out.size() % sizeof(DWORD));
@@ -85,12 +102,13 @@ void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes) {
   const size_t sidOffset = out.size();
   out.Bytes(record.sid.data(), record.sid.size());
   const size_t stringOffset = out.size();
-  for (const std::u16string& text : record.strings) out.Text(text);
+  for (const auto& text : record.strings) out.Text(text);
   const size_t dataOffset = out.size();
   out.Bytes(record.data.data(), record.data.size());
   out.Zeros((sizeof(DWORD) - out.size() % sizeof(DWORD)) % sizeof(DWORD));
   out.Zeros(sizeof(DWORD));
   const size_t length = out.size();
+  out.Finish();
 
   out.Dword(offsetof(EVENTLOGRECORD, Length), length);
   out.Dword(offsetof(EVENTLOGRECORD, StringOffset), stringOffset);

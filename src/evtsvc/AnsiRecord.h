@@ -11,8 +11,7 @@
 
 namespace corvane::evtsvc {
 
-std::vector<uint8_t> AnsiRecord(const evt::Record& record);
-// The same into `bytes`, whose room is reused from one record to the next.
-void AnsiRecord(const evt::Record& record, std::vector<uint8_t>& bytes);
+// Into `bytes`, whose room is reused from one record to the next.
+void AnsiRecord(const evt::RecordView& record, std::vector<uint8_t>& bytes);
 
 }  // namespace corvane::evtsvc

@@ -1,6 +1,7 @@
 #include "EventLogService.h"
 
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,7 @@ std::shared_ptr<const TMachine> ReachMachine(const char* server) {
 
 HANDLE AddHandle(std::shared_ptr<TLogHandle> handle) {
   handle->clearsSeen =
-      handle->log->Use([](TSharedLog::Access access) { return access.shared.ClearCount(access.lock); });
+      handle->log->Read([](const TSharedLog::Snapshot& snapshot) { return snapshot.clearCount; });
   return THandleTable::Add(std::move(handle));
 }
 
@@ -66,6 +67,60 @@ class TBackupTarget {
   std::unique_ptr<TWin32Storage> storage_;
   bool kept_ = false;
 };
+
+// Fills `out` with the 8-bit forms of the records from `seekTo`, or else from `position` (the
+// end the direction starts from when there is none), and moves `position` on past the last one
+// delivered.
+ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<uint32_t> seekTo,
+                       std::optional<uint32_t>& position, uint8_t* out, DWORD size, TScratch& scratch) {
+  const uint32_t count = file.Count();
+  const uint32_t oldest = count ? file.OldestRecordNumber() : 0;
+  const uint32_t newest = count ? file.NumberAt(count - 1) : 0;
+  uint32_t number;
+  if (seekTo) {
+    if (count == 0 || *seekTo < oldest || *seekTo > newest || !file.Holds(*seekTo)) {
+      ThrowWin32(ERROR_INVALID_PARAMETER);
+    }
+    number = *seekTo;
+  } else if (!position) {
+    if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
+    number = forwards ? oldest : newest;
+  } else {
+    number = *position;
+    // Records overwritten since the last read are gone; a forwards reader goes on with the
+    // oldest one left.
+    if (forwards && count && number < oldest) number = oldest;
+  }
+
+  DWORD used = 0;
+  while (count && number >= oldest && number <= newest) {
+    // A damaged record that the backup's reading left out is passed over.
+    if (!file.Holds(number)) {
+      number = forwards ? number + 1 : number - 1;
+      continue;
+    }
+    try {
+      file.RecordBytes(number, scratch.stored);
+      if (scratch.stored.empty()) break;
+      evt::DecodeRecordView(scratch.stored.data(), scratch.stored.size(), scratch.decoded);
+      AnsiRecord(scratch.decoded, scratch.record);
+    } catch (const evt::TCorruptLog&) {
+      // The records before a damaged one are delivered; the next read reports the damage.
+      if (used > 0) break;
+      throw;
+    }
+    if (scratch.record.size() > size - used) {
+      if (used == 0) return {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(scratch.record.size())};
+      break;
+    }
+    std::memcpy(out + used, scratch.record.data(), scratch.record.size());
+    used += static_cast<DWORD>(scratch.record.size());
+    number = forwards ? number + 1 : number - 1;
+  }
+  if (used == 0) return {ERROR_HANDLE_EOF, 0, 0};
+  position = number;
+  return {ERROR_SUCCESS, used, 0};
+}
 
 }  // namespace
 
@@ -112,73 +167,43 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
   const auto log = THandleTable::Find(handle);
   if (size > kMaxReadSize) ThrowWin32(ERROR_INVALID_PARAMETER);
   const bool forwards = (flags & EVENTLOG_FORWARDS_READ) != 0;
-  const bool seek = (flags & EVENTLOG_SEEK_READ) != 0;
-  auto* out = static_cast<uint8_t*>(buffer);
+  const std::optional<uint32_t> seekTo =
+      (flags & EVENTLOG_SEEK_READ) != 0 ? std::optional<uint32_t>(recordNumber) : std::nullopt;
 
   std::lock_guard guard(log->mutex);
-  return log->log->Use([&](TSharedLog::Access access) -> ReadOutcome {
+  // The read may run more than once (TSharedLog::Read): the handle's state is updated from the
+  // run that counts, afterwards, and so is what it failed with passed on.
+  struct TRead {
+    ReadOutcome outcome{};
+    std::optional<uint32_t> position;
+    uint32_t clears = 0;
+    bool cleared = false;  // the log was cleared while this handle was walking through it
+    std::exception_ptr failure;
+  };
+  const TRead read = log->log->Read([&](const TSharedLog::Snapshot& snapshot) -> TRead {
+    TRead result;
+    result.clears = snapshot.clearCount;
+    result.position = log->position;
     // A reader that was walking through the log before it was cleared is told once, and then
     // starts over.
-    const uint32_t clears = access.shared.ClearCount(access.lock);
-    if (clears != log->clearsSeen) {
-      log->clearsSeen = clears;
-      const bool wasReading = log->position.has_value();
-      log->position.reset();
-      if (wasReading) ThrowWin32(ERROR_EVENTLOG_FILE_CHANGED);
+    if (result.clears != log->clearsSeen) {
+      result.cleared = result.position.has_value();
+      result.position.reset();
+      if (result.cleared) return result;
     }
-
-    const uint32_t count = access.file.Count();
-    const uint32_t oldest = count ? access.file.OldestRecordNumber() : 0;
-    const uint32_t newest = count ? access.file.NumberAt(count - 1) : 0;
-    uint32_t number;
-    if (seek) {
-      if (count == 0 || recordNumber < oldest || recordNumber > newest ||
-          !access.file.Holds(recordNumber)) {
-        ThrowWin32(ERROR_INVALID_PARAMETER);
-      }
-      number = recordNumber;
-    } else if (!log->position) {
-      if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
-      number = forwards ? oldest : newest;
-    } else {
-      number = *log->position;
-      // Records overwritten since the last read are gone; a forwards reader goes on with the
-      // oldest one left.
-      if (forwards && count && number < oldest) number = oldest;
+    try {
+      result.outcome = FillBuffer(snapshot.file, forwards, seekTo, result.position,
+                                  static_cast<uint8_t*>(buffer), size, log->scratch);
+    } catch (...) {
+      result.failure = std::current_exception();
     }
-
-    DWORD used = 0;
-    // Reused from record to record: a read fills its buffer with many records.
-    std::vector<uint8_t> stored, record;
-    evt::Record decoded;
-    while (count && number >= oldest && number <= newest) {
-      // A damaged record that the backup's reading left out is passed over.
-      if (!access.file.Holds(number)) {
-        number = forwards ? number + 1 : number - 1;
-        continue;
-      }
-      try {
-        access.file.RecordBytes(number, stored);
-        if (stored.empty()) break;
-        evt::DecodeRecord(stored.data(), stored.size(), decoded);
-        AnsiRecord(decoded, record);
-      } catch (const evt::TCorruptLog&) {
-        // The records before a damaged one are delivered; the next read reports the damage.
-        if (used > 0) break;
-        throw;
-      }
-      if (record.size() > size - used) {
-        if (used == 0) return {ERROR_INSUFFICIENT_BUFFER, 0, static_cast<DWORD>(record.size())};
-        break;
-      }
-      std::memcpy(out + used, record.data(), record.size());
-      used += static_cast<DWORD>(record.size());
-      number = forwards ? number + 1 : number - 1;
-    }
-    if (used == 0) return {ERROR_HANDLE_EOF, 0, 0};
-    log->position = number;
-    return {ERROR_SUCCESS, used, 0};
+    return result;
   });
+  log->clearsSeen = read.clears;
+  log->position = read.position;
+  if (read.cleared) ThrowWin32(ERROR_EVENTLOG_FILE_CHANGED);
+  if (read.failure) std::rethrow_exception(read.failure);
+  return read.outcome;
 }
 
 void Report(HANDLE handle, const TEventToReport& event) {
@@ -208,10 +233,8 @@ void Report(HANDLE handle, const TEventToReport& event) {
     const auto* data = static_cast<const uint8_t*>(event.data);
     record.data.assign(data, data + event.dataSize);
   }
-  log->log->Change([&](TSharedLog::Access access) {
-    access.file.Append(std::move(record));
-    access.shared.SignalSubscribers(access.lock);
-  });
+  log->log->Change([&](TSharedLog::ChangeAccess access) { access.file.Append(std::move(record)); },
+                   TSharedLog::TNotify::Subscribers);
 }
 
 void ClearLog(HANDLE handle, const char* backupFile) {
@@ -221,18 +244,19 @@ void ClearLog(HANDLE handle, const char* backupFile) {
   if (backupFile && *backupFile) target.emplace(FromAnsi(backupFile));
 
   std::lock_guard guard(log->mutex);
-  log->log->Change([&](TSharedLog::Access access) {
-    if (target) {
-      access.file.CopyTo(target->storage());
-      target->Keep();
-    }
-    access.file.Clear();
-    access.shared.CountClear(access.lock);
-    // The handle that cleared the log knows it, and reads the new log from its start.
-    log->clearsSeen = access.shared.ClearCount(access.lock);
-    log->position.reset();
-    access.shared.SignalSubscribers(access.lock);
-  });
+  log->log->Change(
+      [&](TSharedLog::ChangeAccess access) {
+        if (target) {
+          access.file.CopyTo(target->storage());
+          target->Keep();
+        }
+        access.file.Clear();
+        access.shared.CountClear(access.change);
+        // The handle that cleared the log knows it, and reads the new log from its start.
+        log->clearsSeen = access.shared.ClearCount();
+        log->position.reset();
+      },
+      TSharedLog::TNotify::Subscribers);
 }
 
 void BackupLog(HANDLE handle, const char* backupFile) {

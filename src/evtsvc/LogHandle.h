@@ -11,12 +11,21 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Machine.h"
 #include "Owners.h"
 #include "SharedLog.h"
 
 namespace corvane::evtsvc {
+
+// What a read works with, kept from one read to the next so that reads of many records allocate
+// only when a record needs more room than those before it.
+struct TScratch {
+  std::vector<uint8_t> stored;  // a record as the file holds it
+  evt::RecordView decoded;
+  std::vector<uint8_t> record;  // the same in the 8-bit form the caller gets
+};
 
 class TLogHandle {
  public:
@@ -42,6 +51,7 @@ class TLogHandle {
   uint32_t clearsSeen = 0;
   // This process's own duplicate of the caller's notification event, while subscribed.
   UniqueHandle notification;
+  TScratch scratch;
 };
 
 class THandleTable {

@@ -1,15 +1,19 @@
 #include "LogSharedState.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cwchar>
+#include <type_traits>
 #include <vector>
 
 #include "Win32Error.h"
 
 namespace corvane::evtsvc {
 
-// Lives in the named section; all of it but the generation is read and written only under the
-// lock. The section starts zeroed, which is an empty table.
+// Lives in the named section, which starts zeroed: an empty table, sequence 0. The sequence is
+// written under the lock and read without it, so it is accessed atomically only; 64 bits, so
+// that it cannot come round to a value a reader still holds. The clear count is written inside
+// a change and read by readers that the sequence then confirms. The rest is used under the lock.
 struct TLogSharedState::Table {
   static constexpr uint32_t kCapacity = 256;
   struct TSubscriber {
@@ -18,9 +22,7 @@ struct TLogSharedState::Table {
     uint64_t processCreated;  // FILETIME of the process start
     uint64_t event;           // handle value in that process
   };
-  // Written under the lock, read without it: accessed atomically only. 64 bits, so that it
-  // cannot come round to a value a reader still holds.
-  alignas(8) uint64_t generation;
+  alignas(8) uint64_t sequence;
   uint32_t clearCount;
   uint32_t subscriberCount;
   TSubscriber subscribers[kCapacity];
@@ -58,11 +60,7 @@ uint64_t OwnCreationTime() {
 uint64_t HandleValue(HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
 HANDLE ValueHandle(uint64_t value) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)); }
 
-static_assert(std::atomic_ref<uint64_t>::is_always_lock_free);
-
-void Advance(uint64_t& generation) {
-  std::atomic_ref<uint64_t>(generation).fetch_add(1, std::memory_order_release);
-}
+std::atomic_ref<uint64_t> Shared(uint64_t& value) { return std::atomic_ref<uint64_t>(value); }
 
 enum class TDelivery { Delivered, SubscriberGone };
 
@@ -93,13 +91,17 @@ TDelivery Signal(const TLogSharedState::Lock&, uint32_t processId, uint64_t proc
 
 }  // namespace
 
-TLogSharedState::Lock::Lock(HANDLE mutex, uint64_t& generation) : mutex_(mutex) {
+TLogSharedState::Lock::Lock(HANDLE mutex, uint64_t& sequence) : mutex_(mutex) {
   // An abandoned lock means a process died inside an operation; the file format keeps the log
-  // readable at every step. The change is counted, since the dead process could not, so that
-  // every process refreshes its view and picks up whatever state it left.
+  // readable at every step. A change it left open is closed, and the sequence moves on in any
+  // case, since the dead process may have written without counting it: every process then
+  // rebuilds its view and picks up whatever state it left.
   const DWORD result = WaitForSingleObject(mutex_, INFINITE);
   if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) ThrowLastError();
-  if (result == WAIT_ABANDONED) Advance(generation);
+  if (result == WAIT_ABANDONED) {
+    const uint64_t value = Shared(sequence).load(std::memory_order_relaxed);
+    Shared(sequence).store(value + ((value & 1) ? 1 : 2), std::memory_order_seq_cst);
+  }
 }
 
 TLogSharedState::Lock::~Lock() { ReleaseMutex(mutex_); }
@@ -115,20 +117,54 @@ TLogSharedState::TLogSharedState(const std::wstring& canonicalPath) {
 }
 
 TLogSharedState::Lock TLogSharedState::Acquire() const {
-  return Lock(mutex_.get(), table().generation);
+  return Lock(mutex_.get(), table().sequence);
 }
 
-uint64_t TLogSharedState::Generation() const {
-  return std::atomic_ref<uint64_t>(table().generation).load(std::memory_order_acquire);
+// The odd value must be seen before any byte of the change, and the last byte before the even
+// value: the writes to the file are system calls, and the sequentially consistent increments
+// order them on both sides.
+TLogSharedState::Change::Change(TLogSharedState& state, const Lock&) : state_(state) {
+  Shared(state_.table().sequence).fetch_add(1, std::memory_order_seq_cst);
 }
 
-void TLogSharedState::CountChange(const Lock&) { Advance(table().generation); }
+TLogSharedState::Change::~Change() {
+  Shared(state_.table().sequence).fetch_add(1, std::memory_order_seq_cst);
+}
 
-TLogSharedState::Table& TLogSharedState::table() const { return *static_cast<Table*>(view_.get()); }
+uint64_t TLogSharedState::Sequence() const {
+  return Shared(table().sequence).load(std::memory_order_acquire);
+}
 
-uint32_t TLogSharedState::ClearCount(const Lock&) const { return table().clearCount; }
+bool TLogSharedState::Unchanged(uint64_t before) const {
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  return Shared(table().sequence).load(std::memory_order_seq_cst) == before;
+}
 
-void TLogSharedState::CountClear(const Lock&) { ++table().clearCount; }
+TLogSharedState::Table& TLogSharedState::table() const {
+  // The same layout for processes of either width.
+  static_assert(std::is_standard_layout_v<Table>);
+  static_assert(offsetof(Table::TSubscriber, processId) == 0);
+  static_assert(offsetof(Table::TSubscriber, processCreated) == 8);
+  static_assert(offsetof(Table::TSubscriber, event) == 16);
+  static_assert(sizeof(Table::TSubscriber) == 24);
+  static_assert(offsetof(Table, sequence) == 0);
+  static_assert(offsetof(Table, clearCount) == 8);
+  static_assert(offsetof(Table, subscriberCount) == 12);
+  static_assert(offsetof(Table, subscribers) == 16);
+  static_assert(sizeof(Table) == 16 + 24 * Table::kCapacity);
+  static_assert(std::atomic_ref<uint64_t>::is_always_lock_free);
+  static_assert(std::atomic_ref<uint32_t>::is_always_lock_free);
+  static_assert(alignof(Table) >= std::atomic_ref<uint64_t>::required_alignment);
+  return *static_cast<Table*>(view_.get());
+}
+
+uint32_t TLogSharedState::ClearCount() const {
+  return std::atomic_ref<uint32_t>(table().clearCount).load(std::memory_order_relaxed);
+}
+
+void TLogSharedState::CountClear(const Change&) {
+  std::atomic_ref<uint32_t>(table().clearCount).fetch_add(1, std::memory_order_relaxed);
+}
 
 void TLogSharedState::Subscribe(const Lock& lock, HANDLE event) {
   Table& t = table();
@@ -153,9 +189,6 @@ void TLogSharedState::Unsubscribe(const Lock&, HANDLE event) {
 }
 
 void TLogSharedState::SignalSubscribers(const Lock& lock) {
-  // A subscriber woken here may ask for the record count at once, without the lock: the
-  // generation must already show the change it is told about, or it would read the old count.
-  CountChange(lock);
   Table& t = table();
   if (t.subscriberCount > Table::kCapacity) t.subscriberCount = Table::kCapacity;
   for (uint32_t i = t.subscriberCount; i-- > 0;) {

@@ -67,6 +67,13 @@ LSTATUS WINAPI NtEvtSvc_RegCloseKey(HKEY key) noexcept {
   return RegCloseKey(key);
 }
 
+// A simulated machine's registry never changes while it is used, and tells no one.
+LSTATUS WINAPI NtEvtSvc_RegNotifyChangeKeyValue(HKEY key, BOOL subtree, DWORD filter, HANDLE event,
+                                                BOOL asynchronous) noexcept {
+  if (corvane::network::IsRemoteKey(key)) return ERROR_INVALID_HANDLE;
+  return RegNotifyChangeKeyValue(key, subtree, filter, event, asynchronous);
+}
+
 BOOL WINAPI NtEvtSvc_LookupAccountNameA(LPCSTR system, LPCSTR account, PSID sid, LPDWORD sidSize,
                                         LPSTR domain, LPDWORD domainSize,
                                         PSID_NAME_USE use) noexcept {
@@ -211,6 +218,7 @@ CORVANE_SAME_SIGNATURE(RegOpenKeyExA);
 CORVANE_SAME_SIGNATURE(RegEnumKeyExA);
 CORVANE_SAME_SIGNATURE(RegQueryValueExA);
 CORVANE_SAME_SIGNATURE(RegCloseKey);
+CORVANE_SAME_SIGNATURE(RegNotifyChangeKeyValue);
 CORVANE_SAME_SIGNATURE(LookupAccountNameA);
 CORVANE_SAME_SIGNATURE(LookupAccountSidA);
 CORVANE_SAME_SIGNATURE(EqualSid);

@@ -40,22 +40,17 @@ std::shared_ptr<TSharedLog> TSharedLog::OpenLive(const LogConfig& config) {
   std::shared_ptr<TSharedLog> log(new TSharedLog(std::move(storage), canonical, false));
   {
     const TLogSharedState::Lock lock = log->shared_.Acquire();
-    bool changed = false;
     if (log->storage_->Size() == 0) {
+      const TLogSharedState::Change change(log->shared_, lock);
       evt::TLogFile::Create(*log->storage_, config.maxSize, config.retention);
-      changed = true;
     }
     log->file_ = evt::TLogFile::Open(*log->storage_, false);
     const evt::Header& header = log->file_->header();
     if (header.maxSize != config.maxSize || header.retention != config.retention) {
+      const TLogSharedState::Change change(log->shared_, lock);
       log->file_->SetLimits(config.maxSize, config.retention);
-      changed = true;
     }
-    if (changed) {
-      log->Changed(lock, true);
-    } else {
-      log->Viewed(lock);
-    }
+    log->Viewed(lock);
   }
   live.logs[canonical] = log;
   return log;
@@ -64,45 +59,46 @@ std::shared_ptr<TSharedLog> TSharedLog::OpenLive(const LogConfig& config) {
 std::shared_ptr<TSharedLog> TSharedLog::OpenBackup(const std::wstring& path) {
   auto storage = std::make_unique<TWin32Storage>(path, TWin32Storage::TMode::ReadOnly);
   std::shared_ptr<TSharedLog> log(new TSharedLog(std::move(storage), CanonicalPath(path), true));
+  // Another process may have the same file open as a live log; its lock covers the first view.
   const TLogSharedState::Lock lock = log->shared_.Acquire();
   log->file_ = evt::TLogFile::Open(*log->storage_, true);
   log->Viewed(lock);
   return log;
 }
 
-void TSharedLog::CatchUp(const TLogSharedState::Lock& lock) {
-  if (viewKnown_ && viewGeneration_ == shared_.Generation()) return;
-  file_->Refresh();
-  Viewed(lock);
+void TSharedLog::CatchUp(const TLogSharedState::Lock&) { Refresh(shared_.Sequence()); }
+
+void TSharedLog::Refresh(uint64_t now) {
+  if (torn_) {
+    file_ = evt::TLogFile::Open(*storage_, readOnly_);
+    torn_ = false;
+  } else if (!viewKnown_ || viewSequence_ != now) {
+    file_->Refresh();
+  } else {
+    return;
+  }
+  viewSequence_ = now;
+  viewKnown_ = true;
 }
 
 void TSharedLog::Viewed(const TLogSharedState::Lock&) {
-  viewGeneration_ = shared_.Generation();
+  viewSequence_ = shared_.Sequence();
   viewKnown_ = true;
-  std::lock_guard guard(countsMutex_);
-  counts_ = {file_->Count(), file_->OldestRecordNumber()};
-  countsGeneration_ = viewGeneration_;
-  countsKnown_ = true;
 }
 
-void TSharedLog::Changed(const TLogSharedState::Lock& lock, bool viewCurrent) {
-  shared_.CountChange(lock);
-  if (viewCurrent) {
-    Viewed(lock);
+void TSharedLog::PauseBeforeRetry(int attempt) {
+  // A change is short: spin a little, then give the writer the processor.
+  if (attempt < 4) {
+    YieldProcessor();
   } else {
-    viewKnown_ = false;
+    SwitchToThread();
   }
 }
 
 TSharedLog::Counts TSharedLog::CurrentCounts() {
-  {
-    // Counts remembered at the generation the section still shows describe the file as it is:
-    // every change moves the generation on before the lock is released.
-    const uint64_t now = shared_.Generation();
-    std::lock_guard guard(countsMutex_);
-    if (countsKnown_ && countsGeneration_ == now) return counts_;
-  }
-  return Use([](Access access) { return Counts{access.file.Count(), access.file.OldestRecordNumber()}; });
+  return Read([](const Snapshot& snapshot) {
+    return Counts{snapshot.file.Count(), snapshot.file.OldestRecordNumber()};
+  });
 }
 
 }  // namespace corvane::evtsvc

@@ -9,13 +9,6 @@ namespace {
 
 constexpr size_t kMaxChunk = 1u << 30;
 
-OVERLAPPED At(uint64_t offset) {
-  OVERLAPPED overlapped{};
-  overlapped.Offset = static_cast<DWORD>(offset);
-  overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  return overlapped;
-}
-
 }  // namespace
 
 TWin32Storage::TWin32Storage(const std::wstring& path, TMode mode) {
@@ -37,32 +30,38 @@ uint64_t TWin32Storage::Size() const {
   return static_cast<uint64_t>(size.QuadPart);
 }
 
+// Reads and writes go to a position set beforehand, not through an OVERLAPPED structure: under
+// Wine every call with one costs a request to the server (to queue a completion packet), and the
+// readers of a log read without any other. The position belongs to the handle: callers use one
+// storage from one thread at a time.
+void TWin32Storage::Seek(uint64_t offset) const {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN)) ThrowLastError();
+}
+
 void TWin32Storage::Read(uint64_t offset, void* buffer, size_t count) const {
   auto* bytes = static_cast<uint8_t*>(buffer);
+  Seek(offset);
   while (count > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
-    OVERLAPPED overlapped = At(offset);
     DWORD read = 0;
-    if (!ReadFile(file_.get(), bytes, chunk, &read, &overlapped) && GetLastError() != ERROR_HANDLE_EOF) {
-      ThrowLastError();
-    }
+    if (!ReadFile(file_.get(), bytes, chunk, &read, nullptr)) ThrowLastError();
     if (read == 0) throw evt::TCorruptLog("read past the end of the log file");
     bytes += read;
-    offset += read;
     count -= read;
   }
 }
 
 void TWin32Storage::Write(uint64_t offset, const void* data, size_t count) {
   const auto* bytes = static_cast<const uint8_t*>(data);
+  Seek(offset);
   while (count > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min(count, kMaxChunk));
-    OVERLAPPED overlapped = At(offset);
     DWORD written = 0;
-    if (!WriteFile(file_.get(), bytes, chunk, &written, &overlapped)) ThrowLastError();
+    if (!WriteFile(file_.get(), bytes, chunk, &written, nullptr)) ThrowLastError();
     if (written == 0) ThrowWin32(ERROR_WRITE_FAULT);
     bytes += written;
-    offset += written;
     count -= written;
   }
 }

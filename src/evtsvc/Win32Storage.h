@@ -1,5 +1,6 @@
 // A log file as the format module's Storage, through Win32 file calls. Several processes have
-// the same file open at once: the size is asked of the file each time, never cached.
+// the same file open at once: the size is asked of the file each time, never cached. One
+// thread at a time uses an object: reads and writes move the handle's file position.
 #pragma once
 
 #include <string>
@@ -25,6 +26,8 @@ class TWin32Storage final : public evt::TStorage {
   void Flush() override;
 
  private:
+  void Seek(uint64_t offset) const;
+
   TUniqueFile file_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "framework/AsciiText.h"
+
 namespace corvane {
 
 std::string SystemErrorText(int32_t code) {
@@ -11,7 +13,8 @@ std::string SystemErrorText(int32_t code) {
   std::memset(buffer, 0, sizeof buffer);
   ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    static_cast<DWORD>(code), 0, buffer, sizeof buffer - 1, nullptr);
-  return std::to_string(code) + ": " + buffer;
+  // The system ends its texts with a line break, which has no place inside a message.
+  return std::to_string(code) + ": " + std::string(WithoutLineEnds(buffer));
 }
 
 void RaiseSystemError(const std::string& message) {

@@ -8,8 +8,8 @@
 
 namespace corvane {
 
-// The code in decimal, ": " and the system's text for it (empty when it has none; a line end
-// at the end of the text stays).
+// The code in decimal, ": " and the system's text for it, without the line break the system
+// ends it with (empty when it has none).
 std::string SystemErrorText(int32_t code);
 
 [[noreturn]] void RaiseSystemError(const std::string& message);

@@ -15,7 +15,7 @@ namespace corvane {
   X(NotifyBootConfigStatus) X(OpenSCManagerA) X(OpenServiceA) X(QueryServiceConfigA)    \
   X(QueryServiceLockStatusA) X(QueryServiceStatus) X(StartServiceA)                     \
   X(UnlockServiceDatabase) X(RegConnectRegistryA) X(RegOpenKeyExA) X(RegCloseKey)       \
-  X(RegEnumKeyExA) X(RegQueryValueExA)
+  X(RegEnumKeyExA) X(RegQueryValueExA) X(RegNotifyChangeKeyValue)
 
 class TServiceFunctions : public FunctionTable {
  public:

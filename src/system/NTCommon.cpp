@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "system/ErrorText.h"
+#include "system/TextLimits.h"
 #include "system/WNetApi.h"
 
 namespace corvane {
@@ -69,6 +70,16 @@ const TClassInfo& TLogonAs::StaticClassInfo() {
 
 const TClassInfo& TLogonAs::ClassInfo() const { return StaticClassInfo(); }
 
+void TLogonAs::SetUserName(const std::string& value) {
+  RequireSystemText(value, kAnyLength, "UserName");
+  userName_ = value;
+}
+
+void TLogonAs::SetPassword(const std::string& value) {
+  RequireSystemText(value, kAnyLength, "Password");
+  password_ = value;
+}
+
 TNTPersistent::TNTPersistent(TComponent* owner)
     : TComponent(owner), logonAs_(std::make_unique<TLogonAs>()) {}
 
@@ -98,6 +109,7 @@ void TNTPersistent::Loaded() {
 std::string TNTPersistent::GetMachineName() const { return machineName_; }
 
 void TNTPersistent::SetMachineName(const std::string& value) {
+  RequireSystemText(value, kMaxMachineName, "MachineName");
   if (value == machineName_) return;
   DisconnectIPC();
   machineName_ = value;

@@ -60,10 +60,11 @@ class TLogonAs : public TPersistent {
   const TClassInfo& ClassInfo() const override;
   static const TClassInfo& StaticClassInfo();
 
+  // Both reach the system as C strings: one with a NUL inside is refused and the old one kept.
   const std::string& UserName() const { return userName_; }
-  void SetUserName(const std::string& value) { userName_ = value; }
+  void SetUserName(const std::string& value);
   const std::string& Password() const { return password_; }
-  void SetPassword(const std::string& value) { password_ = value; }
+  void SetPassword(const std::string& value);
 
   // The automation wrapper of these credentials: empty until the automation layer first hands
   // them out, then kept; told when the credentials go, so that a script still holding it never
@@ -108,7 +109,8 @@ class TNTPersistent : public TComponent {
   static TPropInfo LogonAsProperty();
 
   // Stored unchanged. A different name (exact comparison) cancels the connection made for the
-  // old one and connects to the new one; the same name does nothing.
+  // old one and connects to the new one; the same name does nothing. A name the system would
+  // not read as given (a NUL inside, too long) is refused and the old one kept.
   virtual void SetMachineName(const std::string& value);
   virtual std::string GetMachineName() const;
   // Whether the hosting control's container is in design mode; false without a control.
@@ -138,8 +140,9 @@ class TNTPersistent : public TComponent {
   std::string PrimaryDomainName() const;
 
   // The listings return new lists owned by the caller, in the order the system delivered the
-  // names. `server` is a machine name as for MachineName, empty for the local machine. An
-  // enumeration error is raised in design mode; otherwise the names listed so far are returned.
+  // names. `server` is a machine name as for MachineName, empty for the local machine; one the
+  // system would not read as given is refused, like a domain name. An enumeration error is
+  // raised in design mode; otherwise the names listed so far are returned.
   std::unique_ptr<TStringList> GetServerList(const std::string& server, uint32_t serverType) const;
   // Every server, each with two leading backslashes.
   std::unique_ptr<TStringList> GetServers(const std::string& server) const;

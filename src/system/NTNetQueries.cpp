@@ -13,6 +13,7 @@
 #include "system/NT_vs_95.h"
 #include "system/NetApi32.h"
 #include "system/Security.h"
+#include "system/TextLimits.h"
 
 namespace corvane {
 
@@ -49,9 +50,13 @@ struct TLsaMemoryTraits {
 };
 using TLsaMemory = TUniqueResource<PVOID, TLsaMemoryTraits>;
 
-// A machine or domain name as the network functions take it.
+// A machine or domain name as the network functions take it. A name they would not read as
+// given is refused, named by `what`, rather than cut to the buffer.
 struct TNetName {
-  explicit TNetName(const std::string& text) { ToNetString(text, buffer.data(), buffer.size()); }
+  TNetName(const std::string& text, std::string_view what) {
+    RequireSystemText(text, kMaxMachineName, what);
+    ToNetString(text, buffer.data(), buffer.size());
+  }
   LPCWSTR Get() const { return reinterpret_cast<LPCWSTR>(buffer.data()); }
   alignas(WCHAR) std::array<BYTE, kNetNameSize> buffer{};
 };
@@ -96,6 +101,71 @@ void EnumerateAccounts(const TNTPersistent& component, TStringList& list, Call c
   }
 }
 
+std::unique_ptr<TStringList> ListServers(const TNTPersistent& component, const TNetName& server,
+                                         uint32_t serverType) {
+  auto list = std::make_unique<TStringList>();
+  DWORD resume = 0;
+  for (;;) {
+    TNetBuffer batch;
+    DWORD read = 0;
+    DWORD total = 0;
+    const NET_API_STATUS result =
+        NetApi.NetServerEnum(server.Get(), 100, batch.put(), kPreferredMaxLength, &read,
+                             &total, serverType, nullptr, &resume);
+    if (result != NERR_Success && result != ERROR_MORE_DATA) {
+      if (component.IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
+      break;
+    }
+    const auto* entries = reinterpret_cast<const SERVER_INFO_100*>(batch.get());
+    if (!entries) read = 0;
+    for (DWORD i = 0; i < read; ++i) list->Add(FromNetString(entries[i].sv100_name));
+    if (read == 0 || resume == 0) break;
+  }
+  return list;
+}
+
+std::unique_ptr<TStringList> ListLocalGroups(const TNTPersistent& component,
+                                             const TNetName& server) {
+  auto list = std::make_unique<TStringList>();
+  // The Windows 95 family has no local groups.
+  if (!IsWindowsNT()) return list;
+  EnumerateAccounts<DWORD_PTR>(
+      component, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
+        return NetApi.NetLocalGroupEnum(server.Get(), 0, buffer, kPreferredMaxLength, read,
+                                        total, resume);
+      },
+      &LOCALGROUP_INFO_0::lgrpi0_name);
+  return list;
+}
+
+std::unique_ptr<TStringList> ListGlobalGroups(const TNTPersistent& component,
+                                              const TNetName& server) {
+  auto list = std::make_unique<TStringList>();
+  EnumerateAccounts<DWORD_PTR>(
+      component, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
+        return NetApi.NetGroupEnum(server.Get(), 0, buffer, kPreferredMaxLength, read, total,
+                                   resume);
+      },
+      &GROUP_INFO_0::grpi0_name);
+  return list;
+}
+
+std::unique_ptr<TStringList> ListUsers(const TNTPersistent& component, const TNetName& server,
+                                       TAccountKinds kinds) {
+  auto list = std::make_unique<TStringList>();
+  const DWORD filter = AccountKindsToFilter(kinds);
+  EnumerateAccounts<DWORD>(
+      component, *list,
+      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, LPDWORD resume) {
+        return NetApi.NetUserEnum(server.Get(), 0, filter, buffer, kPreferredMaxLength, read,
+                                  total, resume);
+      },
+      &USER_INFO_0::usri0_name);
+  return list;
+}
+
 }  // namespace
 
 void SetAccountLookup(TAccountLookup lookup) noexcept { accountLookup = lookup; }
@@ -108,7 +178,7 @@ std::string TNTPersistent::PrimaryDomainController() const {
 }
 
 std::string TNTPersistent::GetAnyDomainController(const std::string& domain) const {
-  const TNetName domainName(domain);
+  const TNetName domainName(domain, "The Domain argument of GetAnyDomainController");
   TNetBuffer name;
   const NET_API_STATUS result = NetApi.NetGetAnyDCName(nullptr, domainName.Get(), name.put());
   RaiseNetError(static_cast<int32_t>(result));
@@ -134,89 +204,43 @@ std::string TNTPersistent::PrimaryDomainName() const {
 
 std::unique_ptr<TStringList> TNTPersistent::GetServerList(const std::string& server,
                                                           uint32_t serverType) const {
-  auto list = std::make_unique<TStringList>();
-  const TNetName serverName(server);
-  DWORD resume = 0;
-  for (;;) {
-    TNetBuffer batch;
-    DWORD read = 0;
-    DWORD total = 0;
-    const NET_API_STATUS result =
-        NetApi.NetServerEnum(serverName.Get(), 100, batch.put(), kPreferredMaxLength, &read,
-                             &total, serverType, nullptr, &resume);
-    if (result != NERR_Success && result != ERROR_MORE_DATA) {
-      if (IsDesignMode()) RaiseNetError(static_cast<int32_t>(result));
-      break;
-    }
-    const auto* entries = reinterpret_cast<const SERVER_INFO_100*>(batch.get());
-    if (!entries) read = 0;
-    for (DWORD i = 0; i < read; ++i) list->Add(FromNetString(entries[i].sv100_name));
-    if (read == 0 || resume == 0) break;
-  }
-  return list;
+  return ListServers(*this, TNetName(server, "The Server argument of GetServerList"), serverType);
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetServers(const std::string& server) const {
-  auto servers = GetServerList(server, kAllServerTypes);
+  auto servers =
+      ListServers(*this, TNetName(server, "The Server argument of GetServers"), kAllServerTypes);
   auto list = std::make_unique<TStringList>();
   for (const std::string& name : *servers) list->Add("\\\\" + name);
   return list;
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetLocalGroups(const std::string& server) const {
-  auto list = std::make_unique<TStringList>();
-  // The Windows 95 family has no local groups.
-  if (!IsWindowsNT()) return list;
-  const TNetName serverName(server);
-  EnumerateAccounts<DWORD_PTR>(
-      *this, *list,
-      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
-        return NetApi.NetLocalGroupEnum(serverName.Get(), 0, buffer, kPreferredMaxLength, read,
-                                        total, resume);
-      },
-      &LOCALGROUP_INFO_0::lgrpi0_name);
-  return list;
+  return ListLocalGroups(*this, TNetName(server, "The Server argument of GetLocalGroups"));
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetGlobalGroups(const std::string& server) const {
-  auto list = std::make_unique<TStringList>();
-  const TNetName serverName(server);
-  EnumerateAccounts<DWORD_PTR>(
-      *this, *list,
-      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, PDWORD_PTR resume) {
-        return NetApi.NetGroupEnum(serverName.Get(), 0, buffer, kPreferredMaxLength, read, total,
-                                   resume);
-      },
-      &GROUP_INFO_0::grpi0_name);
-  return list;
+  return ListGlobalGroups(*this, TNetName(server, "The Server argument of GetGlobalGroups"));
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetUsers(const std::string& server,
                                                      TAccountKinds kinds) const {
-  auto list = std::make_unique<TStringList>();
-  const TNetName serverName(server);
-  const DWORD filter = AccountKindsToFilter(kinds);
-  EnumerateAccounts<DWORD>(
-      *this, *list,
-      [&](LPBYTE* buffer, LPDWORD read, LPDWORD total, LPDWORD resume) {
-        return NetApi.NetUserEnum(serverName.Get(), 0, filter, buffer, kPreferredMaxLength, read,
-                                  total, resume);
-      },
-      &USER_INFO_0::usri0_name);
-  return list;
+  return ListUsers(*this, TNetName(server, "The Server argument of GetUsers"), kinds);
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetAccounts(const std::string& server,
                                                         uint32_t kinds) const {
+  const TNetName serverName(server, "The Server argument of GetAccounts");
   auto list = std::make_unique<TStringList>();
-  if (kinds & AccountList::LocalGroups) list->AddStrings(*GetLocalGroups(server));
+  if (kinds & AccountList::LocalGroups) list->AddStrings(*ListLocalGroups(*this, serverName));
   if (kinds & AccountList::GlobalGroups) {
-    auto groups = GetGlobalGroups(server);
+    auto groups = ListGlobalGroups(*this, serverName);
     const bool onlyNone = groups->Count() == 1 && SameAsciiIgnoringCase((*groups)[0], "NONE");
     if (!onlyNone) list->AddStrings(*groups);
   }
   if (kinds & AccountList::Users) {
-    list->AddStrings(*GetUsers(server, AccountKind::Normal | AccountKind::InterdomainTrust));
+    list->AddStrings(
+        *ListUsers(*this, serverName, AccountKind::Normal | AccountKind::InterdomainTrust));
   }
   if ((kinds & AccountList::WellKnown) && accountLookup) {
     for (const TWellKnownSid& sid : kWellKnownSids) {

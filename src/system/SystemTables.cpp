@@ -1,6 +1,5 @@
 #include "system/SystemTables.h"
 
-#include "framework/AsciiText.h"
 #include "system/AdvApi32.h"
 #include "system/ErrorText.h"
 #include "system/NetApi32.h"
@@ -14,7 +13,7 @@ TServiceFunctions ServiceApi;
 TNetFunctions NetApi;
 
 void TableEntryBase::RaiseMissing() const {
-  const std::string text(WithoutLineEnds(SystemErrorText(ERROR_PROC_NOT_FOUND)));
+  const std::string text = SystemErrorText(ERROR_PROC_NOT_FOUND);
   const std::string library = table_ && !table_->Library.empty() ? table_->Library : "(not bound)";
   RaiseSystemError(text + " (" + name_ + " in \"" + library + "\")");
 }

@@ -8,10 +8,12 @@
 
 #include <initializer_list>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 
 #include "automation/LibraryIds.h"
+#include "common/ScriptValue.h"
 #include "common/TypeLibRegistration.h"
 #include "automation/NTpersistentXAdapters.h"
 #include "automation/VEVivudAreXAdapters.h"
@@ -222,6 +224,81 @@ TEST_F(AdaptersTest, AHeldAdapterFailsClearlyOnceItsRecordIsGone) {
   bytes.reset();
   strings.reset();
   EXPECT_EQ(ModuleLock::Objects(), objectsBefore);
+}
+
+TEST_F(AdaptersTest, AStringListWhoseRecordGoesWhileAValueIsConvertedFailsClearly) {
+  for (const bool add : {true, false}) {
+    auto item = std::make_unique<TEventItem>(nullptr);
+    item->Strings().Add("first");
+    ComPtr<IDispatch> strings = ReadObject(DispatchOf(*item).get(), L"Strings");
+    ComPtr<test::TScriptValue> value = Make<test::TScriptValue>([&] { item.reset(); });
+    VARIANT argument = value->Argument();
+    UniqueVariant zero = Int(0);
+    const HRESULT hr = add ? CallMethod(strings.get(), L"Add", {&argument})
+                           : Write(strings.get(), L"Item", {zero.get(), &argument});
+    EXPECT_EQ(hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(ErrorDescription(), L"The event object is not available any more.");
+  }
+}
+
+TEST_F(AdaptersTest, AValueThatDoesNotFitOrAnArgumentTooManyChangesNothing) {
+  TEventItem item(nullptr);
+  const uint8_t data[] = {7};
+  item.SetData(data, 1);
+  item.Strings().Add("kept");
+  ComPtr<IDispatch> record = DispatchOf(item);
+  ComPtr<IDispatch> bytes = ReadObject(record.get(), L"DataBytes");
+  ComPtr<IDispatch> strings = ReadObject(record.get(), L"Strings");
+
+  VARIANT notAByte;
+  V_VT(&notAByte) = VT_R8;
+  V_R8(&notAByte) = std::numeric_limits<double>::quiet_NaN();
+  UniqueVariant zero = Int(0), one = Int(1), two = Int(2);
+  EXPECT_EQ(CallMethod(bytes.get(), L"Add", {&notAByte}), DISP_E_OVERFLOW);
+  EXPECT_EQ(Write(bytes.get(), L"Item", {zero.get(), &notAByte}), DISP_E_OVERFLOW);
+  EXPECT_EQ(CallMethod(bytes.get(), L"Add", {one.get(), two.get()}), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(CallMethod(bytes.get(), L"Clear", {one.get()}), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(CallMethod(strings.get(), L"Clear", {one.get()}), DISP_E_BADPARAMCOUNT);
+  ASSERT_EQ(item.DataLength(), 1);
+  EXPECT_EQ(item.Data()[0], 7);
+  EXPECT_EQ(item.Strings().Count(), 1);
+}
+
+// The enumerator a For Each asks for, under the identifier no type library declares.
+ComPtr<IEnumVARIANT> NewEnum(IDispatch* list) {
+  DISPPARAMS none{};
+  UniqueVariant result;
+  EXPECT_EQ(list->Invoke(DISPID_NEWENUM, IID_NULL, 0, kRead, &none, result.put(), nullptr, nullptr), S_OK);
+  return result.Type() == VT_UNKNOWN ? ComPtr<IUnknown>::Copy(V_UNKNOWN(result.get())).query<IEnumVARIANT>()
+                                     : ComPtr<IEnumVARIANT>();
+}
+
+TEST_F(AdaptersTest, ForEachWalksASnapshotOfTheStringsAndOfTheBytes) {
+  ComPtr<IEnumVARIANT> strings, bytes;
+  {
+    TEventItem item(nullptr);
+    item.Strings().Add("one");
+    item.Strings().Add("two");
+    const uint8_t data[] = {0, 200};
+    item.SetData(data, 2);
+    ComPtr<IDispatch> record = DispatchOf(item);
+    strings = NewEnum(ReadObject(record.get(), L"Strings").get());
+    bytes = NewEnum(ReadObject(record.get(), L"DataBytes").get());
+    item.Strings().Add("three");
+  }
+  ASSERT_TRUE(strings && bytes);
+  // The record is gone and grew before it went: the enumerators walk what it held when they were made.
+  VARIANT got[3];
+  ULONG fetched = 0;
+  ASSERT_EQ(strings->Next(3, got, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 2u);
+  UniqueVariant first(std::move(got[0])), second(std::move(got[1]));
+  EXPECT_STREQ(V_BSTR(first.get()), L"one");
+  EXPECT_STREQ(V_BSTR(second.get()), L"two");
+  ASSERT_EQ(bytes->Skip(1), S_OK);
+  ASSERT_EQ(bytes->Next(1, got, nullptr), S_OK);
+  EXPECT_EQ(V_VT(&got[0]), VT_UI1);
+  EXPECT_EQ(V_UI1(&got[0]), 200);
 }
 
 TEST_F(AdaptersTest, DataBytesWorkOnTheRecordsDataAndStayInsideIt) {

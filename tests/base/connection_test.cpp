@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/OleSysError.h"
 #include "system/NTCommon.h"
 #include "system/WNetApi.h"
 
@@ -196,6 +197,20 @@ TEST_F(Connection, AMachineNameTooLongForTheRemotePathIsRefusedNotCut) {
   component.SetMachineName(longest + "X");
   EXPECT_EQ(Trace(), (std::vector<std::string>{"cancel " + longest + "\\IPC$"}));
   EXPECT_EQ(component.GetMachineName(), longest + "X");
+}
+
+TEST_F(Connection, NamesAndCredentialsWithANulInsideAreRefusedAndTheOldOnesKept) {
+  WithCredentials("admin", "pw");
+  component.SetMachineName("\\\\ONE");
+  calls.clear();
+  const std::string cut("\\\\TWO\0X", 7);
+  EXPECT_THROW(component.SetMachineName(cut), EOleSysError);
+  EXPECT_THROW(component.LogonAs().SetUserName(cut), EOleSysError);
+  EXPECT_THROW(component.LogonAs().SetPassword(cut), EOleSysError);
+  EXPECT_TRUE(calls.empty()) << "nothing cancelled, nothing connected";
+  EXPECT_EQ(component.GetMachineName(), "\\\\ONE");
+  EXPECT_EQ(component.LogonAs().UserName(), "admin");
+  EXPECT_EQ(component.LogonAs().Password(), "pw");
 }
 
 TEST_F(Connection, DestroyingTheComponentLeavesTheConnection) {

@@ -115,6 +115,27 @@ TEST_F(NetQueries, ServersAreListedFromTheLocalMachineWithTwoLeadingBackslashes)
   EXPECT_EQ(fakeServers.servers[0], L"\\\\DC1");
 }
 
+TEST_F(NetQueries, ServerNamesTheSystemWouldCutAreRefusedBeforeAnyCall) {
+  const std::string longest = "\\\\" + std::string(253, 'S');
+  component.GetUsers(longest, AccountKind::Normal);
+  ASSERT_EQ(fakeUsers.servers.size(), 1u);
+  EXPECT_EQ(fakeUsers.servers[0].size(), 255u) << "passed whole";
+  try {
+    component.GetUsers(longest + "S", AccountKind::Normal);
+    FAIL() << "a longer name was taken";
+  } catch (const EOleSysError& e) {
+    EXPECT_EQ(e.Message(),
+              "The Server argument of GetUsers can hold at most 255 characters; this one has 256.");
+  }
+  try {
+    component.GetAccounts(std::string("\\\\A\0B", 5), AccountList::LocalGroups);
+    FAIL() << "a name with a NUL was taken";
+  } catch (const EOleSysError& e) {
+    EXPECT_EQ(e.Message().rfind("The Server argument of GetAccounts cannot hold a NUL", 0), 0u);
+  }
+  EXPECT_EQ(fakeUsers.calls + fakeLocalGroups.calls, 1);
+}
+
 TEST_F(NetQueries, AccountsJoinTheChosenKindsInTheirOrder) {
   fakeLocalGroups.names = {L"Administrators", L"Users"};
   fakeGroups.names = {L"Domain Admins"};

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <new>
 
+#include "../common/ScriptValue.h"
 #include "ComTest.h"
 #include "framework/OleSysError.h"
 #include "framework/com/AnsiConversion.h"
@@ -25,6 +27,9 @@ class TWidget final : public ComObject<TWidget, DispatchImpl<IWidget>, ISupportE
 
   explicit TWidget(ComPtr<ITypeInfo> info) { UseTypeInfo(std::move(info)); }
   explicit TWidget(const GUID& libid) { UseRegisteredTypeInfo(libid); }
+  ~TWidget() {
+    if (destroyed_ != nullptr) *destroyed_ = true;
+  }
 
   HRESULT STDMETHODCALLTYPE get_Count(LONG* Value) noexcept override {
     return Boundary<IWidget>([&] { *Value = 7; }, Value);
@@ -48,11 +53,22 @@ class TWidget final : public ComObject<TWidget, DispatchImpl<IWidget>, ISupportE
     return Boundary<IWidget>([] { throw std::bad_alloc(); });
   }
   HRESULT STDMETHODCALLTYPE Twice(LONG Number, LONG* Value) noexcept override {
+    ++calls_;
     return Boundary<IWidget>([&] { *Value = 2 * Number; }, Value);
   }
+  HRESULT STDMETHODCALLTYPE get_Partner(IDispatch** Value) noexcept override {
+    return Boundary<IWidget>([&] { partner_.copy_to(Value); }, Value);
+  }
+  HRESULT STDMETHODCALLTYPE put_Partner(IDispatch* Value) noexcept override {
+    return Boundary<IWidget>([&] { partner_ = ComPtr<IDispatch>::Copy(Value); });
+  }
+
+  int calls_ = 0;
+  bool* destroyed_ = nullptr;
 
  private:
   std::string name_;
+  ComPtr<IDispatch> partner_;
 };
 
 class ComObjectTest : public testing::Test {
@@ -86,8 +102,8 @@ ULONG RefCount(IUnknown* object) {
 HRESULT Call(IDispatch* object, DISPID id, WORD flags, VARIANT* arguments, UINT count, VARIANT* result,
              EXCEPINFO* exception = nullptr) {
   DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{arguments, (flags & DISPATCH_PROPERTYPUT) ? &named : nullptr, count,
-                    (flags & DISPATCH_PROPERTYPUT) ? 1u : 0u};
+  const bool write = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  DISPPARAMS params{arguments, write ? &named : nullptr, count, write ? 1u : 0u};
   UINT argumentError = 0;
   return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception, &argumentError);
 }
@@ -189,6 +205,69 @@ TEST_F(ComObjectTest, WritingAPropertyThatCanOnlyBeReadFindsNoMember) {
   V_VT(&argument) = VT_I4;
   V_I4(&argument) = 3;
   EXPECT_EQ(Call(widget.get(), 1, DISPATCH_PROPERTYPUT, &argument, 1, nullptr), DISP_E_MEMBERNOTFOUND);
+}
+
+VARIANT Number(double value) {
+  VARIANT number;
+  V_VT(&number) = VT_R8;
+  V_R8(&number) = value;
+  return number;
+}
+
+TEST_F(ComObjectTest, ACallThatDoesNotFitTheDeclarationFailsBeforeTheMemberRuns) {
+  ComPtr<TWidget> widget = NewWidget();
+  ComPtr<IDispatch> dispatch = widget.query<IDispatch>();
+  VARIANT two[] = {Number(1), Number(2)};
+  UniqueVariant result;
+  EXPECT_EQ(Call(dispatch.get(), 5, DISPATCH_METHOD, two, 2, result.put()), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(dispatch.get(), 5, DISPATCH_METHOD, nullptr, 0, result.put()), DISP_E_BADPARAMCOUNT);
+
+  DISPID unknownName = 7;
+  DISPPARAMS named{two, &unknownName, 1, 1};
+  UINT argumentError = 9;
+  EXPECT_EQ(dispatch->Invoke(5, IID_NULL, 0, DISPATCH_METHOD, &named, result.put(), nullptr, &argumentError),
+            DISP_E_PARAMNOTFOUND);
+  EXPECT_EQ(argumentError, 0u);
+
+  VARIANT notANumber = Number(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(Call(dispatch.get(), 5, DISPATCH_METHOD, &notANumber, 1, result.put()), DISP_E_OVERFLOW);
+  EXPECT_EQ(widget->calls_, 0);
+
+  // An argument named by its position reaches the member.
+  DISPID number = 0;
+  named.rgdispidNamedArgs = &number;
+  ASSERT_EQ(dispatch->Invoke(5, IID_NULL, 0, DISPATCH_METHOD, &named, result.put(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(V_I4(result.get()), 2);
+}
+
+TEST_F(ComObjectTest, AnObjectTheScriptLetsGoWhileAnArgumentIsConvertedLivesUntilTheCallReturns) {
+  bool destroyed = false;
+  bool destroyedWhileConverting = true;
+  ComPtr<TWidget> widget = NewWidget();
+  widget->destroyed_ = &destroyed;
+  IDispatch* last = widget.query<IDispatch>().detach();
+  widget.reset();
+  ComPtr<test::TScriptValue> value = Make<test::TScriptValue>([&] {
+    last->Release();
+    destroyedWhileConverting = destroyed;
+  });
+  VARIANT argument = value->Argument();
+  EXPECT_EQ(Call(last, 2, DISPATCH_PROPERTYPUT, &argument, 1, nullptr), S_OK);
+  EXPECT_FALSE(destroyedWhileConverting);
+  EXPECT_TRUE(destroyed);
+}
+
+TEST_F(ComObjectTest, SetReachesAWriteThatTakesAnObjectButNoReadOnlyProperty) {
+  ComPtr<IDispatch> widget = NewWidget().query<IDispatch>();
+  ComPtr<IDispatch> partner = NewWidget().query<IDispatch>();
+  VARIANT argument;
+  V_VT(&argument) = VT_DISPATCH;
+  V_DISPATCH(&argument) = partner.get();
+  ASSERT_EQ(Call(widget.get(), 6, DISPATCH_PROPERTYPUTREF, &argument, 1, nullptr), S_OK);
+  UniqueVariant read;
+  ASSERT_EQ(Call(widget.get(), 6, DISPATCH_PROPERTYGET, nullptr, 0, read.put()), S_OK);
+  EXPECT_EQ(V_DISPATCH(read.get()), partner.get());
+  EXPECT_EQ(Call(widget.get(), 1, DISPATCH_PROPERTYPUTREF, &argument, 1, nullptr), DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ComObjectTest, AFailingMemberLeavesAnErrorRecordAndNoResult) {

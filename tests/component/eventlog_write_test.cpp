@@ -14,6 +14,7 @@
 #include "framework/OleSysError.h"
 #include "framework/PropertyInfo.h"
 #include "system/AdvApi32.h"
+#include "system/TextLimits.h"
 
 namespace corvane {
 namespace {
@@ -116,6 +117,27 @@ TEST_F(WriteTest, NamesChangedWhileOpenAreUsedAtTheNextOpening) {
   eventLog_->SetActive(false);
   Open();
   EXPECT_EQ(eventLog_->Count(), 3);
+}
+
+TEST_F(WriteTest, NamesTheSystemWouldReadOtherwiseAreRefusedAndTheOldOnesKept) {
+  const std::string withNul("x.txt\0.evt", 10);
+  EXPECT_EQ(ErrorOf([&] { eventLog_->SetBackupFileName(withNul); }),
+            "BackupFileName cannot hold a NUL character (code 0): the system would read only the "
+            "part before it.");
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->SetSourceName(withNul); }),
+                         "SourceName cannot hold a NUL character"));
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->SetMachineName(withNul); }),
+                         "MachineName cannot hold a NUL character"));
+  EXPECT_EQ(ErrorOf([&] { eventLog_->SetSourceName(std::string(65536, 's')); }),
+            "SourceName can hold at most 255 characters; this one has 65536.");
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->SetBackupFileName(std::string(260, 'b')); }),
+                         "BackupFileName can hold at most 259 characters"));
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->SetMachineName(std::string(256, 'm')); }),
+                         "MachineName can hold at most 255 characters"));
+  EXPECT_EQ(eventLog_->SourceName(), log_.Name());
+  EXPECT_EQ(eventLog_->BackupFileName(), "");
+  EXPECT_EQ(eventLog_->GetMachineName(), "");
+  Open();
 }
 
 // Writing
@@ -235,25 +257,48 @@ TEST_F(WriteTest, WritingNeedsASourceName) {
             "Unknown SourceName");
 }
 
-TEST_F(WriteTest, TextsAndStringTablesBeyondTheSystemsBuffersAreRefusedAndNothingIsWritten) {
+TEST_F(WriteTest, WritesBeyondTheSystemsLimitsAreRefusedAndNothingIsWritten) {
   eventLog_->SetIncludeUserName(false);
   const std::string longest(kMaxEventText - 1, 'a');
   const std::string tooLong(kMaxEventText, 'a');
-  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->Add(TEventType::Success, tooLong); }),
-                         "The text of an event can hold at most 16382 characters"));
+  EXPECT_EQ(ErrorOf([&] { eventLog_->Add(TEventType::Success, tooLong); }),
+            "The text of Add can hold at most 16382 characters; this one has 16383. Nothing was "
+            "written.");
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->Add(TEventType::Success, {"a\0b", 3}); }),
+                         "The text of Add cannot hold a NUL character"));
   TEventItem item(nullptr);
   for (int i = 0; i <= kMaxInsertionStrings; ++i) item.Strings().Add("s");
   EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->AddObject(item); }),
-                         "An event can carry at most 4095 insertion strings"));
+                         "The event of AddObject can hold at most 4095 insertion strings"));
+  item.Strings().Clear();
+  item.Strings().Add("s");
+  item.Strings().Add(std::string(kMaxInsertionString + 1, 'i'));
+  EXPECT_EQ(ErrorOf([&] { eventLog_->AddObject(item); }),
+            "The insertion string at index 1 of AddObject can hold at most 31839 characters; this "
+            "one has 31840. Nothing was written.");
+  item.Strings().Put(1, std::string("a\0b", 3));
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->AddObject(item); }),
+                         "The insertion string at index 1 of AddObject cannot hold a NUL"));
+  item.Strings().Put(1, std::string(kMaxInsertionString, 'i'));
+  const std::vector<uint8_t> data(kMaxEventData + 1, 0xD7);
+  item.SetData(data.data(), static_cast<int32_t>(data.size()));
+  EXPECT_TRUE(StartsWith(ErrorOf([&] { eventLog_->AddObject(item); }),
+                         "The event data of AddObject can hold at most 261991 bytes"));
   EXPECT_EQ(Reader()->Count(), 0);
 
   eventLog_->Add(TEventType::Success, longest);
-  item.Strings().Delete(0);
+  item.SetData(data.data(), static_cast<int32_t>(kMaxEventData));
+  eventLog_->AddObject(item);
+  item.SetData(nullptr, 0);
+  item.Strings().Clear();
+  for (int i = 0; i < kMaxInsertionStrings; ++i) item.Strings().Add("s");
   eventLog_->AddObject(item);
   auto reader = Reader();
-  ASSERT_EQ(reader->Count(), 2);
+  ASSERT_EQ(reader->Count(), 3);
   EXPECT_EQ(reader->Objects(0).Strings()[0], longest);
-  EXPECT_EQ(reader->Objects(1).Strings().Count(), kMaxInsertionStrings);
+  EXPECT_EQ(reader->Objects(1).Strings()[1].size(), kMaxInsertionString);
+  EXPECT_EQ(reader->Objects(1).DataLength(), static_cast<int32_t>(kMaxEventData));
+  EXPECT_EQ(reader->Objects(2).Strings().Count(), kMaxInsertionStrings);
 }
 
 TEST_F(WriteTest, AFailedReportIsRaisedAfterTheSourceWasDeregistered) {

@@ -32,6 +32,12 @@ DWORD TChildProcess::Wait(DWORD timeout) {
   return code;
 }
 
+void TChildProcess::Kill() {
+  if (!process_) return;
+  TerminateProcess(process_.get(), 9);
+  WaitForSingleObject(process_.get(), INFINITE);
+}
+
 std::string ToolCommand(const std::string& arguments) {
   return "\"" EVTSVC_TOOL_PATH "\" " + arguments;
 }

@@ -15,6 +15,8 @@ class TChildProcess {
   // Waits up to `timeout` ms; the exit code, or STILL_ACTIVE when it has not ended (it is then
   // terminated).
   DWORD Wait(DWORD timeout);
+  // Ends it at once, wherever it is, and waits until it is gone.
+  void Kill();
 
  private:
   UniqueHandle process_;

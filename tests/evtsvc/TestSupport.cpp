@@ -198,6 +198,43 @@ bool ReportAs(const std::string& source, DWORD eventId, const std::vector<std::s
   return written;
 }
 
+namespace {
+
+uint32_t Stamp(DWORD eventId, WORD category, const std::vector<std::string>& strings,
+               const uint8_t* tail, size_t tailSize) {
+  uint32_t hash = 0x811c9dc5u;
+  const auto mix = [&](const void* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ static_cast<const uint8_t*>(data)[i]) * 0x01000193u;
+  };
+  mix(&eventId, sizeof eventId);
+  mix(&category, sizeof category);
+  for (const std::string& text : strings) mix(text.c_str(), text.size() + 1);
+  mix(tail, tailSize);
+  return hash;
+}
+
+}  // namespace
+
+bool ReportStamped(HANDLE log, const std::string& tag, long index) {
+  const DWORD eventId = 1000 + static_cast<DWORD>(index % 7);
+  const WORD category = static_cast<WORD>(index % 5);
+  const std::vector<std::string> strings = {
+      tag, std::to_string(index), std::string(static_cast<size_t>(index * 37 % 300), static_cast<char>('a' + index % 26))};
+  std::vector<uint8_t> data(4 + static_cast<size_t>(index % 50));
+  for (size_t i = 4; i < data.size(); ++i) data[i] = static_cast<uint8_t>(index + static_cast<long>(i));
+  const uint32_t stamp = Stamp(eventId, category, strings, data.data() + 4, data.size() - 4);
+  std::memcpy(data.data(), &stamp, 4);
+  return Report(log, EVENTLOG_INFORMATION_TYPE, eventId, strings, data, nullptr, category);
+}
+
+bool StampIntact(const TReadRecord& record) {
+  if (record.data.size() < 4) return false;
+  uint32_t stamp;
+  std::memcpy(&stamp, record.data.data(), 4);
+  return stamp == Stamp(record.eventId, record.eventCategory, record.strings, record.data.data() + 4,
+                        record.data.size() - 4);
+}
+
 std::string LocalComputerName() {
   char name[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD size = sizeof(name);

@@ -92,6 +92,13 @@ bool Report(HANDLE log, WORD type, DWORD eventId, const std::vector<std::string>
 // Registers `source` and writes one event with the given strings.
 bool ReportAs(const std::string& source, DWORD eventId, const std::vector<std::string>& strings);
 
+// Writes event `index` of a series tagged `tag`: its size, identifier and category vary with the
+// index, and its data starts with a checksum of everything else it holds, so that a reader can
+// tell a whole record from one pieced together from two states of the log.
+bool ReportStamped(HANDLE log, const std::string& tag, long index);
+// Whether `record` is whole as ReportStamped wrote it.
+bool StampIntact(const TReadRecord& record);
+
 std::string LocalComputerName();
 uint32_t SecondsSince1970();
 // A marker no earlier run can have written.

@@ -1,6 +1,10 @@
 // A second (and third) process for the service tests. It loads the service DLL on its own and
 //   write <source> <count> <tag>   writes <count> events whose strings are <tag> and their index
-//   clear <log>                    clears the log
+//   stamp <source> <count> <tag>   the same with events that carry a checksum (ReportStamped)
+//   clear <log> [<times> <ms>]     clears the log (<times> times, <ms> apart)
+//   stall <file> <event>           takes the log's lock, begins an append to the log file and
+//                                  stops in the middle of it for good, after setting the named
+//                                  event: a writer to be killed there
 //   follow <log> <count> <ms>      reads the log from its oldest record as new events arrive,
 //                                  waiting on change notification, until <count> records were
 //                                  read; every tag's indexes must come complete and in order.
@@ -13,9 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "EvtFile.h"
+#include "LogSharedState.h"
 #include "Owners.h"
 #include "ServiceLibrary.h"
 #include "TestSupport.h"
+#include "Win32Storage.h"
 
 using corvane::evtsvc::UniqueHandle;
 using corvane::evtsvc::test::ParseRecords;
@@ -44,12 +51,70 @@ int Write(const std::string& source, long count, const std::string& tag) {
   return 0;
 }
 
-int Clear(const std::string& name) {
+int Stamp(const std::string& source, long count, const std::string& tag) {
+  const TServiceLibrary& svc = TServiceLibrary::Get();
+  const HANDLE log = svc.RegisterEventSourceA(nullptr, source.c_str());
+  if (!log) return Fail("RegisterEventSourceA", GetLastError());
+  for (long i = 0; i < count; ++i) {
+    if (!corvane::evtsvc::test::ReportStamped(log, tag, i)) return Fail("ReportEventA", GetLastError());
+  }
+  if (!svc.DeregisterEventSource(log)) return Fail("DeregisterEventSource", GetLastError());
+  return 0;
+}
+
+int Clear(const std::string& name, long times, DWORD pause) {
   const TServiceLibrary& svc = TServiceLibrary::Get();
   const corvane::evtsvc::test::TUniqueLog log(svc.OpenEventLogA(nullptr, name.c_str()));
   if (!log) return Fail("OpenEventLogA", GetLastError());
-  if (!svc.ClearEventLogA(log.get(), nullptr)) return Fail("ClearEventLogA", GetLastError());
+  for (long i = 0; i < times; ++i) {
+    if (i > 0) Sleep(pause);
+    if (!svc.ClearEventLogA(log.get(), nullptr)) return Fail("ClearEventLogA", GetLastError());
+  }
   return 0;
+}
+
+// A log's storage that stops for good at its `writes`-th write, as a process stopped there.
+class TStallingStorage final : public corvane::evt::TStorage {
+ public:
+  TStallingStorage(corvane::evt::TStorage& inner, int writes, HANDLE stopped)
+      : inner_(inner), writesLeft_(writes), stopped_(stopped) {}
+  uint64_t Size() const override { return inner_.Size(); }
+  void Read(uint64_t offset, void* buffer, size_t count) const override { inner_.Read(offset, buffer, count); }
+  void Write(uint64_t offset, const void* data, size_t count) override {
+    if (writesLeft_-- == 0) {
+      SetEvent(stopped_);
+      Sleep(INFINITE);
+    }
+    inner_.Write(offset, data, count);
+  }
+  void Resize(uint64_t size) override { inner_.Resize(size); }
+  void Flush() override { inner_.Flush(); }
+
+ private:
+  corvane::evt::TStorage& inner_;
+  int writesLeft_;
+  HANDLE stopped_;
+};
+
+// Stops after the end-of-file record and the body of the new record, before the record's
+// leading length makes it whole.
+int Stall(const std::string& file, const std::string& eventName) {
+  using namespace corvane::evtsvc;
+  const UniqueHandle stopped(OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName.c_str()));
+  if (!stopped) return Fail("OpenEventA", GetLastError());
+  const std::wstring path(file.begin(), file.end());
+  TLogSharedState state(CanonicalPath(path));
+  const TLogSharedState::Lock lock = state.Acquire();
+  const TLogSharedState::Change change(state, lock);
+  TWin32Storage storage(path, TWin32Storage::TMode::OpenOrCreate);
+  TStallingStorage stalling(storage, 2, stopped.get());
+  const auto log = corvane::evt::TLogFile::Open(stalling, false);
+  corvane::evt::Record record;
+  record.sourceName = u"CorvaneStalled";
+  record.computerName = u"HERE";
+  record.strings = {u"never whole"};
+  log->Append(record);
+  return Fail("the append was not stopped", 0);
 }
 
 int Follow(const std::string& name, size_t expected, DWORD timeout) {
@@ -100,11 +165,18 @@ int Follow(const std::string& name, size_t expected, DWORD timeout) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 4 && args[0] == "write") return Write(args[1], std::atol(args[2].c_str()), args[3]);
-  if (args.size() == 2 && args[0] == "clear") return Clear(args[1]);
+  if (args.size() == 4 && args[0] == "stamp") return Stamp(args[1], std::atol(args[2].c_str()), args[3]);
+  if (args.size() == 2 && args[0] == "clear") return Clear(args[1], 1, 0);
+  if (args.size() == 4 && args[0] == "clear") {
+    return Clear(args[1], std::atol(args[2].c_str()), std::strtoul(args[3].c_str(), nullptr, 10));
+  }
+  if (args.size() == 3 && args[0] == "stall") return Stall(args[1], args[2]);
   if (args.size() == 4 && args[0] == "follow") {
     return Follow(args[1], std::strtoul(args[2].c_str(), nullptr, 10),
                   std::strtoul(args[3].c_str(), nullptr, 10));
   }
-  std::printf("usage: evtsvc_tool write <source> <count> <tag> | clear <log> | follow <log> <count> <ms>\n");
+  std::printf(
+      "usage: evtsvc_tool write|stamp <source> <count> <tag> | clear <log> [<times> <ms>] |\n"
+      "       follow <log> <count> <ms> | stall <file> <event>\n");
   return 1;
 }

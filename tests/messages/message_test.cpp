@@ -4,12 +4,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string_view>
 
 #include "ComponentTestSupport.h"
 #include "core/EventLog.h"
 #include "core/EventMessages.h"
+#include "core/MessageFiles.h"
+#include "core/MessageModule.h"
 #include "framework/OleSysError.h"
 #include "system/AdvApi32.h"
 #include "system/TableEntry.h"
@@ -33,7 +40,14 @@ void SetMessageFile(const std::string& log, const std::string& source, const std
   RegCloseKey(key);
 }
 
-std::string TestModule() { return std::string(CORVANE_BINARY_DIR) + "\\tests\\messages\\testmsg.dll"; }
+// A file of the build tree, its path written as registries hold them: with backslashes only.
+std::string BuiltFile(const std::string& relative) {
+  std::string path = std::string(CORVANE_BINARY_DIR) + "\\" + relative;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string TestModule() { return BuiltFile("tests\\messages\\testmsg.dll"); }
 
 // Writes one event through a component and returns the message text of the newest record.
 std::string WriteAndFormat(const TestLog& log, const std::string& source, DWORD eventId,
@@ -82,7 +96,7 @@ TEST(EventMessages, AModuleThatDoesNotLoadGivesTheReplacementText) {
 
 // A copy of the test module whose third message block points a megabyte past its table.
 std::string DamagedModule() {
-  const std::string path = std::string(CORVANE_BINARY_DIR) + "\\tests\\messages\\damaged.dll";
+  const std::string path = BuiltFile("tests\\messages\\damaged.dll");
   std::string table;
   {
     const TUniqueModule module = LoadMessageModule(TestModule());
@@ -97,6 +111,55 @@ std::string DamagedModule() {
   const uint32_t beyond = 0x00100000;
   file.replace(at + 4 + 2 * 12 + 8, 4, reinterpret_cast<const char*>(&beyond), 4);
   std::ofstream(path, std::ios::binary) << file;
+  return path;
+}
+
+std::string LanguagesModule() { return BuiltFile("tests\\messages\\langmsg.dll"); }
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TModuleMessages ModuleFileMessages(const std::string& path) { return TModuleMessages::Read(FileBytes(path)); }
+
+// The languages of a module's message table, as the system lists them.
+std::vector<WORD> ResourceLanguages(HMODULE module) {
+  std::vector<WORD> languages;
+  EnumResourceLanguagesA(
+      module, RT_MESSAGETABLE, MAKEINTRESOURCEA(1),
+      [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) -> BOOL {
+        reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+        return TRUE;
+      },
+      reinterpret_cast<LONG_PTR>(&languages));
+  return languages;
+}
+
+enum class KeepTimes { No, Yes };
+
+// Writes (over) `name` in the build folder: the test module with `from` in its first message
+// replaced by `to`, of the same length. With KeepTimes::Yes an existing file keeps its times.
+std::string CopyOfTestModule(const std::string& name, const std::u16string& from, const std::u16string& to,
+                             KeepTimes keep = KeepTimes::No) {
+  const std::string path = BuiltFile("tests\\messages\\" + name);
+  std::vector<uint8_t> bytes = FileBytes(TestModule());
+  const std::string_view haystack(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const size_t at = haystack.find(std::string_view(reinterpret_cast<const char*>(from.data()), 2 * from.size()));
+  EXPECT_NE(at, std::string_view::npos);
+  std::memcpy(bytes.data() + at, to.data(), 2 * to.size());
+  FILETIME created{}, accessed{}, written{};
+  if (keep == KeepTimes::Yes) {
+    const TUniqueFile old(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(GetFileTime(old.get(), &created, &accessed, &written));
+  }
+  const TUniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     keep == KeepTimes::Yes ? OPEN_EXISTING : CREATE_ALWAYS, 0, nullptr));
+  DWORD done = 0;
+  EXPECT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr));
+  if (keep == KeepTimes::Yes) {
+    EXPECT_TRUE(SetFileTime(file.get(), &created, &accessed, &written));
+  }
   return path;
 }
 
@@ -152,6 +215,100 @@ TEST(EventMessages, AMessageFileThatCannotBeReadRaisesTheRegistryError) {
                                                            &RefuseValue);
   EXPECT_THROW(component.GetMessageFile("Locked"), EOleSysError);
   EXPECT_EQ(component.GetMessageFile("NoSuchSourceAnywhere"), "");
+}
+
+// Every message of a module, and an identifier past each block, through the module file and
+// through the system's formatter on the module loaded as data, with the same strings. Returns
+// the identifiers compared.
+size_t CompareWithTheSystem(TMessageFiles& files, const std::string& path, const TEventItem& item) {
+  // The identifiers come from the tables as they stand, damaged or not: only their blocks' ranges.
+  const TUniqueModule raw(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  std::set<uint32_t> ids;
+  for (WORD language : ResourceLanguages(raw.get())) {
+    const HRSRC found = FindResourceExA(raw.get(), RT_MESSAGETABLE, MAKEINTRESOURCEA(1), language);
+    const auto* table = static_cast<const uint8_t*>(LockResource(LoadResource(raw.get(), found)));
+    if (!table) continue;
+    uint32_t blocks;
+    std::memcpy(&blocks, table, 4);
+    for (uint32_t b = 0; b < blocks; ++b) {
+      uint32_t range[2];
+      std::memcpy(range, table + 4 + 12 * b, 8);
+      for (uint64_t id = range[0]; id <= uint64_t{range[1]} + 1; ++id) ids.insert(static_cast<uint32_t>(id));
+    }
+  }
+  const TUniqueModule module = LoadMessageModule(path);
+  TEventItem message(nullptr);
+  message.SetSourceName(item.SourceName());
+  for (int i = 0; i < item.StringCount(); ++i) message.Strings().Add(std::string(item.StringAt(i)));
+  for (uint32_t id : ids) {
+    message.SetEventId(id);
+    std::string expected, actual;
+    if (!module || !FormatEventMessage(module.get(), message, expected)) expected = DescriptionNotFound(message);
+    if (!files.Format(path, message, actual)) actual = DescriptionNotFound(message);
+    EXPECT_EQ(actual, expected) << path << ", message " << std::hex << id;
+  }
+  return ids.size();
+}
+
+TEST(MessageFiles, EveryMessageOfEveryModuleAtHandReadsAsTheSystemFormatsIt) {
+  TEventItem item(nullptr);
+  item.SetSourceName("Differential");
+  for (const char* text : {"one", "two", "three", "four", "five", "six", "seven", "eight", "nine"})
+    item.Strings().Add(text);
+  TMessageFiles files;
+  for (const std::string& ours : {BuiltFile("tools\\corvmsg.dll"), TestModule(), LanguagesModule()}) {
+    EXPECT_EQ(ModuleFileMessages(ours).Source(), TModuleMessages::TSource::Tables) << ours;
+    EXPECT_GT(CompareWithTheSystem(files, ours, item), 2u) << ours;
+  }
+  EXPECT_GT(CompareWithTheSystem(files, DamagedModule(), item), 2u);
+
+  // The system's own message modules: every library and program of the system folder with a
+  // message table.
+  char folder[MAX_PATH];
+  GetSystemDirectoryA(folder, MAX_PATH);
+  size_t modules = 0, read = 0, messages = 0;
+  for (const char* pattern : {"\\*.dll", "\\*.exe"}) {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + std::string(pattern)).c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+      const std::string path = std::string(folder) + "\\" + found.cFileName;
+      {
+        const TUniqueModule module = LoadMessageModule(path);
+        if (!module || !FindResourceA(module.get(), MAKEINTRESOURCEA(1), RT_MESSAGETABLE)) continue;
+      }
+      ++modules;
+      if (ModuleFileMessages(path).Source() == TModuleMessages::TSource::Tables) ++read;
+      messages += CompareWithTheSystem(files, path, item);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  EXPECT_GE(modules, 3u);
+  EXPECT_EQ(read, modules) << "modules the file reader left to the system";
+  std::printf("compared %zu messages of %zu system modules\n", messages, modules);
+}
+
+TEST(EventMessages, ASourceRegisteredAnewAndAModuleFileReplacedShowAtTheNextCall) {
+  TestLog log("Msg", {"Swapped"});
+  const std::string first = CopyOfTestModule("first.dll", u"started", u"started");
+  const std::string second = CopyOfTestModule("second.dll", u"started", u"resumed");
+  SetMessageFile(log.Name(), "Swapped", first);
+  EXPECT_EQ(WriteAndFormat(log, "Swapped", 0x40000001, {"Spooler", "4"}),
+            "Service Spooler started with 4 workers.\r\n");
+  TVEVivudAre reader(nullptr);
+  reader.SetSourceName(log.Name());
+  reader.SetActive(true);
+  const int newest = reader.Count() - 1;
+  EXPECT_EQ(reader.Items(newest), "Service Spooler started with 4 workers.\r\n");
+
+  SetMessageFile(log.Name(), "Swapped", second);
+  EXPECT_EQ(reader.Items(newest), "Service Spooler resumed with 4 workers.\r\n");
+
+  // The first module rewritten in place: the same size and the same times, other text.
+  SetMessageFile(log.Name(), "Swapped", first);
+  EXPECT_EQ(reader.Items(newest), "Service Spooler started with 4 workers.\r\n");
+  CopyOfTestModule("first.dll", u"started", u"stopped", KeepTimes::Yes);
+  EXPECT_EQ(reader.Items(newest), "Service Spooler stopped with 4 workers.\r\n");
 }
 
 TEST(EventMessages, AnItemThatCannotBeReadRaisesItsError) {

@@ -266,6 +266,12 @@ TEST(ByteList, AddGrowsOneByteAtATimeKeepingTheEarlierOnes) {
   bytes.Clear();
   EXPECT_EQ(bytes.Count(), 0);
   EXPECT_EQ(item.Data(), nullptr);
+
+  // Data put in place another way is grown anew, never written past its end.
+  bytes.Add(7);
+  item.SetData("\x01\x02", 2);
+  bytes.Add(3);
+  EXPECT_EQ(DataOf(item), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST(ByteList, IndexesOutsideTheDataAreRefused) {

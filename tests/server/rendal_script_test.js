@@ -44,6 +44,29 @@ try {
 } catch (e) {
   check(e.number < 0 && e.description != "", "error record " + e.number + " " + e.description);
 }
+
+// For Each over string lists and byte lists.
+var listed = [];
+for (var e = new Enumerator(log.GetEventSources()); !e.atEnd(); e.moveNext()) listed.push(e.item());
+check(listed.join("\r\n") + "\r\n" == names, "sources enumerated " + listed.length);
+var walked = 0;
+for (var e = new Enumerator(item.DataBytes); !e.atEnd(); e.moveNext()) walked += e.item();
+check(walked == 171, "bytes enumerated " + walked);
+
+// A value whose conversion closes the log, or lets the control go, under a list of its record.
+for (var round = 0; round < 3; round++) {
+  var closing = new ActiveXObject("Corvane.Rendal");
+  closing.SourceName = logName;
+  closing.Active = true;
+  var lists = [closing.Objects(0).Strings, closing.WriteObject.Strings];
+  var actions = [function () { closing.Active = false; }, function () { closing = null; CollectGarbage(); }];
+  try {
+    lists[round % 2].Add({ toString: function () { actions[round % 2](); return "x"; } });
+    check(false, "a list of a closed log took a string");
+  } catch (e) {
+    check(e.description.indexOf("not available any more") > 0, "list after close: " + e.description);
+  }
+}
 log.Active = false;
 
 log.MachineName = remoteMachine;

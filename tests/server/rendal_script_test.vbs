@@ -1,7 +1,7 @@
 ' Late-bound VBScript against Corvane.Rendal: a record written through WriteObject and AddObject
-' read back field by field, its data bytes, strings and message text, an error record, and a
-' log of a machine of the simulated network. Arguments: event source, its log, remote machine.
-' Exit code 77 only when every check held.
+' read back field by field, its data bytes, strings and message text, an error record, refused
+' names and limits, and a log of a machine of the simulated network. Arguments: event source,
+' its log, remote machine. Exit code 77 only when every check held.
 Option Explicit
 Dim failures : failures = 0
 Sub Check(ok, what)
@@ -54,8 +54,40 @@ Set missing = log.Objects(count + 5)
 Check Err.Number < 0, "Err.Number " & Err.Number
 Check Err.Description <> "", "Err.Description"
 Check Err.Source = "Corvane.Rendal", "Err.Source " & Err.Source
+Err.Clear
+log.Clear "C:\backup.evt"
+Check Err.Number = 450, "Clear with an argument: " & Err.Number
+Check log.Count = count, "Clear with an argument cleared"
+Err.Clear
+Set log.LogonAs = log.LogonAs
+Check Err.Number = 0, "Set LogonAs: " & Err.Description
 On Error GoTo 0
+Dim line, lines
+For Each line In item.Strings
+  lines = lines & line & "|"
+Next
+Check lines = "HOST-VBS|tester|", "For Each over Strings: " & lines
 log.Active = False
+
+' What the system would read otherwise than given is refused, naming the member and its limit;
+' a system error's text ends without a line break.
+On Error Resume Next
+log.BackupFileName = "x.txt" & Chr(0) & ".evt"
+Check InStr(Err.Description, "BackupFileName cannot hold a NUL") = 1, "NUL: " & Err.Description
+Err.Clear
+log.SourceName = String(65536, "s")
+Check InStr(Err.Description, "SourceName can hold at most 255 characters") = 1, _
+      "SourceName: " & Err.Description
+Err.Clear
+writer.Strings.Text = String(40000, "x")
+log.AddObject writer
+Check InStr(Err.Description, _
+            "The insertion string at index 0 of AddObject can hold at most 31839") = 1, _
+      "AddObject: " & Err.Description
+Err.Clear
+log.Clear
+Check Err.Description = "6: Invalid handle.", "system text: [" & Err.Description & "]"
+On Error GoTo 0
 
 log.MachineName = remoteMachine
 log.SourceName = "Application"

@@ -37,15 +37,16 @@ TEST_F(Binding, NtLoadsTheSystemLibrariesTableByTableAndLooksUpEveryEntryInOrder
   }
   EXPECT_EQ(fake.loads, (std::vector<std::string>{"advapi32.dll", "advapi32.dll", "netapi32.dll",
                                                   "advapi32.dll"}));
-  ASSERT_EQ(fake.lookups.size(), 18u + 23u + 41u + 33u);
+  ASSERT_EQ(fake.lookups.size(), 18u + 24u + 41u + 33u);
   EXPECT_EQ(fake.lookups.front(), "advapi32.dll!LookupAccountNameA");
   EXPECT_EQ(fake.lookups[17], "advapi32.dll!ReportEventA");
   EXPECT_EQ(fake.lookups[18], "advapi32.dll!ChangeServiceConfigA");
   EXPECT_EQ(fake.lookups[40], "advapi32.dll!RegQueryValueExA");
-  EXPECT_EQ(fake.lookups[41], "netapi32.dll!NetServerEnum");
-  EXPECT_EQ(fake.lookups[42], "netapi32.dll!NetApiBufferFree");
-  EXPECT_EQ(fake.lookups[81], "netapi32.dll!NetGetDCName");
-  EXPECT_EQ(fake.lookups[82], "advapi32.dll!GetFileSecurityA");
+  EXPECT_EQ(fake.lookups[41], "advapi32.dll!RegNotifyChangeKeyValue");
+  EXPECT_EQ(fake.lookups[42], "netapi32.dll!NetServerEnum");
+  EXPECT_EQ(fake.lookups[43], "netapi32.dll!NetApiBufferFree");
+  EXPECT_EQ(fake.lookups[82], "netapi32.dll!NetGetDCName");
+  EXPECT_EQ(fake.lookups[83], "advapi32.dll!GetFileSecurityA");
   EXPECT_EQ(fake.lookups.back(), "advapi32.dll!LookupPrivilegeDisplayNameW");
   EXPECT_TRUE(fake.boxes.empty());
   EXPECT_EQ(EventLogApi.Library, "advapi32.dll");
@@ -62,8 +63,8 @@ TEST_F(Binding, Windows95FamilyTakesEverythingFromTheAdministrationLibraryWithAn
   }
   EXPECT_EQ(fake.loads, std::vector<std::string>(4, "radmin32.dll"));
   const auto names = Names(fake.lookups, "radmin32.dll");
-  ASSERT_EQ(names.size(), 115u);
-  const std::vector<std::string> net(names.begin() + 41, names.begin() + 82);
+  ASSERT_EQ(names.size(), 116u);
+  const std::vector<std::string> net(names.begin() + 42, names.begin() + 83);
   EXPECT_EQ(net[0], "NetServerEnumA");
   EXPECT_EQ(net[1], "NetApiBufferFree");
   EXPECT_EQ(net[2], "NetUserEnumA");
@@ -76,7 +77,7 @@ TEST_F(Binding, Windows95FamilyTakesEverythingFromTheAdministrationLibraryWithAn
   std::vector<std::string> ntNames;
   for (const auto& l : nt.lookups) ntNames.push_back(l.substr(l.find('!') + 1));
   for (size_t i = 0; i < names.size(); ++i) {
-    if (i >= 41 && i < 82)
+    if (i >= 42 && i < 83)
       EXPECT_EQ(names[i], ntNames[i] == "NetApiBufferFree" ? ntNames[i] : ntNames[i] + "A");
     else
       EXPECT_EQ(names[i], ntNames[i]) << "only network names change";
@@ -146,8 +147,8 @@ TEST_F(Binding, TheSystemLibraryVariableServesAllFourTablesWithNtNames) {
   }
   EXPECT_EQ(fake.loads, std::vector<std::string>(4, "C:\\svc\\ntevtsvc.dll"));
   const auto names = Names(fake.lookups, "C:\\svc\\ntevtsvc.dll");
-  ASSERT_EQ(names.size(), 115u);
-  EXPECT_EQ(names[41], "NetServerEnum");
+  ASSERT_EQ(names.size(), 116u);
+  EXPECT_EQ(names[42], "NetServerEnum");
   EXPECT_EQ(EventLogApi.Library, "C:\\svc\\ntevtsvc.dll");
 }
 
@@ -176,7 +177,8 @@ TEST_F(Binding, UnderWineEveryEntryTheLibraryCallsIsBound) {
            &NetApi.NetLocalGroupEnum, &NetApi.NetGroupEnum, &NetApi.NetUserEnum,
            &NetApi.NetGetDCName, &NetApi.NetGetAnyDCName, &NetApi.NetApiBufferFree,
            &ServiceApi.RegConnectRegistryA, &ServiceApi.RegOpenKeyExA, &ServiceApi.RegEnumKeyExA,
-           &ServiceApi.RegQueryValueExA, &ServiceApi.RegCloseKey}) {
+           &ServiceApi.RegQueryValueExA, &ServiceApi.RegCloseKey,
+           &ServiceApi.RegNotifyChangeKeyValue}) {
     EXPECT_TRUE(*e) << e->Name();
   }
   // A real call through a bound entry.

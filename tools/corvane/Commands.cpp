@@ -12,8 +12,8 @@ namespace corvane::cli {
 
 int RunCommand(const std::string& command, const std::vector<std::string>& args) {
   static const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-      {"tables", Tables}, {"count", Count},   {"dump", Dump}, {"write", Write},
-      {"clear", Clear},   {"backup", Backup}, {"logs", Logs}, {"watch", Watch},
+      {"tables", Tables}, {"count", Count}, {"dump", Dump},   {"write", Write}, {"clear", Clear},
+      {"backup", Backup}, {"logs", Logs},   {"watch", Watch}, {"stats", Stats},
   };
   const auto it = commands.find(command);
   if (it == commands.end()) throw UsageError("unknown command \"" + command + "\"");

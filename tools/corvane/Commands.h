@@ -13,6 +13,7 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
 int Tables(const std::vector<std::string>& args);
 int Count(const std::vector<std::string>& args);
 int Dump(const std::vector<std::string>& args);
+int Stats(const std::vector<std::string>& args);
 int Write(const std::vector<std::string>& args);
 int Clear(const std::vector<std::string>& args);
 int Backup(const std::vector<std::string>& args);

@@ -148,6 +148,43 @@ std::string CsvHeader(bool withMessage) {
   return header;
 }
 
+const char* TypeName(uint16_t type) {
+  switch (type) {
+    case 0: return "success";
+    case 1: return "error";
+    case 2: return "warning";
+    case 4: return "information";
+    case 8: return "audit-success";
+    case 16: return "audit-failure";
+    default: return "unknown";
+  }
+}
+
+// Control characters of a record's texts are shown escaped, so that no text can end its line
+// and forge another record's (or move the cursor of the terminal it is printed on).
+void AppendVisible(std::string& text, std::string_view value) {
+  static const char kDigits[] = "0123456789abcdef";
+  size_t plain = 0;  // where the run of characters shown as they are began
+  for (size_t i = 0; i < value.size(); ++i) {
+    const auto u = static_cast<unsigned char>(value[i]);
+    if (u >= 0x20 && u != 0x7F) continue;
+    text.append(value.substr(plain, i - plain));
+    plain = i + 1;
+    if (u == '\n') {
+      text += "\\n";
+    } else if (u == '\r') {
+      text += "\\r";
+    } else if (u == '\t') {
+      text += "\\t";
+    } else {
+      text += "\\x";
+      text += kDigits[u >> 4];
+      text += kDigits[u & 15];
+    }
+  }
+  text.append(value.substr(plain));
+}
+
 namespace {
 
 std::string Jsonl(const DumpRecord& r) {
@@ -213,43 +250,6 @@ std::string Csv(const DumpRecord& r) {
                     Hex(r.data);
   if (r.message) row += "," + CsvField(*r.message);
   return row;
-}
-
-const char* TypeName(uint16_t type) {
-  switch (type) {
-    case 0: return "success";
-    case 1: return "error";
-    case 2: return "warning";
-    case 4: return "information";
-    case 8: return "audit-success";
-    case 16: return "audit-failure";
-    default: return "unknown";
-  }
-}
-
-// Control characters of a record's texts are shown escaped, so that no text can end its line
-// and forge another record's (or move the cursor of the terminal it is printed on).
-void AppendVisible(std::string& text, std::string_view value) {
-  static const char kDigits[] = "0123456789abcdef";
-  size_t plain = 0;  // where the run of characters shown as they are began
-  for (size_t i = 0; i < value.size(); ++i) {
-    const auto u = static_cast<unsigned char>(value[i]);
-    if (u >= 0x20 && u != 0x7F) continue;
-    text.append(value.substr(plain, i - plain));
-    plain = i + 1;
-    if (u == '\n') {
-      text += "\\n";
-    } else if (u == '\r') {
-      text += "\\r";
-    } else if (u == '\t') {
-      text += "\\t";
-    } else {
-      text += "\\x";
-      text += kDigits[u >> 4];
-      text += kDigits[u & 15];
-    }
-  }
-  text.append(value.substr(plain));
 }
 
 // Text is what a dump prints by default, a line or more for each of possibly millions of

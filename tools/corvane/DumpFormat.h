@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::cli {
@@ -34,6 +35,11 @@ std::string IsoTime(uint32_t secondsSince1970);
 std::string Hex(const std::vector<uint8_t>& bytes);
 std::string JsonString(const std::string& utf8);
 std::string CsvField(const std::string& text);
+// "error", "information", ... for the system's type values, "unknown" for any other.
+const char* TypeName(uint16_t type);
+// Appends `value` with its control characters escaped (\n, \r, \t, \xHH), as the text form
+// shows texts, so that none can end its line or move a terminal's cursor.
+void AppendVisible(std::string& text, std::string_view value);
 
 std::string CsvHeader(bool withMessage);
 std::string FormatRecord(const DumpRecord& r, DumpFormat format);

@@ -9,6 +9,8 @@
 
 #include "DumpOptions.h"
 #include "FileLog.h"
+#include "RecordWalk.h"
+#include "TimeArgument.h"
 #include "UsageError.h"
 
 namespace corvane::cli {
@@ -53,20 +55,52 @@ auto WithFileErrors(const std::string& file, Read&& read) {
   }
 }
 
+// The file's records for the filters, by position.
+class TFileWalker : public TRecordWalker {
+ public:
+  explicit TFileWalker(TFileLog& log) : log_(log) {}
+  uint32_t Total() override { return log_.Count(); }
+  void Walk(uint32_t start, bool backwards, const TVisit& visit) override {
+    for (int64_t position = start; position >= 0 && position < log_.Count();
+         position += backwards ? -1 : 1) {
+      const auto at = static_cast<uint32_t>(position);
+      if (!visit(at, log_.Fetch(log_.NumberAt(at)))) return;
+    }
+  }
+
+ private:
+  TFileLog& log_;
+};
+
+// The time zone is the C library's; account names need the system's lookup, which the Windows
+// build makes (bin/corvane sends it the command lines that name an account).
+TRecordFilter FilterFrom(const Options& options) {
+  return TRecordFilter(options,
+                       {LocalOffset, [](const std::string& name) -> std::vector<uint8_t> {
+                          throw UsageError("--user \"" + name +
+                                           "\": account names are looked "
+                                           "up by the Windows build; give a SID (S-1-...)");
+                        }});
+}
+
 }  // namespace
 
 int FileCount(const std::vector<std::string>& args) {
-  const Options options(args, kCountOptions, {});
+  const Options options(args, kCountOptions, kCountFlags);
   if (!options.Positional().empty()) throw UsageError("count takes no arguments");
   const std::string file = FileFrom(options);
-  const uint32_t count = WithFileErrors(file, [&] {
-    {
+  const TRecordFilter filter = FilterFrom(options);
+  const std::optional<uint32_t> newest = options.Number("newest");
+  const uint64_t count = WithFileErrors(file, [&]() -> uint64_t {
+    if (filter.Empty() && !newest) {
       const evt::TFileStorage storage(file, evt::TFileStorage::TMode::ReadOnly);
       if (const std::optional<uint32_t> stated = evt::StatedCount(storage)) return *stated;
     }
-    return TFileLog(file).Count();
+    TFileLog log(file);
+    TFileWalker walker(log);
+    return CountKept(walker, filter, newest);
   });
-  std::printf("%u\n", count);
+  std::printf("%llu\n", static_cast<unsigned long long>(count));
   return 0;
 }
 
@@ -75,22 +109,38 @@ int FileDump(const std::vector<std::string>& args) {
   if (!options.Positional().empty()) throw UsageError("dump takes no arguments");
   const std::string file = FileFrom(options);
   const DumpFormat format = FormatFrom(options);
-  const bool backwards = options.Has("backwards");
+  const TRecordFilter filter = FilterFrom(options);
+  const std::optional<uint32_t> newest = options.Number("newest");
   return WithFileErrors(file, [&] {
     TFileLog log(file);
-    const uint32_t total = log.Count();
-    const uint32_t wanted = std::min(options.Number("newest").value_or(total), total);
-
+    TFileWalker walker(log);
     if (format == DumpFormat::Csv) Print(CsvHeader(false) + "\n");
     DumpRecord record;
-    for (uint32_t i = 0; i < wanted; ++i) {
-      const uint32_t position = backwards ? total - 1 - i : total - wanted + i;
-      log.Read(log.NumberAt(position), record);
-      record.number = position;
-      std::string text = FormatRecord(record, format);
-      if (format != DumpFormat::Text) text += '\n';
-      Print(text);
-    }
+    VisitKept(walker, filter, newest, options.Has("backwards"),
+              [&](uint32_t position, TRecordView&) {
+                log.Decode(record);
+                record.number = position;
+                std::string text = FormatRecord(record, format);
+                if (format != DumpFormat::Text) text += '\n';
+                Print(text);
+                return true;
+              });
+    return 0;
+  });
+}
+
+int FileStats(const std::vector<std::string>& args) {
+  const Options options(args, kStatsOptions, kStatsFlags);
+  if (!options.Positional().empty()) throw UsageError("stats takes no arguments");
+  const std::string file = FileFrom(options);
+  const DumpFormat format = FormatFrom(options);
+  TStats stats(options);
+  const TRecordFilter filter = FilterFrom(options);
+  return WithFileErrors(file, [&] {
+    TFileLog log(file);
+    TFileWalker walker(log);
+    Summarize(walker, filter, stats);
+    stats.Write(format, Print);
     return 0;
   });
 }

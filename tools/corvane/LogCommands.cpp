@@ -1,4 +1,4 @@
-// count, dump and watch: reading a log.
+// count, dump, stats and watch: reading a log through the service.
 #include <windows.h>
 
 #include <chrono>
@@ -11,9 +11,15 @@
 #include "LogReader.h"
 #include "MessageCache.h"
 #include "Options.h"
+#include "RecordFilter.h"
+#include "RecordWalk.h"
 #include "RegisteredLogs.h"
+#include "ServiceRecords.h"
+#include "Stats.h"
+#include "TimeArgument.h"
 #include "core/EventLog.h"
 #include "core/EventLogHandles.h"
+#include "framework/AsciiText.h"
 #include "framework/Component.h"
 #include "system/ErrorText.h"
 #include "system/NTCommon.h"
@@ -52,11 +58,36 @@ TEventLogHandle OpenSource(const TLogSource& source) {
   return log;
 }
 
-uint32_t RecordCount(HANDLE log) {
-  DWORD count = 0;
-  if (!EventLogApi.GetNumberOfEventLogRecords(log, &count)) RaiseLastSystemError();
-  return count;
-}
+// Shows "records done of total" (or, total unknown, "records done") on stderr once a dump has
+// run for a second, when stderr is a terminal (the wrapper script tells, since under Wine the
+// console cannot).
+class TProgress {
+ public:
+  explicit TProgress(uint64_t total)
+      : total_(total), enabled_(std::getenv("CORVANE_PROGRESS") != nullptr),
+        start_(std::chrono::steady_clock::now()) {}
+  ~TProgress() {
+    if (shown_) std::fputs("\r\x1b[K", stderr);
+  }
+  void Step(uint64_t done) {
+    if (!enabled_ || (done & 1023) != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1)) return;
+    if (total_ == 0) {
+      std::fprintf(stderr, "\r%llu records", static_cast<unsigned long long>(done));
+    } else {
+      std::fprintf(stderr, "\r%llu of %llu records", static_cast<unsigned long long>(done),
+                   static_cast<unsigned long long>(total_));
+    }
+    shown_ = true;
+  }
+
+ private:
+  uint64_t total_;
+  bool enabled_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point start_;
+};
 
 DumpRecord ToDump(const TRawRecord& raw, int64_t number) {
   DumpRecord r;
@@ -75,97 +106,94 @@ DumpRecord ToDump(const TRawRecord& raw, int64_t number) {
   return r;
 }
 
-// Shows "records done of total" on stderr once a dump has run for a second, when stderr is a
-// terminal (the wrapper script tells, since under Wine the console cannot).
-class TProgress {
- public:
-  explicit TProgress(uint64_t total)
-      : total_(total), enabled_(std::getenv("CORVANE_PROGRESS") != nullptr),
-        start_(std::chrono::steady_clock::now()) {}
-  ~TProgress() {
-    if (shown_) std::fputs("\r\x1b[K", stderr);
-  }
-  void Step(uint64_t done) {
-    if (!enabled_ || (done & 1023) != 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - start_ < std::chrono::seconds(1)) return;
-    std::fprintf(stderr, "\r%llu of %llu records", static_cast<unsigned long long>(done),
-                 static_cast<unsigned long long>(total_));
-    shown_ = true;
-  }
-
- private:
-  uint64_t total_;
-  bool enabled_;
-  bool shown_ = false;
-  std::chrono::steady_clock::time_point start_;
-};
-
 void Print(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-// The number of the first of the newest `wanted` of `total` records. Numbers follow one another,
-// except in a damaged backup whose reading left records out: there they are counted back from
-// the newest.
-uint32_t FirstOfNewest(HANDLE log, uint32_t total, uint32_t wanted) {
-  DWORD oldest = 0;
-  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest)) RaiseLastSystemError();
-  uint32_t newest = 0;
-  TLogReader(log, true).ForEach([&](const TRawRecord& raw) {
-    newest = raw.RecordNumber;
-    return false;
-  });
-  if (newest - oldest == total - 1) return oldest + (total - wanted);
-  uint32_t first = newest;
-  TLogReader(log, true, newest).ForEach([&](const TRawRecord& raw) {
-    first = raw.RecordNumber;
-    return true;
-  }, wanted);
-  return first;
+// The SID of an account of the machine the log is read from.
+std::vector<uint8_t> AccountSid(const std::string& machine, const std::string& name) {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof sid;
+  char domain[256];
+  DWORD domainSize = sizeof domain;
+  SID_NAME_USE use;
+  SetLastError(0);
+  if (!EventLogApi.LookupAccountNameA(machine.empty() ? nullptr : machine.c_str(), name.c_str(),
+                                      sid, &sidSize, domain, &domainSize, &use)) {
+    const std::string text(WithoutLineEnds(SystemErrorText(static_cast<int32_t>(GetLastError()))));
+    throw EOleSysError("--user \"" + name + "\": " + text, kSystemErrorCode);
+  }
+  const size_t length = 8 + 4 * static_cast<size_t>(sid[1]);
+  if (!SidFitsBuffer(sid, sizeof sid))
+    RaiseSystemError("--user \"" + name + "\": the account's SID is malformed");
+  return std::vector<uint8_t>(sid, sid + length);
 }
+
+// Read before the log is opened, so that a usage error comes first.
+TRecordFilter FilterFrom(const Options& options) {
+  const std::string machine = MachineArgument(options.Get("machine").value_or(""));
+  return TRecordFilter(options, {LocalOffset, [machine](const std::string& name) {
+                                   return AccountSid(machine, name);
+                                 }});
+}
+
+// The log a command names, opened, with the message texts when --messages asks for them.
+struct TFilteredLog {
+  explicit TFilteredLog(const Options& options)
+      : log(OpenSource(SourceFrom(options))),
+        messages(options.Has("messages") ? std::make_unique<TMessageCache>() : nullptr),
+        walker(log.get(), messages.get()) {}
+
+  TEventLogHandle log;
+  std::unique_ptr<TMessageCache> messages;
+  TServiceWalker walker;
+};
 
 }  // namespace
 
 int Count(const std::vector<std::string>& args) {
-  const Options options(args, kCountOptions, {});
+  const Options options(args, kCountOptions, kCountFlags);
   if (!options.Positional().empty()) throw UsageError("count takes no arguments");
-  const TLogSource source = SourceFrom(options);
-  TEventLogHandle log = OpenSource(source);
-  std::printf("%u\n", RecordCount(log.get()));
+  const TRecordFilter filter = FilterFrom(options);
+  const std::optional<uint32_t> newest = options.Number("newest");
+  TFilteredLog source(options);
+  const uint64_t count =
+      filter.Empty() && !newest ? source.walker.Total() : CountKept(source.walker, filter, newest);
+  std::printf("%llu\n", static_cast<unsigned long long>(count));
   return 0;
 }
 
 int Dump(const std::vector<std::string>& args) {
   const Options options(args, kDumpOptions, kDumpFlags);
   if (!options.Positional().empty()) throw UsageError("dump takes no arguments");
-  const TLogSource source = SourceFrom(options);
   const DumpFormat format = FormatFrom(options);
-  const bool backwards = options.Has("backwards");
-  TEventLogHandle log = OpenSource(source);
-  const uint32_t total = RecordCount(log.get());
-  const uint32_t wanted = std::min(options.Number("newest").value_or(total), total);
-
-  // Forwards with --newest starts at the first of the newest records, found by number.
-  uint32_t first = 0;
-  if (!backwards && wanted < total) first = FirstOfNewest(log.get(), total, wanted);
-  std::unique_ptr<TMessageCache> messages;
-  if (options.Has("messages")) messages = std::make_unique<TMessageCache>();
-  if (format == DumpFormat::Csv) Print(CsvHeader(messages != nullptr) + "\n");
-  TProgress progress(wanted);
-  int64_t number = backwards ? static_cast<int64_t>(total) - 1 : total - wanted;
+  const TRecordFilter filter = FilterFrom(options);
+  const std::optional<uint32_t> newest = options.Number("newest");
+  TFilteredLog source(options);
+  TServiceWalker& walker = source.walker;
+  if (format == DumpFormat::Csv) Print(CsvHeader(source.messages != nullptr) + "\n");
+  TProgress progress(filter.Empty() ? std::min(newest.value_or(UINT32_MAX), walker.Total()) : 0);
   uint64_t done = 0;
-  TLogReader reader(log.get(), backwards, first);
-  reader.ForEach(
-      [&](const TRawRecord& raw) {
-        DumpRecord record = ToDump(raw, number);
-        if (messages) record.message = AnsiToUtf8(messages->Text(raw));
-        Print(FormatRecord(record, format) + (format == DumpFormat::Text ? "" : "\n"));
-        number += backwards ? -1 : 1;
-        progress.Step(++done);
-        return true;
-      },
-      wanted);
+  VisitKept(walker, filter, newest, options.Has("backwards"), [&](uint32_t position, TRecordView&) {
+    TServiceRecord& current = walker.Current();
+    DumpRecord record = ToDump(current.Raw(), position);
+    if (source.messages) record.message = *current.Message();
+    Print(FormatRecord(record, format) + (format == DumpFormat::Text ? "" : "\n"));
+    progress.Step(++done);
+    return true;
+  });
+  return 0;
+}
+
+int Stats(const std::vector<std::string>& args) {
+  const Options options(args, kStatsOptions, kStatsFlags);
+  if (!options.Positional().empty()) throw UsageError("stats takes no arguments");
+  const DumpFormat format = FormatFrom(options);
+  TStats stats(options);
+  const TRecordFilter filter = FilterFrom(options);
+  TFilteredLog source(options);
+  Summarize(source.walker, filter, stats);
+  stats.Write(format, Print);
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "LogReader.h"
 
+#include <cstring>
+
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
 
@@ -40,12 +42,30 @@ bool TLogReader::Fill() {
 
 uint64_t TLogReader::ForEach(const std::function<bool(const TRawRecord&)>& visit, uint64_t limit) {
   uint64_t count = 0;
-  while (count < limit && Fill()) {
-    for (DWORD offset = 0; offset < filled_ && count < limit;) {
-      const TRawRecord record = DecodeRawRecord(buffer_.data() + offset, filled_ - offset);
+  if (limit == 0) return 0;
+  ForEachBytes([&](std::span<const uint8_t> bytes) {
+    ++count;
+    return visit(DecodeRawRecord(bytes.data(), bytes.size())) && count < limit;
+  });
+  return count;
+}
+
+uint64_t TLogReader::ForEachBytes(const std::function<bool(std::span<const uint8_t>)>& visit) {
+  uint64_t count = 0;
+  while (Fill()) {
+    for (DWORD offset = 0; offset < filled_;) {
+      const BYTE* record = buffer_.data() + offset;
+      const DWORD available = filled_ - offset;
+      DWORD length = 0;
+      if (available >= sizeof length) std::memcpy(&length, record, sizeof length);
+      // A length that cannot be right: decoding refuses the record and says why.
+      if (length < kRawRecordFixedSize || length > available) {
+        DecodeRawRecord(record, available);
+        RaiseSystemError("1500: the event record's length is wrong");
+      }
       ++count;
-      if (!visit(record)) return count;
-      offset += record.Length;
+      if (!visit(std::span<const uint8_t>(record, length))) return count;
+      offset += length;
     }
   }
   return count;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "core/RawRecord.h"
@@ -23,6 +24,9 @@ class TLogReader {
   // returning false. Returns how many records were visited.
   uint64_t ForEach(const std::function<bool(const TRawRecord&)>& visit,
                    uint64_t limit = UINT64_MAX);
+  // The same with each record's bytes, not yet decoded: their length is checked against what
+  // was read, nothing else.
+  uint64_t ForEachBytes(const std::function<bool(std::span<const uint8_t>)>& visit);
   bool Cleared() const { return cleared_; }
 
  private:

@@ -21,10 +21,10 @@ Options::Options(const std::vector<std::string>& args, const std::set<std::strin
     }
     const std::string name = arg.substr(2);
     if (flags.count(name)) {
-      values_[name] = "";
+      values_[name] = {""};
     } else if (valued.count(name)) {
       if (i + 1 >= args.size()) throw UsageError("--" + name + " needs a value");
-      values_[name] = args[++i];
+      values_[name].push_back(args[++i]);
     } else {
       throw UsageError("unknown option " + arg);
     }
@@ -34,7 +34,12 @@ Options::Options(const std::vector<std::string>& args, const std::set<std::strin
 std::optional<std::string> Options::Get(const std::string& name) const {
   const auto it = values_.find(name);
   if (it == values_.end()) return std::nullopt;
-  return it->second;
+  return it->second.back();
+}
+
+std::vector<std::string> Options::All(const std::string& name) const {
+  const auto it = values_.find(name);
+  return it == values_.end() ? std::vector<std::string>{} : it->second;
 }
 
 std::optional<uint32_t> Options::Number(const std::string& name) const {

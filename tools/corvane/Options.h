@@ -1,5 +1,6 @@
 // A small command-line option reader: "--name value" and "--flag" options, and the rest as
-// positional arguments. Unknown options and missing values are usage errors.
+// positional arguments. Unknown options and missing values are usage errors. A valued option
+// may be given more than once: Get() answers the last value, All() every one in order.
 #pragma once
 
 #include <map>
@@ -18,12 +19,13 @@ class Options {
 
   bool Has(const std::string& name) const { return values_.count(name) > 0; }
   std::optional<std::string> Get(const std::string& name) const;
+  std::vector<std::string> All(const std::string& name) const;
   // An unsigned number that fits 32 bits; a usage error otherwise.
   std::optional<uint32_t> Number(const std::string& name) const;
   const std::vector<std::string>& Positional() const { return positional_; }
 
  private:
-  std::map<std::string, std::string> values_;
+  std::map<std::string, std::vector<std::string>> values_;
   std::vector<std::string> positional_;
 };
 

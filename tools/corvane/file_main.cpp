@@ -1,5 +1,5 @@
-// corvane, native build: count and dump of a saved log file, read straight from the file. The
-// other commands, and reading through the service, are the Windows build's (bin/corvane picks).
+// corvane, native build: count, dump and stats of a saved log file, read straight from the file.
+// The other commands, and reading through the service, are the Windows build's (bin/corvane picks).
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "count") return FileCount(args);
     if (command == "dump") return FileDump(args);
+    if (command == "stats") return FileStats(args);
     throw UsageError("\"" + command + "\" is run by the Windows build");
   } catch (const UsageError& e) {
     std::fprintf(stderr, "corvane: %s\n%s", e.what(), kUsage);

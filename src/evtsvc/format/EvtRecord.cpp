@@ -37,24 +37,24 @@ size_t PutText(std::vector<uint8_t>& out, size_t at, const std::u16string& text)
   return at + 2;  // the terminator is already zero
 }
 
-// Reads a null-terminated UTF-16LE text at `at`, which must end before `limit`; returns the
-// offset after the terminator.
-size_t GetText(const uint8_t* bytes, size_t at, size_t limit, std::u16string& text) {
-  // The terminator is found first so that the text is built in one allocation: every record
-  // read goes through here several times.
+// The null-terminated UTF-16LE text at `at`, which must end before `limit`, without its
+// terminator; `next` receives the offset after the terminator.
+std::span<const uint8_t> TextAt(const uint8_t* bytes, size_t at, size_t limit, size_t& next) {
   for (size_t p = at; p + 2 <= limit; p += 2) {
-    if (Load16(bytes + p) != 0) continue;
-    text.resize((p - at) / 2);
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(text.data(), bytes + at, p - at);
-    } else {
-      for (size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(Load16(bytes + at + 2 * i));
-      }
-    }
-    return p + 2;
+    if (bytes[p] != 0 || bytes[p + 1] != 0) continue;
+    next = p + 2;
+    return {bytes + at, p - at};
   }
   throw TCorruptLog("event record text runs past its record");
+}
+
+void CopyText(std::span<const uint8_t> bytes, std::u16string& text) {
+  text.resize(bytes.size() / 2);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(text.data(), bytes.data(), bytes.size());
+  } else {
+    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(Load16(bytes.data() + 2 * i));
+  }
 }
 
 }  // namespace
@@ -108,13 +108,13 @@ std::vector<uint8_t> EncodeRecord(const Record& record) {
   return out;
 }
 
-Record DecodeRecord(const uint8_t* bytes, size_t size) {
-  Record record;
-  DecodeRecord(bytes, size, record);
-  return record;
-}
+namespace {
 
-void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
+// Checks and decodes everything but the insertion strings into `view`; tells `onCount` how many
+// strings there are, then hands each to `onString(index, text)`.
+template <typename OnCount, typename OnString>
+void DecodeParts(const uint8_t* bytes, size_t size, RecordView& view, OnCount&& onCount,
+                 OnString&& onString) {
   if (size < kMinRecordSize) throw TCorruptLog("event record too short");
   if (Load32(bytes + kLength) != size || Load32(bytes + size - 4) != size) {
     throw TCorruptLog("event record lengths disagree");
@@ -124,17 +124,18 @@ void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
   }
   const size_t end = size - 4;  // variable parts end before the trailing length
 
-  record.recordNumber = Load32(bytes + kNumber);
-  record.timeGenerated = Load32(bytes + kTimeGenerated);
-  record.timeWritten = Load32(bytes + kTimeWritten);
-  record.eventId = Load32(bytes + kEventId);
-  record.eventType = Load16(bytes + kEventType);
-  record.eventCategory = Load16(bytes + kCategory);
-  record.reservedFlags = Load16(bytes + kReservedFlags);
-  record.closingRecordNumber = Load32(bytes + kClosingNumber);
+  view.recordNumber = Load32(bytes + kNumber);
+  view.timeGenerated = Load32(bytes + kTimeGenerated);
+  view.timeWritten = Load32(bytes + kTimeWritten);
+  view.eventId = Load32(bytes + kEventId);
+  view.eventType = Load16(bytes + kEventType);
+  view.eventCategory = Load16(bytes + kCategory);
+  view.reservedFlags = Load16(bytes + kReservedFlags);
+  view.closingRecordNumber = Load32(bytes + kClosingNumber);
 
-  size_t namesEnd = GetText(bytes, kRecordFixedSize, end, record.sourceName);
-  namesEnd = GetText(bytes, namesEnd, end, record.computerName);
+  size_t namesEnd = 0;
+  view.sourceName = TextAt(bytes, kRecordFixedSize, end, namesEnd);
+  view.computerName = TextAt(bytes, namesEnd, end, namesEnd);
 
   // Each part lies between the names and the trailing length; lengths are checked against the
   // room left rather than by adding to offsets, which could overflow.
@@ -146,24 +147,51 @@ void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
     return offset;
   };
 
-  record.sid.clear();
-  record.data.clear();
   const uint32_t sidLength = Load32(bytes + kSidLength);
-  if (sidLength != 0) {
-    const size_t at = part(kSidOffset, sidLength, "SID");
-    record.sid.assign(bytes + at, bytes + at + sidLength);
-  }
+  view.sid = {};
+  if (sidLength != 0) view.sid = {bytes + part(kSidOffset, sidLength, "SID"), sidLength};
   const uint16_t numStrings = Load16(bytes + kNumStrings);
-  record.strings.resize(numStrings);
-  if (numStrings != 0) {
-    size_t at = part(kStringOffset, 0, "strings");
-    for (auto& text : record.strings) at = GetText(bytes, at, end, text);
-  }
+  onCount(numStrings);
+  size_t at = numStrings != 0 ? part(kStringOffset, 0, "strings") : 0;
+  for (uint16_t i = 0; i < numStrings; ++i) onString(i, TextAt(bytes, at, end, at));
   const uint32_t dataLength = Load32(bytes + kDataLength);
-  if (dataLength != 0) {
-    const size_t at = part(kDataOffset, dataLength, "data");
-    record.data.assign(bytes + at, bytes + at + dataLength);
-  }
+  view.data = {};
+  if (dataLength != 0) view.data = {bytes + part(kDataOffset, dataLength, "data"), dataLength};
+}
+
+}  // namespace
+
+void DecodeRecordView(const uint8_t* bytes, size_t size, RecordView& view) {
+  DecodeParts(
+      bytes, size, view, [&](uint16_t count) { view.strings.resize(count); },
+      [&](uint16_t index, std::span<const uint8_t> text) { view.strings[index] = text; });
+}
+
+Record DecodeRecord(const uint8_t* bytes, size_t size) {
+  Record record;
+  DecodeRecord(bytes, size, record);
+  return record;
+}
+
+void DecodeRecord(const uint8_t* bytes, size_t size, Record& record) {
+  RecordView view;
+  DecodeParts(
+      bytes, size, view, [&](uint16_t count) { record.strings.resize(count); },
+      [&](uint16_t index, std::span<const uint8_t> text) { CopyText(text, record.strings[index]); });
+  static_cast<RecordFields&>(record) = view;
+  CopyText(view.sourceName, record.sourceName);
+  CopyText(view.computerName, record.computerName);
+  record.sid.assign(view.sid.begin(), view.sid.end());
+  record.data.assign(view.data.begin(), view.data.end());
+}
+
+void DecodeNames(const uint8_t* bytes, size_t size, std::u16string& source,
+                 std::u16string& computer) {
+  if (size < kMinRecordSize) throw TCorruptLog("event record too short");
+  const size_t end = size - 4;
+  size_t next = 0;
+  CopyText(TextAt(bytes, kRecordFixedSize, end, next), source);
+  CopyText(TextAt(bytes, next, end, next), computer);
 }
 
 }  // namespace corvane::evt

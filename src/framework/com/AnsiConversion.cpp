@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <new>
+#include <utility>
 
 #include "framework/OleSysError.h"
 
@@ -73,6 +74,13 @@ std::string WideToAnsi(std::wstring_view text) {
 
 std::string BstrToAnsi(BSTR text) {
   return WideToAnsi(std::wstring_view(text, text != nullptr ? SysStringLen(text) : 0));
+}
+
+UniqueVariant AnsiToVariant(std::string_view text) {
+  VARIANT value;
+  V_VT(&value) = VT_BSTR;
+  V_BSTR(&value) = AnsiToBstr(text).release();
+  return UniqueVariant(std::move(value));
 }
 
 }  // namespace corvane

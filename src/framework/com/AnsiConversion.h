@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "framework/com/UniqueBstr.h"
+#include "framework/com/UniqueVariant.h"
 
 namespace corvane {
 
@@ -19,5 +20,7 @@ std::string WideToAnsi(std::wstring_view text);
 // Always a real BSTR, "" for empty text, since some callers read it without a null check.
 UniqueBstr AnsiToBstr(std::string_view text);
 std::string BstrToAnsi(BSTR text);
+// A string variant (VT_BSTR).
+UniqueVariant AnsiToVariant(std::string_view text);
 
 }  // namespace corvane

@@ -8,15 +8,17 @@
 #include <utility>
 
 #include "framework/OleSysError.h"
+#include "framework/com/DispatchTable.h"
 
 namespace corvane {
-namespace {
 
-[[noreturn]] void RaiseTypeInfoFailure(const char* what, HRESULT hr) {
+void RaiseTypeInfoFailure(const char* what, HRESULT hr) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
   throw EOleSysError(std::string(what) + " (" + code + ")", static_cast<int32_t>(hr));
 }
+
+namespace {
 
 struct GuidPairLess {
   bool operator()(const std::pair<GUID, GUID>& a, const std::pair<GUID, GUID>& b) const noexcept {
@@ -70,6 +72,7 @@ ComPtr<ITypeInfo> RegisteredTypeInfo(const GUID& libid, const IID& iid, LCID loc
 }
 
 void ReleaseCachedTypeInfos() noexcept {
+  ReleaseDispatchTables();
   const std::lock_guard lock(cacheMutex);
   TheCache().clear();
 }

@@ -20,8 +20,11 @@ ComPtr<ITypeInfo> TypeInfoOf(ITypeLib& library, const IID& iid);
 // The interface side of `info` when it is the dispatch side of a dual, else `info` itself.
 ComPtr<ITypeInfo> InterfaceSide(ComPtr<ITypeInfo> info);
 
-// Drops the cached type information, for the module's unloading (the cache is never destroyed
-// at process exit, when the automation library may already be gone).
+// Raises EOleSysError for a failed read of type information: `what`, then the HRESULT in hex.
+[[noreturn]] void RaiseTypeInfoFailure(const char* what, HRESULT hr);
+
+// Drops the cached type information, the dispatch tables' included, for the module's unloading
+// (the cache is never destroyed at process exit, when the automation library may already be gone).
 void ReleaseCachedTypeInfos() noexcept;
 
 }  // namespace corvane

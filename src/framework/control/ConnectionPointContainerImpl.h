@@ -5,7 +5,7 @@
 #include <olectl.h>
 #include "framework/com/InterfaceList.h"
 #include "framework/control/ControlMember.h"
-#include "framework/control/Enumerator.h"
+#include "framework/com/Enumerator.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 #include "framework/OleSysError.h"
-#include "framework/control/Enumerator.h"
+#include "framework/com/Enumerator.h"
 
 namespace corvane {
 

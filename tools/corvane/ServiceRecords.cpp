@@ -1,0 +1,98 @@
+#include "ServiceRecords.h"
+
+#include "LogReader.h"
+#include "system/ErrorText.h"
+#include "system/NT_vs_95.h"
+
+namespace corvane::cli {
+
+uint32_t RecordCount(HANDLE log) {
+  DWORD count = 0;
+  if (!EventLogApi.GetNumberOfEventLogRecords(log, &count)) RaiseLastSystemError();
+  return count;
+}
+
+void TServiceRecord::Reset(std::span<const uint8_t> bytes) {
+  bytes_ = bytes;
+  head_ = HeadOf(bytes.data(), bytes.size());
+  decoded_ = hasNames_ = hasStrings_ = hasMessage_ = false;
+}
+
+const TRawRecord& TServiceRecord::Raw() {
+  if (!decoded_) {
+    raw_ = DecodeRawRecord(bytes_.data(), bytes_.size());
+    decoded_ = true;
+  }
+  return raw_;
+}
+
+void TServiceRecord::ConvertNames() {
+  if (hasNames_) return;
+  source_ = AnsiToUtf8(Raw().SourceName);
+  computer_ = AnsiToUtf8(Raw().ComputerName);
+  hasNames_ = true;
+}
+
+const std::string& TServiceRecord::Source() {
+  ConvertNames();
+  return source_;
+}
+
+const std::string& TServiceRecord::Computer() {
+  ConvertNames();
+  return computer_;
+}
+
+const std::vector<std::string>& TServiceRecord::Strings() {
+  if (!hasStrings_) {
+    strings_.clear();
+    for (auto text : Raw().Strings) strings_.push_back(AnsiToUtf8(text));
+    hasStrings_ = true;
+  }
+  return strings_;
+}
+
+const std::string* TServiceRecord::Message() {
+  if (!messages_) return nullptr;
+  if (!hasMessage_) {
+    message_ = AnsiToUtf8(messages_->Text(Raw()));
+    hasMessage_ = true;
+  }
+  return &message_;
+}
+
+TServiceWalker::TServiceWalker(HANDLE log, TMessageCache* messages)
+    : log_(log), total_(RecordCount(log)), current_(messages) {
+  if (total_ != 0 && !EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
+}
+
+// Numbers follow one another, except in a damaged backup whose reading left records out: there
+// the record is found by counting back from the newest.
+uint32_t TServiceWalker::NumberAt(uint32_t position) {
+  uint32_t newest = 0;
+  TLogReader(log_, true).ForEach([&](const TRawRecord& raw) {
+    newest = raw.RecordNumber;
+    return false;
+  });
+  if (newest - oldest_ == total_ - 1) return oldest_ + position;
+  uint32_t number = newest;
+  TLogReader(log_, true, newest).ForEach([&](const TRawRecord& raw) {
+    number = raw.RecordNumber;
+    return true;
+  }, total_ - position);
+  return number;
+}
+
+void TServiceWalker::Walk(uint32_t start, bool backwards, const TVisit& visit) {
+  int64_t position = start;
+  // A walk from either end starts there without a number.
+  const bool fromEnd = backwards ? start + 1 == total_ : start == 0;
+  TLogReader(log_, backwards, fromEnd ? 0 : NumberAt(start)).ForEachBytes([&](std::span<const uint8_t> bytes) {
+    current_.Reset(bytes);
+    const bool more = visit(static_cast<uint32_t>(position), current_);
+    position += backwards ? -1 : 1;
+    return more;
+  });
+}
+
+}  // namespace corvane::cli
