@@ -5,6 +5,9 @@ JOBS   ?= $(shell nproc)
 WERROR ?= $(if $(CI),ON,OFF)
 
 WIN     := $(BUILD)/win
+# 32-bit Windows: the control, the service and the tools for 32-bit hosts, and the tests whose
+# behaviour can differ with the width.
+WIN32   := $(BUILD)/win32
 NATIVE  := $(BUILD)/native
 # Native and optimised, without the sanitizers: the command's file reading, which bin/corvane
 # runs, the benchmarks' log generator and the data bytes' benchmark.
@@ -21,6 +24,10 @@ $(WIN)/CMakeCache.txt: | deps
 	@cmake -S . -B $(WIN) -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=$(WERROR) >/dev/null
 
+$(WIN32)/CMakeCache.txt: | deps
+	@cmake -S . -B $(WIN32) -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=$(WERROR) >/dev/null
+
 $(NATIVE)/CMakeCache.txt: | deps
 	@CC=gcc CXX=g++ cmake -S . -B $(NATIVE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Debug \
 	  -DCORVANE_WERROR=$(WERROR) >/dev/null
@@ -32,10 +39,11 @@ $(RELEASE)/CMakeCache.txt: | deps
 # Quiet: only what the compilers say reaches the terminal.
 QUIET := { grep -v -E '^\[ *[0-9]+%\] Built target' || true; }
 
-build: deps $(WIN)/CMakeCache.txt $(NATIVE)/CMakeCache.txt $(RELEASE)/CMakeCache.txt
+build: deps $(WIN)/CMakeCache.txt $(WIN32)/CMakeCache.txt $(NATIVE)/CMakeCache.txt $(RELEASE)/CMakeCache.txt
 	@bash -o pipefail -c "cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 	@bash -o pipefail -c "cmake --build $(RELEASE) -j $(JOBS) --target corvane make_big_log data_bytes_bench -- --no-print-directory -s | $(QUIET)"
 	@bash -o pipefail -c "cmake --build $(WIN) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
+	@bash -o pipefail -c "cmake --build $(WIN32) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 
 test: build
 	@BUILD=$(BUILD) scripts/run-tests.sh

@@ -9,6 +9,14 @@ else()
   set(CORVANE_PATH_PREFIX "")
 endif()
 
+# The 32-bit Windows tree (build/win32) sits beside the 64-bit one and runs, under Wine's 32-bit
+# loader, the tests whose behaviour can differ with the width of a pointer.
+if(CORVANE_WINDOWS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CORVANE_BITS 32)
+else()
+  set(CORVANE_BITS 64)
+endif()
+
 # Where the server module is linked, with the type libraries it ships beside it.
 set(CORVANE_OUTPUT_DIR ${CMAKE_BINARY_DIR}/bin)
 
@@ -27,6 +35,11 @@ if(CORVANE_WINDOWS)
   # the file, and only what runs is read, where it otherwise copies the whole image into memory,
   # debug information included (22 MB of the component's read benchmark, a fifth of its peak).
   add_link_options(-Wl,--file-alignment,0x1000)
+endif()
+if(CORVANE_BITS EQUAL 32)
+  # The .def files name the exports' undecorated functions; on i686 the __stdcall ones are
+  # decorated (Name@bytes) and the linker matches them up, exporting the undecorated names.
+  add_link_options(-Wl,--enable-stdcall-fixup)
 endif()
 
 # GoogleTest from Debian's sources, built with the same compiler and flags as our code.
@@ -91,7 +104,10 @@ endfunction()
 # for imported IDL files and for the libraries they name in importlib.
 function(corvane_typelib)
   cmake_parse_arguments(L "" "OUTPUT;IDL;HEADER" "INCLUDES;DEPENDS" ${ARGN})
-  set(incs -I/usr/include/wine/wine/windows -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  if(NOT CORVANE_WINE_WINDOWS_LIBS)
+    set(CORVANE_WINE_WINDOWS_LIBS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  endif()
+  set(incs -I/usr/include/wine/wine/windows -L${CORVANE_WINE_WINDOWS_LIBS})
   foreach(dir ${L_INCLUDES})
     list(APPEND incs -I${dir} -L${dir})
   endforeach()

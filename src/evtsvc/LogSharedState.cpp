@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "SystemFolders.h"
 #include "Win32Error.h"
 
 namespace corvane::evtsvc {
@@ -107,6 +108,10 @@ TLogSharedState::Lock::Lock(HANDLE mutex, uint64_t& sequence) : mutex_(mutex) {
 TLogSharedState::Lock::~Lock() { ReleaseMutex(mutex_); }
 
 TLogSharedState::TLogSharedState(const std::wstring& canonicalPath) {
+  // One layout for 32-bit and 64-bit processes, and a sequence that both update without a lock
+  // of their own (a library's lock would be private to each process).
+  static_assert(sizeof(Table) == 16 + Table::kCapacity * 24, "the shared table's layout is fixed");
+  static_assert(std::atomic_ref<uint64_t>::is_always_lock_free, "the sequence must be lock-free");
   mutex_.reset(CreateMutexW(nullptr, FALSE, ObjectName(canonicalPath, L"Lock").c_str()));
   if (!mutex_) ThrowLastError();
   section_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Table),
@@ -215,7 +220,7 @@ std::wstring CanonicalPath(const std::wstring& path) {
   const DWORD length = GetLongPathNameW(result.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
   if (length > 0 && length < longForm.size()) result.assign(longForm.data(), length);
   CharUpperBuffW(result.data(), static_cast<DWORD>(result.size()));
-  return result;
+  return UnredirectedName(result);
 }
 
 }  // namespace corvane::evtsvc

@@ -5,6 +5,7 @@
 
 #include "AnsiText.h"
 #include "RemoteMachine.h"
+#include "SystemFolders.h"
 #include "Win32Error.h"
 
 namespace corvane::evtsvc {
@@ -52,7 +53,7 @@ class TLocalMachine final : public TMachine {
     const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
     if (written == 0 || written > needed) ThrowLastError();
     expanded.resize(written - 1);
-    return expanded;
+    return NativeSystemPath(expanded);
   }
 
   UniqueKey OpenKey(const std::wstring& path, REGSAM access, bool create,

@@ -24,13 +24,14 @@ class TypeLibRegistration {
     TLIBATTR* attributes = nullptr;
     if (FAILED(library->GetLibAttr(&attributes))) return;
     locale_ = attributes->lcid;
+    system_ = attributes->syskind;
     library->ReleaseTLibAttr(attributes);
     UniqueBstr path;
     wasRegistered_ = SUCCEEDED(QueryPathOfRegTypeLib(libid, 1, 0, locale_, path.put()));
     registered_ = SUCCEEDED(RegisterTypeLib(library.get(), full.data(), nullptr));
   }
   ~TypeLibRegistration() {
-    if (registered_ && !wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, SYS_WIN64);
+    if (registered_ && !wasRegistered_) UnRegisterTypeLib(libid_, 1, 0, locale_, system_);
   }
   TypeLibRegistration(const TypeLibRegistration&) = delete;
   TypeLibRegistration& operator=(const TypeLibRegistration&) = delete;
@@ -39,6 +40,7 @@ class TypeLibRegistration {
  private:
   GUID libid_;
   LCID locale_ = 0;
+  SYSKIND system_ = SYS_WIN64;
   bool wasRegistered_ = false;
   bool registered_ = false;
 };

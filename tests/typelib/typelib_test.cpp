@@ -22,6 +22,9 @@ using corvane::UniqueBstr;
 namespace {
 
 const GUID kCorvaneLib = {0x564F24F5, 0xD8BA, 0x47CF, {0x81, 0x7E, 0x11, 0x16, 0x12, 0xE1, 0x8C, 0xA8}};
+// Function tables hold one pointer per slot: a library describes its own width's tables.
+constexpr short kSlot = sizeof(void*);
+constexpr SYSKIND kOwnSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 const GUID kPersistentLib = {0x66AFC8C9, 0xA80D, 0x4252, {0x83, 0x3A, 0x7C, 0xDE, 0x87, 0x52, 0x7C, 0xA7}};
 
 ComPtr<ITypeLib> Load(const wchar_t* file) {
@@ -84,6 +87,7 @@ TEST_F(EmbeddedLibrary, CarriesItsAttributes) {
   EXPECT_EQ(attr->wMajorVerNum, 1);
   EXPECT_EQ(attr->wMinorVerNum, 0);
   EXPECT_EQ(attr->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, LIBFLAG_FCONTROL);
+  EXPECT_EQ(attr->syskind, kOwnSystem) << "registered under its width's key";
   lib_->ReleaseTLibAttr(attr);
 
   UniqueBstr name, help, file;
@@ -120,7 +124,7 @@ TEST_F(EmbeddedLibrary, ControlInterfaceAppendsItsMembersToThePersistentBase) {
   ComPtr<ITypeInfo> info = InterfaceSide(dispatch.get());
   TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
-  EXPECT_EQ(attr->cbSizeVft / 8, 41);
+  EXPECT_EQ(attr->cbSizeVft / kSlot, 41);
   EXPECT_EQ(attr->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION),
             TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION);
   const Docs docs = Documentation(dispatch.get(), MEMBERID_NIL);
@@ -159,7 +163,7 @@ TEST_F(EmbeddedLibrary, ControlInterfaceAppendsItsMembersToThePersistentBase) {
   for (UINT i = 0; i < 18; ++i) {
     FuncDesc func(info.get());
     ASSERT_EQ(info->GetFuncDesc(i, func.put()), S_OK);
-    EXPECT_EQ(func->oVft / 8, static_cast<short>(23 + i)) << i;
+    EXPECT_EQ(func->oVft / kSlot, static_cast<short>(23 + i)) << i;
     EXPECT_EQ(func->memid, expected[i].Id) << i;
     EXPECT_EQ(func->invkind, expected[i].Kind) << i;
     EXPECT_EQ(Documentation(info.get(), func->memid).Name, expected[i].Name) << i;
@@ -260,7 +264,7 @@ TEST(PersistentLibrary, BaseInterfaceKeepsItsTableAndMachineNameId) {
   TypeAttr attr(info.get());
   ASSERT_EQ(info->GetTypeAttr(attr.put()), S_OK);
   EXPECT_EQ(attr->cFuncs, 16);
-  EXPECT_EQ(attr->cbSizeVft / 8, 23);
+  EXPECT_EQ(attr->cbSizeVft / kSlot, 23);
 }
 
 }  // namespace

@@ -254,8 +254,11 @@ class Copier {
 
 std::vector<TypeEntryFix> CopyTypeLibrary(ITypeLib* source, const std::wstring& target,
                                           const std::vector<std::wstring>& order) {
+  // The library describes function tables of the module it is embedded in, whose bitness is
+  // this tool's own: 4-byte slots on 32-bit Windows.
+  constexpr SYSKIND kSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
   ComPtr<ICreateTypeLib2> created;
-  Check(CreateTypeLib2(SYS_WIN64, target.c_str(), created.put()), "CreateTypeLib2");
+  Check(CreateTypeLib2(kSystem, target.c_str(), created.put()), "CreateTypeLib2");
   return Copier(source, created.get()).Run(order);
 }
 

@@ -7,6 +7,7 @@
 #include "Allocations.h"
 #include "Owners.h"
 #include "SimulatedNetwork.h"
+#include "TaggedHandles.h"
 #include "Win32Error.h"
 #include "evtsvc/network/NetworkErrors.h"
 
@@ -18,9 +19,8 @@ constexpr NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
 constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000DL);
 constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008L);
 
-// Policy handles of this module carry this tag in their high bits (see RemoteRegistry.cpp).
-constexpr uintptr_t kTag = uintptr_t{0x5EEE} << 48;
-constexpr uintptr_t kTagMask = uintptr_t{0xFFFF} << 48;
+// Policy handles of this module carry this tag in their high bits (see TaggedHandles.h).
+constexpr uintptr_t kTag = Tag(0x5EEE);
 
 std::optional<Sid> SidOf(PSID sid) {
   if (!sid || !IsValidSid(sid)) return std::nullopt;
@@ -90,7 +90,7 @@ class TPolicyTable {
   }
   LSA_HANDLE Add(std::shared_ptr<TPolicy> policy) {
     std::lock_guard lock(mutex_);
-    const uintptr_t value = kTag | (++serial_ << 2);
+    const uintptr_t value = NextTaggedValue(kTag, serial_, policies_);
     policies_.emplace(value, std::move(policy));
     return reinterpret_cast<LSA_HANDLE>(value);
   }
@@ -114,7 +114,7 @@ class TPolicyTable {
   std::map<uintptr_t, std::shared_ptr<TPolicy>> policies_;
 };
 
-bool IsOurPolicy(LSA_HANDLE handle) { return (reinterpret_cast<uintptr_t>(handle) & kTagMask) == kTag; }
+bool IsOurPolicy(LSA_HANDLE handle) { return HasTag(reinterpret_cast<uintptr_t>(handle), kTag); }
 
 // One block: the record, then the name's characters with a terminator, then the SID.
 template <typename Info>

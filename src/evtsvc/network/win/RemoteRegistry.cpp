@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "SimulatedNetwork.h"
+#include "TaggedHandles.h"
 #include "Win32Error.h"
 #include "evtsvc/network/NameText.h"
 #include "evtsvc/network/NetworkErrors.h"
@@ -12,10 +13,8 @@
 namespace corvane::network {
 namespace {
 
-// Key handles of this module: a tag in the high bits, a serial number below. The system's own
-// keys are small handle values or the predefined keys 0x80000000 to 0x80000006.
-constexpr uintptr_t kTag = uintptr_t{0x5EED} << 48;
-constexpr uintptr_t kTagMask = uintptr_t{0xFFFF} << 48;
+// Key handles of this module carry this tag (see TaggedHandles.h).
+constexpr uintptr_t kTag = Tag(0x5EED);
 
 // When the simulated keys were last written, as RegEnumKeyEx reports it: the same for every
 // key, so that answers never depend on the files' dates (2026-01-05 08:00:00 UTC).
@@ -35,7 +34,7 @@ class TKeyTable {
 
   HKEY Add(OpenKey key) {
     std::lock_guard lock(mutex_);
-    const uintptr_t value = kTag | (++serial_ << 2);
+    const uintptr_t value = NextTaggedValue(kTag, serial_, keys_);
     keys_.emplace(value, std::move(key));
     return reinterpret_cast<HKEY>(value);
   }
@@ -67,7 +66,7 @@ std::vector<uint8_t> AnsiData(const TRegValue& value) {
 
 }  // namespace
 
-bool IsRemoteKey(HKEY key) noexcept { return (reinterpret_cast<uintptr_t>(key) & kTagMask) == kTag; }
+bool IsRemoteKey(HKEY key) noexcept { return HasTag(reinterpret_cast<uintptr_t>(key), kTag); }
 
 std::optional<LSTATUS> RemoteConnectRegistry(LPCSTR machine, HKEY root, PHKEY result) noexcept {
   return evtsvc::ReturningError<LSTATUS>([&]() -> std::optional<LSTATUS> {
