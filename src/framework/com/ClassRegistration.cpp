@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <string_view>
 
 #include "framework/OleSysError.h"
 #include "framework/WinHandle.h"
@@ -74,6 +75,34 @@ std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration
     }
   }
   return entries;
+}
+
+bool RegisteredInOtherView(const CLSID& clsid, const std::wstring& modulePath) {
+  REGSAM other = KEY_WOW64_32KEY;
+  if (sizeof(void*) == 4) {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
+    other = KEY_WOW64_64KEY;
+  }
+  const std::wstring key = L"CLSID\\" + GuidString(clsid) + L"\\InprocServer32";
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | other, opened.put()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  // A classes root without views (a private one) answers with this module's own entry.
+  wchar_t path[MAX_PATH + 1] = {};
+  DWORD size = sizeof(path) - sizeof(wchar_t);
+  return RegQueryValueExW(opened.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path),
+                          &size) != ERROR_SUCCESS ||
+         CompareStringOrdinal(path, -1, modulePath.c_str(), -1, TRUE) != CSTR_EQUAL;
+}
+
+bool SharedBetweenViews(const RegistryEntry& entry) {
+  constexpr std::wstring_view kClassKeys = L"CLSID\\";
+  constexpr int kLength = static_cast<int>(kClassKeys.size());
+  return entry.key.size() < kClassKeys.size() ||
+         CompareStringOrdinal(entry.key.c_str(), kLength, kClassKeys.data(), kLength, TRUE) != CSTR_EQUAL;
 }
 
 void WriteRegistryEntries(HKEY root, const std::vector<RegistryEntry>& entries) {

@@ -48,6 +48,13 @@ std::wstring GuidString(const GUID& guid);
 std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration,
                                            const std::wstring& modulePath);
 
+// On 64-bit Windows each width keeps its own CLSID keys (its registry view) while both share
+// the program identifiers. Whether `clsid` is registered in the other width's view for a module
+// other than `modulePath` (registered form); false where there is no other view.
+bool RegisteredInOtherView(const CLSID& clsid, const std::wstring& modulePath);
+// Whether `entry` lies in a key both views share.
+bool SharedBetweenViews(const RegistryEntry& entry);
+
 // Creates the keys and sets the values, in order; a failure raises EOleSysError.
 void WriteRegistryEntries(HKEY root, const std::vector<RegistryEntry>& entries);
 // Deletes the entries' keys in reverse order, each after the keys below it. A key already gone

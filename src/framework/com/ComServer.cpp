@@ -75,7 +75,10 @@ void ComServer::Unregister() const {
   const std::wstring path = ModulePath();
   const std::wstring registered = RegisteredModulePath(path);
   for (auto served = classes_.rbegin(); served != classes_.rend(); ++served) {
-    RemoveRegistryEntries(HKEY_CLASSES_ROOT, served->entries(registered));
+    std::vector<RegistryEntry> entries = served->entries(registered);
+    // The other width's registration of the class still needs the keys both views share.
+    if (RegisteredInOtherView(served->clsid, registered)) std::erase_if(entries, SharedBetweenViews);
+    RemoveRegistryEntries(HKEY_CLASSES_ROOT, entries);
   }
   // Older automation libraries lack the function: the library then stays registered.
   using UnRegisterFunction = decltype(&::UnRegisterTypeLib);
