@@ -170,7 +170,7 @@ TEST_F(WriteTest, AddWithTheUserNameCarriesTheUsersSidLookedUpOnce) {
   ScopedEntry<decltype(&::LookupAccountNameA)> wrap(
       EventLogApi.LookupAccountNameA,
       [](LPCSTR system, LPCSTR name, PSID sid, LPDWORD sidSize, LPSTR domain,
-         LPDWORD domainSize, PSID_NAME_USE use) -> BOOL {
+         LPDWORD domainSize, PSID_NAME_USE use) WINAPI -> BOOL {
         ++*counter;
         return real(system, name, sid, sidSize, domain, domainSize, use);
       });
@@ -195,7 +195,7 @@ TEST_F(WriteTest, AUserSidThatCannotBeFoundIsNotAskedForAgain) {
   lookups = 0;
   ScopedEntry<decltype(&::LookupAccountNameA)> fail(
       EventLogApi.LookupAccountNameA,
-      [](LPCSTR, LPCSTR, PSID, LPDWORD, LPSTR, LPDWORD, PSID_NAME_USE) -> BOOL {
+      [](LPCSTR, LPCSTR, PSID, LPDWORD, LPSTR, LPDWORD, PSID_NAME_USE) WINAPI -> BOOL {
         ++lookups;
         SetLastError(ERROR_NONE_MAPPED);
         return FALSE;
@@ -308,12 +308,12 @@ TEST_F(WriteTest, AFailedReportIsRaisedAfterTheSourceWasDeregistered) {
   realDeregister = EventLogApi.DeregisterEventSource.Get();
   ScopedEntry<decltype(&::ReportEventA)> fail(
       EventLogApi.ReportEventA,
-      [](HANDLE, WORD, WORD, DWORD, PSID, WORD, DWORD, LPCSTR*, LPVOID) -> BOOL {
+      [](HANDLE, WORD, WORD, DWORD, PSID, WORD, DWORD, LPCSTR*, LPVOID) WINAPI -> BOOL {
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
       });
   ScopedEntry<decltype(&::DeregisterEventSource)> count(
-      EventLogApi.DeregisterEventSource, [](HANDLE source) -> BOOL {
+      EventLogApi.DeregisterEventSource, [](HANDLE source) WINAPI -> BOOL {
         ++deregistered;
         SetLastError(ERROR_SUCCESS);
         return realDeregister(source);
@@ -405,7 +405,7 @@ TEST(EventSourcesTest, ListsTheLogsSortedThenTheirSourcesSortedWithReadAccessOnl
   real = ServiceApi.RegOpenKeyExA.Get();
   ScopedEntry<decltype(&::RegOpenKeyExA)> watch(
       ServiceApi.RegOpenKeyExA,
-      [](HKEY key, LPCSTR path, DWORD options, REGSAM sam, PHKEY result) -> LONG {
+      [](HKEY key, LPCSTR path, DWORD options, REGSAM sam, PHKEY result) WINAPI -> LONG {
         access.push_back(sam);
         return real(key, path, options, sam, result);
       });

@@ -123,16 +123,18 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
 
 TModuleMessages ModuleFileMessages(const std::string& path) { return TModuleMessages::Read(FileBytes(path)); }
 
+// A callback of the system's: its calling convention, which a lambda's conversion lacks on
+// 32-bit Windows.
+BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) {
+  reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+  return TRUE;
+}
+
 // The languages of a module's message table, as the system lists them.
 std::vector<WORD> ResourceLanguages(HMODULE module) {
   std::vector<WORD> languages;
-  EnumResourceLanguagesA(
-      module, RT_MESSAGETABLE, MAKEINTRESOURCEA(1),
-      [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) -> BOOL {
-        reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
-        return TRUE;
-      },
-      reinterpret_cast<LONG_PTR>(&languages));
+  EnumResourceLanguagesA(module, RT_MESSAGETABLE, MAKEINTRESOURCEA(1), AddLanguage,
+                         reinterpret_cast<LONG_PTR>(&languages));
   return languages;
 }
 

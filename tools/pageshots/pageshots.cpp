@@ -59,7 +59,7 @@ HWND FindFrame() {
     HWND found = nullptr;
   } search;
   EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
+      [](HWND window, LPARAM data) WINAPI -> BOOL {
         auto* search = reinterpret_cast<TSearch*>(data);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
