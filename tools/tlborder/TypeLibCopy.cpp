@@ -191,7 +191,8 @@ class Copier {
     const bool pureDispatch =
         attr->typekind == TKIND_DISPATCH && !(attr->wTypeFlags & TYPEFLAG_FDUAL);
     if (pureDispatch) {
-      fixes.push_back({index, static_cast<std::int16_t>(attr->cFuncs * 8),
+      // One slot per member, of this tool's (the library's) pointer size.
+      fixes.push_back({index, static_cast<std::int16_t>(attr->cFuncs * sizeof(void*)),
                        static_cast<std::int32_t>(attr->cbSizeInstance), true});
     } else if (attr->typekind == TKIND_ENUM) {
       fixes.push_back({index, static_cast<std::int16_t>(attr->cbSizeVft),
