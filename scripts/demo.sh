@@ -19,20 +19,28 @@ step "Registering the event source \"$source_name\" with its message module"
   "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\$source_name" \
   /v EventMessageFile /t REG_EXPAND_SZ /d "Z:$build/win/tools/corvmsg.dll" /f >/dev/null
 
-step "Registering the Rendal control (regsvr32 Corvane.ocx)"
+step "Registering the Rendal control, 64-bit and 32-bit (each regsvr32 with its Corvane.ocx)"
 "$corvane" register
 
 network="$build/demo-network"
 rm -rf "$network"
 "$build/native/tests/network/make_sample_network" "$network" >/dev/null
-for script in rendal-tour.vbs rendal-tour.js for-each.vbs for-each.js; do
-  step "examples/$script through cscript: CreateObject(\"Corvane.Rendal\")"
-  backup="C:\\windows\\temp\\demo-$script.evt"
-  "$here/scripts/wine-run" cmd /c del "$backup" >/dev/null 2>&1 || true
-  status=0
-  CORVANE_NETWORK="Z:$network" "$here/scripts/wine-run" cscript //nologo "Z:$here/examples/$script" \
-    "$source_name" "$backup" '\\CORVSRV' | tr -d '\r' || status=$?
-  [ "$status" -eq 77 ] || { echo "demo: $script stopped before its end (exit $status)" >&2; exit 1; }
+# Each example through both script hosts: the 64-bit cscript with the 64-bit Corvane.ocx and
+# service, and the 32-bit one (syswow64\cscript.exe, as 32-bit installers and schedulers start it)
+# with the 32-bit ones from build/win32.
+for bits in 64 32; do
+  tree=win; host='64-bit cscript (system32)'
+  [ "$bits" = 32 ] && tree=win32 host='32-bit cscript (syswow64)'
+  for script in rendal-tour.vbs rendal-tour.js for-each.vbs for-each.js; do
+    step "examples/$script through the $host: CreateObject(\"Corvane.Rendal\")"
+    backup="C:\\windows\\temp\\demo-$bits-$script.evt"
+    "$here/scripts/wine-run" cmd /c del "$backup" >/dev/null 2>&1 || true
+    status=0
+    CORVANE_BITS=$bits CORVANE_SYSTEM_LIBRARY="Z:$build/$tree/src/evtsvc/ntevtsvc.dll" \
+      CORVANE_NETWORK="Z:$network" "$here/scripts/wine-run" cscript //nologo \
+      "Z:$here/examples/$script" "$source_name" "$backup" '\\CORVSRV' | tr -d '\r' || status=$?
+    [ "$status" -eq 77 ] || { echo "demo: $script stopped before its end in the $host (exit $status)" >&2; exit 1; }
+  done
 done
 
 step "System function tables, bound through CORVANE_SYSTEM_LIBRARY"
