@@ -2,8 +2,11 @@
 
 #include <objbase.h>
 
+#include <cwchar>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "framework/OleSysError.h"
 #include "framework/WinHandle.h"
@@ -77,25 +80,45 @@ std::vector<RegistryEntry> RegistryEntries(const ClassRegistration& registration
   return entries;
 }
 
+namespace {
+
+// The registered server of `clsid` in the view `flags` names (0: the caller's own), if any.
+std::optional<std::wstring> ServerPath(const CLSID& clsid, REGSAM flags) {
+  const std::wstring key = L"CLSID\\" + GuidString(clsid) + L"\\InprocServer32";
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | flags, opened.put()) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(opened.get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  std::wstring path(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(opened.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path.data()),
+                       &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  path.resize(wcsnlen(path.c_str(), path.size()));
+  return path;
+}
+
+}  // namespace
+
 bool RegisteredInOtherView(const CLSID& clsid, const std::wstring& modulePath) {
+  REGSAM own = KEY_WOW64_64KEY;
   REGSAM other = KEY_WOW64_32KEY;
   if (sizeof(void*) == 4) {
     BOOL wow64 = FALSE;
     if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
-    other = KEY_WOW64_64KEY;
+    std::swap(own, other);
   }
-  const std::wstring key = L"CLSID\\" + GuidString(clsid) + L"\\InprocServer32";
-  UniqueRegKey opened;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | other, opened.put()) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  // A classes root without views (a private one) answers with this module's own entry.
-  wchar_t path[MAX_PATH + 1] = {};
-  DWORD size = sizeof(path) - sizeof(wchar_t);
-  return RegQueryValueExW(opened.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path),
-                          &size) != ERROR_SUCCESS ||
-         CompareStringOrdinal(path, -1, modulePath.c_str(), -1, TRUE) != CSTR_EQUAL;
+  // A classes root redirected to a key of the caller's (RegOverridePredefKey) has no views, and
+  // the system answers a request for a view from the real root: then no other view is in play.
+  if (ServerPath(clsid, own) != ServerPath(clsid, 0)) return false;
+  const std::optional<std::wstring> path = ServerPath(clsid, other);
+  return path && CompareStringOrdinal(path->c_str(), -1, modulePath.c_str(), -1, TRUE) != CSTR_EQUAL;
 }
 
 bool SharedBetweenViews(const RegistryEntry& entry) {
