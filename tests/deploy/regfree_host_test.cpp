@@ -142,22 +142,23 @@ TEST_F(RegistrationFreeTest, ReadsTheBundledServiceLogThroughMembersCalledByName
   EXPECT_EQ(String(Get(*strings.get(), L"Text")), L"written without registration\r\n");
 }
 
-// The shown property frame of this process (a dialog), or null.
+// Keeps the shown dialog of this process (the property frame) in *data. A named callback: a
+// lambda has the wrong calling convention for 32-bit Windows.
+BOOL CALLBACK KeepFrame(HWND window, LPARAM data) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof(name));
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+      std::string(name) != "#32770")
+    return TRUE;
+  *reinterpret_cast<HWND*>(data) = window;
+  return FALSE;
+}
+
 HWND FindFrame() {
   HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char name[16] = "";
-        GetClassNameA(window, name, sizeof(name));
-        if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-            std::string(name) != "#32770")
-          return TRUE;
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(KeepFrame, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
