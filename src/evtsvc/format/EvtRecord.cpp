@@ -189,7 +189,9 @@ void DecodeNames(const uint8_t* bytes, size_t size, std::u16string& source,
                  std::u16string& computer) {
   if (size < kMinRecordSize) throw TCorruptLog("event record too short");
   const size_t end = size - 4;
-  GetText(bytes, GetText(bytes, kRecordFixedSize, end, source), end, computer);
+  size_t next = 0;
+  CopyText(TextAt(bytes, kRecordFixedSize, end, next), source);
+  CopyText(TextAt(bytes, next, end, next), computer);
 }
 
 }  // namespace corvane::evt
