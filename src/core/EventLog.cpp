@@ -40,7 +40,7 @@ bool IsBlank(const std::string& text) {
                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
-uint32_t ReadLength(const uint8_t* at) {
+uint32_t Load32(const uint8_t* at) {
   uint32_t value;
   std::memcpy(&value, at, sizeof(value));
   return value;
@@ -182,6 +182,8 @@ void TVEVivudAre::OpenBackup() {
 void TVEVivudAre::CloseLog() {
   items_->Clear();
   readDirection_ = 0;
+  backwardsStart_ = -1;
+  resumeBySeek_ = false;
   SetLastError(0);
   if (!handle_.close()) RaiseLastSystemError();
 }
@@ -212,64 +214,109 @@ TEventItem& TVEVivudAre::Objects(int index) {
       readPosition_ = count - 1;
     }
   }
-  if (!ReadUntil(index)) RaiseNotAvailable(index);
+  // Records newer than the start of a backwards read lie behind it: they are read by number,
+  // not by reading the whole log again.
+  const bool newer = readDirection_ == 2 && backwardsStart_ >= 0 && index > backwardsStart_;
+  if (!(newer ? SeekTo(index) : ReadUntil(index))) RaiseNotAvailable(index);
   return static_cast<TEventItem&>(*items_->Items(index));
 }
 
 bool TVEVivudAre::ReadUntil(int index) {
-  const DWORD flags = EVENTLOG_SEQUENTIAL_READ |
-                      (readDirection_ == 1 ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ);
+  const DWORD direction = readDirection_ == 1 ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
+  const int step = readDirection_ == 1 ? 1 : -1;
   std::vector<uint8_t> buffer(kReadBlockSize);
   for (;;) {
-    std::fill(buffer.begin(), buffer.end(), 0);
     DWORD read = 0;
-    DWORD needed = 0;
-    SetLastError(0);
-    if (!EventLogApi.ReadEventLogA(handle_.get(), flags, 0, buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), &read, &needed)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_HANDLE_EOF) return false;
-      if (error != ERROR_INSUFFICIENT_BUFFER) {
-        RaiseSystemError(SystemErrorText(static_cast<int32_t>(error)));
-      }
-      // One record needs more than the block: take exactly what it needs from now on.
-      if (needed <= buffer.size()) RaiseSystemError(SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
-      buffer.assign(needed, 0);
-      read = 0;
-      needed = 0;
-      SetLastError(0);
-      if (!EventLogApi.ReadEventLogA(handle_.get(), flags, 0, buffer.data(),
-                                     static_cast<DWORD>(buffer.size()), &read, &needed)) {
-        RaiseLastErrorOr("ReadEventLog");
-      }
+    if (resumeBySeek_) {
+      const DWORD number = RecordNumberAt(readPosition_);
+      if (number == 0) return false;
+      read = ReadBlock(EVENTLOG_SEEK_READ | direction, number, buffer);
+      resumeBySeek_ = false;
+    } else {
+      read = ReadBlock(EVENTLOG_SEQUENTIAL_READ | direction, 0, buffer);
     }
-    if (read == 0 || read > buffer.size()) {
-      RaiseSystemError(SystemErrorText(kEventLogFileCorrupt));
+    if (read == 0) return false;
+    if (readDirection_ == 2 && backwardsStart_ < 0) {
+      backwardsStart_ = readPosition_;
+      backwardsStartRecord_ = Load32(buffer.data() + 8);
     }
-    // The first record is always taken; the walk goes on while whole lengths lead to more.
-    size_t offset = 0;
-    for (;;) {
-      const uint8_t* record = buffer.data() + offset;
-      StoreRecord(record, read - offset);
-      offset += ReadLength(record);
-      if (offset + sizeof(uint32_t) > read || ReadLength(buffer.data() + offset) == 0) break;
-    }
+    StoreBlock(buffer, read, readPosition_, step);
     if (index < items_->Count() && items_->Items(index) != nullptr) return true;
   }
 }
 
-void TVEVivudAre::StoreRecord(const uint8_t* record, size_t available) {
+bool TVEVivudAre::SeekTo(int index) {
+  const DWORD number = RecordNumberAt(index);
+  if (number == 0) return false;
+  std::vector<uint8_t> buffer(kReadBlockSize);
+  // The log's read position follows every read, this one too.
+  resumeBySeek_ = true;
+  const DWORD read = ReadBlock(EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ, number, buffer);
+  if (read == 0) return false;
+  int32_t position = index;
+  StoreBlock(buffer, read, position, 1);
+  return items_->Items(index) != nullptr;
+}
+
+DWORD TVEVivudAre::RecordNumberAt(int32_t position) const {
+  const int64_t number = int64_t{backwardsStartRecord_} + position - backwardsStart_;
+  return number > 0 && number <= UINT32_MAX ? static_cast<DWORD>(number) : 0;
+}
+
+DWORD TVEVivudAre::ReadBlock(DWORD flags, DWORD recordNumber, std::vector<uint8_t>& buffer) {
+  std::fill(buffer.begin(), buffer.end(), 0);
+  DWORD read = 0;
+  DWORD needed = 0;
+  SetLastError(0);
+  if (!EventLogApi.ReadEventLogA(handle_.get(), flags, recordNumber, buffer.data(),
+                                 static_cast<DWORD>(buffer.size()), &read, &needed)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_HANDLE_EOF) return 0;
+    // A record number the log no longer holds: it was cleared or overwritten meanwhile.
+    if (error == ERROR_INVALID_PARAMETER && (flags & EVENTLOG_SEEK_READ)) return 0;
+    if (error != ERROR_INSUFFICIENT_BUFFER) {
+      RaiseSystemError(SystemErrorText(static_cast<int32_t>(error)));
+    }
+    // One record needs more than the block: take exactly what it needs from now on.
+    if (needed <= buffer.size()) RaiseSystemError(SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
+    buffer.assign(needed, 0);
+    read = 0;
+    needed = 0;
+    SetLastError(0);
+    if (!EventLogApi.ReadEventLogA(handle_.get(), flags, recordNumber, buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), &read, &needed)) {
+      RaiseLastErrorOr("ReadEventLog");
+    }
+  }
+  if (read == 0 || read > buffer.size()) RaiseSystemError(SystemErrorText(kEventLogFileCorrupt));
+  return read;
+}
+
+void TVEVivudAre::StoreBlock(const std::vector<uint8_t>& buffer, DWORD read, int32_t& position,
+                             int step) {
+  // The first record is always taken; the walk goes on while whole lengths lead to more.
+  size_t offset = 0;
+  for (;;) {
+    const uint8_t* record = buffer.data() + offset;
+    StoreRecord(record, read - offset, position);
+    position += step;
+    offset += Load32(record);
+    if (offset + sizeof(uint32_t) > read || Load32(buffer.data() + offset) == 0) break;
+  }
+}
+
+void TVEVivudAre::StoreRecord(const uint8_t* record, size_t available, int32_t position) {
   auto item = std::make_unique<TEventItem>(this);
   // Refuses a record that points outside itself or the bytes delivered; then nothing is stored.
   item->LoadFromRecord(record, available);
-  const int32_t position = readPosition_;
-  readPosition_ += readDirection_ == 1 ? 1 : -1;
   // Reading backwards from a newest record that came after the count can run past the oldest
   // position; such records have no place and are left out.
   if (position < 0) return;
   // Reading forwards, records written after the count follow the last position: the cache
   // grows to hold them where they belong.
   if (position >= items_->Count()) items_->SetCount(position + 1);
+  // An item once handed out stays as it is.
+  if (items_->Items(position) != nullptr) return;
   item->SetNumber(position);
   items_->Put(position, std::move(item));
 }

@@ -110,7 +110,18 @@ class TVEVivudAre : public TNTPersistent {
   void CloseLog();
   // Reads on from the current read position until `index` is cached or the log ends.
   bool ReadUntil(int index);
-  void StoreRecord(const uint8_t* record, size_t available);
+  // Reads the record at `index`, newer than where the backwards read began, by its number.
+  bool SeekTo(int index);
+  // The record number at `position`, counted from where the backwards read began; 0 when none
+  // can be.
+  DWORD RecordNumberAt(int32_t position) const;
+  // One ReadEventLogA call into `buffer`, grown when one record needs more. Returns the bytes
+  // read, 0 at the end of the log or for a seek to a record the log does not hold.
+  DWORD ReadBlock(DWORD flags, DWORD recordNumber, std::vector<uint8_t>& buffer);
+  // Caches the records of a block at `position` and on, `step` apart, moving `position` on
+  // with each record taken.
+  void StoreBlock(const std::vector<uint8_t>& buffer, DWORD read, int32_t& position, int step);
+  void StoreRecord(const uint8_t* record, size_t available, int32_t position);
   void Report(WORD type, WORD category, DWORD eventId, const std::vector<const char*>& strings,
               const void* data, DWORD dataSize);
   void StopWaitThread();
@@ -139,6 +150,12 @@ class TVEVivudAre : public TNTPersistent {
   // 0 not chosen yet, 1 forwards from the oldest record, 2 backwards from the newest.
   int readDirection_ = 0;
   int32_t readPosition_ = 0;
+  // Where the backwards read began: the newest record's position (-1 before the first block)
+  // and its record number. Records that arrive later are read by number from there.
+  int32_t backwardsStart_ = -1;
+  DWORD backwardsStartRecord_ = 0;
+  // A seek read moved the log's own read position: the next sequential read seeks back first.
+  bool resumeBySeek_ = false;
   std::unique_ptr<TEventItem> writeObject_;
 };
 

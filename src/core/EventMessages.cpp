@@ -151,7 +151,9 @@ std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
   TBrowseRegistry& registry = Registry();
   if (registry.OpenKey(found + "\\" + sourceName) == ERROR_SUCCESS) {
     try {
-      file = registry.ReadString("EventMessageFile");
+      // A key without the value names no module: so it is with a log's own key, which is what
+      // the search finds for a source named like its log.
+      file = registry.ReadOptionalString("EventMessageFile").value_or("");
     } catch (...) {
       registry.CloseKey();
       throw;

@@ -75,10 +75,12 @@ ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<u
                        std::optional<uint32_t>& position, uint8_t* out, DWORD size, TScratch& scratch) {
   const uint32_t count = file.Count();
   const uint32_t oldest = count ? file.OldestRecordNumber() : 0;
-  const uint32_t newest = count ? oldest + count - 1 : 0;
+  const uint32_t newest = count ? file.NumberAt(count - 1) : 0;
   uint32_t number;
   if (seekTo) {
-    if (count == 0 || *seekTo < oldest || *seekTo > newest) ThrowWin32(ERROR_INVALID_PARAMETER);
+    if (count == 0 || *seekTo < oldest || *seekTo > newest || !file.Holds(*seekTo)) {
+      ThrowWin32(ERROR_INVALID_PARAMETER);
+    }
     number = *seekTo;
   } else if (!position) {
     if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
@@ -92,6 +94,11 @@ ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<u
 
   DWORD used = 0;
   while (count && number >= oldest && number <= newest) {
+    // A damaged record that the backup's reading left out is passed over.
+    if (!file.Holds(number)) {
+      number = forwards ? number + 1 : number - 1;
+      continue;
+    }
     try {
       file.RecordBytes(number, scratch.stored);
       if (scratch.stored.empty()) break;

@@ -19,6 +19,24 @@ bool IsPredefinedKey(HKEY key) {
   return value >= first && value - first <= 0x60;
 }
 
+std::string ValueText(DWORD type, const std::vector<uint8_t>& data) {
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: {
+      const auto* text = reinterpret_cast<const char*>(data.data());
+      return std::string(text, strnlen(text, data.size()));
+    }
+    case REG_DWORD: {
+      // A number stored with fewer than four bytes counts with the bytes it has.
+      uint32_t value = 0;
+      for (size_t i = 0; i < data.size() && i < 4; ++i) value |= uint32_t{data[i]} << (8 * i);
+      return std::to_string(value);
+    }
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
 void RaiseRegistryError(LONG code) { RaiseSystemError(SystemErrorText(code)); }
@@ -89,42 +107,45 @@ bool TBrowseRegistry::ConnectTo(const std::string& machineName) {
   return true;
 }
 
-std::vector<uint8_t> TBrowseRegistry::ReadValue(const std::string& name, DWORD& size,
-                                                DWORD& type) {
+LONG TBrowseRegistry::QueryValue(const std::string& name, std::vector<uint8_t>& data,
+                                  DWORD& size, DWORD& type) {
   type = 0;
   if (size == 0) size = kFirstValueSize;
-  std::vector<uint8_t> buffer(size);
+  data.assign(size, 0);
   LONG result = ServiceApi.RegQueryValueExA(currentKey_.get(), name.c_str(), nullptr, &type,
-                                            buffer.data(), &size);
+                                            data.data(), &size);
   if (result == ERROR_MORE_DATA) {
-    buffer.assign(size, 0);
+    data.assign(size, 0);
     result = ServiceApi.RegQueryValueExA(currentKey_.get(), name.c_str(), nullptr, &type,
-                                         buffer.data(), &size);
+                                         data.data(), &size);
   }
+  if (result == ERROR_SUCCESS) data.resize(size);
+  return result;
+}
+
+std::vector<uint8_t> TBrowseRegistry::ReadValue(const std::string& name, DWORD& size,
+                                                DWORD& type) {
+  std::vector<uint8_t> data;
+  const LONG result = QueryValue(name, data, size, type);
   if (result != ERROR_SUCCESS) RaiseRegistryError(result);
-  buffer.resize(size);
-  return buffer;
+  return data;
 }
 
 std::string TBrowseRegistry::ReadString(const std::string& name) {
   DWORD size = 0;
   DWORD type = 0;
   const std::vector<uint8_t> data = ReadValue(name, size, type);
-  switch (type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ: {
-      const auto* text = reinterpret_cast<const char*>(data.data());
-      return std::string(text, strnlen(text, data.size()));
-    }
-    case REG_DWORD: {
-      // A number stored with fewer than four bytes counts with the bytes it has.
-      uint32_t value = 0;
-      for (size_t i = 0; i < data.size() && i < 4; ++i) value |= uint32_t{data[i]} << (8 * i);
-      return std::to_string(value);
-    }
-    default:
-      return {};
-  }
+  return ValueText(type, data);
+}
+
+std::optional<std::string> TBrowseRegistry::ReadOptionalString(const std::string& name) {
+  DWORD size = 0;
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  const LONG result = QueryValue(name, data, size, type);
+  if (result == ERROR_FILE_NOT_FOUND) return std::nullopt;
+  if (result != ERROR_SUCCESS) RaiseRegistryError(result);
+  return ValueText(type, data);
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,13 @@ class TBrowseRegistry {
   // Text values up to their first zero byte (environment references left as they are), 32-bit
   // numbers in unsigned decimal, any other type empty.
   std::string ReadString(const std::string& name);
+  // The same, but nothing when the open key has no value `name`; every other failure raises.
+  std::optional<std::string> ReadOptionalString(const std::string& name);
 
  private:
+  // The registry's result; `size` and `type` as ReadValue gives them.
+  LONG QueryValue(const std::string& name, std::vector<uint8_t>& data, DWORD& size, DWORD& type);
+
   TRegKey currentKey_;
   HKEY rootKey_ = nullptr;
   std::string currentPath_;

@@ -149,6 +149,26 @@ class NativeFileReading(unittest.TestCase):
             self.assertEqual((native.returncode, native.stderr),
                              (1, service.stderr.replace(b"\r\n", b"\n")), path)
 
+    def test_a_damaged_record_is_left_out_by_both_builds(self):
+        with open(SAMPLE, "rb") as f:
+            sample = f.read()
+        at = 48
+        for _ in range(60):
+            at += int.from_bytes(sample[at:at + 4], "little")
+        for word in (at + 4, at):  # the 61st record's signature, then its length
+            damaged = bytearray(sample)
+            damaged[word + 1] ^= 0x40
+            path = os.path.join(WORK, "damaged.evt")
+            with open(path, "wb") as f:
+                f.write(damaged)
+            self.assertEqual(corvane("count", "--file", path).stdout.strip(), b"120")
+            records = [json.loads(l)["record"] for l in
+                       corvane("dump", "--format", "jsonl", "--file", path).stdout.splitlines()]
+            self.assertEqual(records, [n for n in range(1, 122) if n != 61])
+            self.assert_same_as_service(path, locale="zh_CN.UTF-8")
+            with open(path, "rb") as f:
+                self.assertEqual(f.read(), damaged, "the file is only read")
+
     def test_wrapped_log_reads_as_through_the_service(self):
         corvane("write", "--source", WRAP_SOURCE, "--repeat", "700", "--no-user",
                 "wrapped record, caf\u00e9")

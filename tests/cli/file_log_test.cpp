@@ -19,7 +19,7 @@ TEST(FileLog, SampleLogMatchesTheReferenceDecodingRecordForRecord) {
   std::string expected;
   for (uint32_t i = 0; i < log.Count(); ++i) {
     ASSERT_TRUE(std::getline(reference, expected));
-    log.Read(log.OldestRecordNumber() + i, record);
+    log.Read(log.NumberAt(i), record);
     record.number = i;
     const std::string prefix = "{\"number\": " + std::to_string(i) + ", ";
     EXPECT_EQ(FormatRecord(record, DumpFormat::Jsonl), prefix + expected.substr(1)) << i;

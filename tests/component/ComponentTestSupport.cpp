@@ -69,10 +69,8 @@ TestLog::TestLog(const std::string& stem, const std::vector<std::string>& source
   const HKEY key = owner.get();
   RegSetValueExA(key, "File", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file_.c_str()),
                  static_cast<DWORD>(file_.size() + 1));
-  const DWORD maxSize = 4 * 1024 * 1024;
+  SetMaxSize(4 * 1024 * 1024);
   const DWORD retention = 0;
-  RegSetValueExA(key, "MaxSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&maxSize),
-                 sizeof(maxSize));
   RegSetValueExA(key, "Retention", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&retention),
                  sizeof(retention));
   for (const std::string& source : sources) {
@@ -92,6 +90,15 @@ TestLog::~TestLog() {
 
 std::string TestLog::Scratch(const std::string& fileName) const {
   return folder_ + "\\" + fileName;
+}
+
+void TestLog::SetMaxSize(DWORD bytes) const {
+  HKEY opened = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kLogsKey + name_).c_str(), 0, KEY_SET_VALUE, &opened),
+            ERROR_SUCCESS);
+  const UniqueKey key(opened);
+  RegSetValueExA(key.get(), "MaxSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&bytes),
+                 sizeof(bytes));
 }
 
 void WriteEvents(const std::string& source, int count, const std::string& prefix,

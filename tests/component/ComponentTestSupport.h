@@ -39,6 +39,8 @@ class TestLog {
   const std::string& File() const { return file_; }
   // A path in the same scratch folder, for backups.
   std::string Scratch(const std::string& fileName) const;
+  // The registered maximum size of the log's file (4 MiB unless set).
+  void SetMaxSize(DWORD bytes) const;
 
  private:
   std::string name_;

@@ -1,15 +1,20 @@
 // Reading records through the component: the direction chosen from the nearer end, the cache by
-// position, the block size, the end of the log, and records that arrive during a read. The
-// reads are observed at the table boundary.
+// position, the block size, the end of the log, records that arrive during a read or after a
+// backwards one, and a backup with a damaged record. The reads are observed at the table
+// boundary.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "ComponentTestSupport.h"
+#include "EvtFile.h"
 #include "ReadCounter.h"
 #include "core/EventLog.h"
 #include "framework/OleSysError.h"
+#include "framework/WinHandle.h"
 
 namespace corvane {
 namespace {
@@ -17,9 +22,12 @@ namespace {
 using component_test::ReadCounter;
 using component_test::TestLog;
 using component_test::WriteEvents;
+using component_test::WriteFromOtherProcess;
 
 constexpr DWORD kForwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ;
 constexpr DWORD kBackwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;
+constexpr DWORD kSeekForwards = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
+constexpr DWORD kSeekBackwards = EVENTLOG_SEEK_READ | EVENTLOG_BACKWARDS_READ;
 // Records of about 3 KB: five fit in one read block, so ten take two reads.
 constexpr size_t kMidSizeData = 3000;
 
@@ -210,6 +218,90 @@ TEST_F(ReadTest, RecordsWrittenBeforeABackwardsReadNeverLandBeforeTheOldestPosit
   // The positions counted from the newest end at 0; the two records beyond are left out.
   for (int i = 0; i < 10; ++i) EXPECT_EQ(eventLog_->Objects(i).Number(), i);
   EXPECT_EQ(reads.Count(), 1u);
+}
+
+// Gives the log `count` records "event 0" and on, written straight into its file (the service
+// would take minutes), with room in its registered size for more.
+void FillLog(const TestLog& log, int count) {
+  evt::MemoryStorage memory;
+  evt::TLogFile::Create(memory, 64 * 1024 * 1024, 0);
+  const auto file = evt::TLogFile::Open(memory, false);
+  evt::Record record;
+  record.sourceName = u"Filler";
+  record.computerName = u"HOST";
+  for (int i = 0; i < count; ++i) {
+    const std::string text = "event " + std::to_string(i);
+    record.strings = {std::u16string(text.begin(), text.end())};
+    file->Append(record);
+  }
+  const HANDLE out = CreateFileA(log.File().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  const TUniqueHandle owner(out);
+  DWORD written = 0;
+  const auto& bytes = memory.bytes();
+  ASSERT_TRUE(WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  log.SetMaxSize(64 * 1024 * 1024);
+}
+
+TEST_F(ReadTest, RecordsArrivingAfterABackwardsReadAreReadByNumberAtOnce) {
+  FillLog(log_, 100000);
+  Open();
+  ASSERT_EQ(eventLog_->Count(), 100000);
+  EXPECT_EQ(TextOf(eventLog_->Objects(99999)), "event 99999");
+  ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), 2));
+  ASSERT_EQ(eventLog_->Count(), 100002);
+
+  ReadCounter reads;
+  TEventItem& newest = eventLog_->Objects(100001);
+  EXPECT_EQ(TextOf(newest), "from another process 1");
+  EXPECT_EQ(newest.Number(), 100001);
+  ASSERT_EQ(reads.Count(), 1u);
+  EXPECT_EQ(reads.Calls()[0].flags, kSeekForwards);
+  EXPECT_LT(reads.Calls()[0].bytesRead, 1000u);
+  EXPECT_EQ(TextOf(eventLog_->Objects(100000)), "from another process 0");
+  EXPECT_EQ(reads.Count(), 2u);
+
+  // The backwards read goes on where it stopped, and sequentially again after one seek back.
+  reads.Reset();
+  EXPECT_EQ(TextOf(eventLog_->Objects(99000)), "event 99000");
+  ASSERT_GE(reads.Count(), 2u);
+  EXPECT_EQ(reads.Calls()[0].flags, kSeekBackwards);
+  for (size_t i = 1; i < reads.Count(); ++i) EXPECT_EQ(reads.Calls()[i].flags, kBackwards);
+  for (int i = 99000; i < 100002; ++i) EXPECT_EQ(eventLog_->Objects(i).Number(), i);
+  EXPECT_EQ(TextOf(eventLog_->Objects(99998)), "event 99998");
+}
+
+// The sample log with its 61st record's length broken, opened as a backup: the other 120 records
+// have their places, counted from either end.
+TEST(DamagedBackup, EveryIntactRecordHasItsPlaceFromEitherEnd) {
+  const std::string sample = CORVANE_SHARED_DIR "/data/AppEvent.Evt";
+  std::ifstream in(sample, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t at = 48;
+  for (int i = 1; i < 61; ++i) at += *reinterpret_cast<const uint32_t*>(bytes.data() + at);
+  bytes[at + 1] ^= 0x40;
+  const TestLog log("Damaged");
+  const std::string damaged = log.Scratch("damaged.evt");
+  std::ofstream(damaged, std::ios::binary) << bytes;
+
+  TVEVivudAre whole(nullptr);
+  whole.SetBackupFileName(sample);
+  whole.SetActive(true);
+  for (int first : {0, 119}) {
+    TVEVivudAre reader(nullptr);
+    reader.SetBackupFileName(damaged);
+    reader.SetActive(true);
+    ASSERT_EQ(reader.Count(), 120);
+    reader.Objects(first);
+    for (int i = 0; i < 120; ++i) {
+      const TEventItem& expected = whole.Objects(i < 60 ? i : i + 1);
+      TEventItem& item = reader.Objects(i);
+      EXPECT_EQ(item.Number(), i);
+      EXPECT_EQ(item.EventId(), expected.EventId()) << i;
+      EXPECT_EQ(item.TimeWritten(), expected.TimeWritten()) << i;
+    }
+  }
 }
 
 }  // namespace

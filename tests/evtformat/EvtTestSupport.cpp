@@ -1,6 +1,9 @@
 #include "EvtTestSupport.h"
 
+#include <array>
 #include <filesystem>
+
+#include "EvtLayout.h"
 
 namespace corvane::evt::test {
 
@@ -24,9 +27,8 @@ Record MakeRecord(uint32_t seed, size_t size, uint32_t timeWritten) {
 
 std::vector<Record> ReadForwards(const TLogFile& log) {
   std::vector<Record> records;
-  const uint32_t oldest = log.OldestRecordNumber();
   for (uint32_t i = 0; i < log.Count(); ++i) {
-    const auto bytes = log.RecordBytes(oldest + i);
+    const auto bytes = log.RecordBytes(log.NumberAt(i));
     records.push_back(DecodeRecord(bytes.data(), bytes.size()));
   }
   return records;
@@ -34,12 +36,24 @@ std::vector<Record> ReadForwards(const TLogFile& log) {
 
 std::vector<Record> ReadBackwards(const TLogFile& log) {
   std::vector<Record> records;
-  const uint32_t oldest = log.OldestRecordNumber();
   for (uint32_t i = log.Count(); i-- > 0;) {
-    const auto bytes = log.RecordBytes(oldest + i);
+    const auto bytes = log.RecordBytes(log.NumberAt(i));
     records.push_back(DecodeRecord(bytes.data(), bytes.size()));
   }
   return records;
+}
+
+std::vector<uint32_t> RecordOffsets(const TStorage& storage) {
+  std::array<uint8_t, kHeaderSize> raw;
+  storage.Read(0, raw.data(), raw.size());
+  const Header header = layout::DecodeHeader(raw.data());
+  const layout::TRing ring(storage, static_cast<uint32_t>(storage.Size()));
+  std::vector<uint32_t> offsets;
+  for (uint32_t at = header.startOffset; at != header.endOffset;
+       at = ring.Advance(at, ring.Read32(at))) {
+    offsets.push_back(at);
+  }
+  return offsets;
 }
 
 std::vector<uint32_t> Numbers(const std::vector<Record>& records) {

@@ -24,6 +24,10 @@ std::vector<uint32_t> Range(uint32_t first, uint32_t last);
 std::string Utf8(const std::u16string& text);
 std::u16string Widen(const std::string& ascii);
 
+// Where each record begins, oldest first, following lengths from the header's start offset to
+// its end offset.
+std::vector<uint32_t> RecordOffsets(const TStorage& storage);
+
 // A fresh empty log in memory.
 MemoryStorage NewLog(uint32_t maxSize = kSizeStep, uint32_t retention = 0);
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "EvtFile.h"
+#include "EvtLayout.h"
 #include "EvtTestSupport.h"
 
 namespace corvane::evt {
@@ -142,6 +143,42 @@ TEST_F(TOracle, ReadsTheBackupInFull) {
   const auto items = ParseExport(Output("evtexport '" + backup_ + "' 2>/dev/null"));
   ASSERT_EQ(items.size(), written_.size());
   for (size_t i = 0; i < items.size(); ++i) ExpectSame(items[i], written_[i]);
+}
+
+// Copies of the sample log and of the wrapped log with one record's signature broken (the
+// sample's 61st, a middle one of the wrapped log): the reader's regular and recovered records
+// together are the records read here. (With the record that goes round the end of the file
+// broken, the reader recovers none of those after the header; all of them are read here.)
+TEST_F(TOracle, DamagedCopiesGiveTheRecordsTheReaderRecovers) {
+  for (const std::string& source : {std::string(CORVANE_SHARED_DIR) + "/data/AppEvent.Evt", wrapped_}) {
+    SCOPED_TRACE(source);
+    TFileStorage original(source, TFileStorage::TMode::ReadOnly);
+    std::vector<uint8_t> bytes(original.Size());
+    original.Read(0, bytes.data(), bytes.size());
+    MemoryStorage damaged(bytes);
+    const std::vector<uint32_t> offsets = test::RecordOffsets(damaged);
+    const uint32_t broken = source == wrapped_ ? offsets[offsets.size() / 2] : offsets[60];
+    const layout::TRing ring(damaged, static_cast<uint32_t>(damaged.Size()));
+    const uint8_t zero[4] = {};
+    layout::WriteRing(damaged, ring, ring.Advance(broken, 4), zero, sizeof zero);
+    const std::string path = test::OutputFolder() + "/oracle-damaged.evt";
+    {
+      TFileStorage out(path, TFileStorage::TMode::Create);
+      out.Write(0, damaged.bytes().data(), damaged.bytes().size());
+    }
+    // Number, source and computer of each record: the fields that stand on one line.
+    std::map<std::string, std::string> theirs;
+    for (const auto& event : ParseExport(Output("evtexport -m all '" + path + "' 2>/dev/null"))) {
+      theirs[One(event, "Event number")] = One(event, "Source name") + "@" + One(event, "Computer name");
+    }
+    std::map<std::string, std::string> ours;
+    for (const Record& record : test::ReadForwards(*TLogFile::Open(damaged, true))) {
+      ours[std::to_string(record.recordNumber)] =
+          test::Utf8(record.sourceName) + "@" + test::Utf8(record.computerName);
+    }
+    EXPECT_EQ(ours.size(), TLogFile::Open(original, true)->Count() - 1);
+    EXPECT_EQ(ours, theirs);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Opening logs whose header is stale, small or odd files, and damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -242,24 +243,78 @@ TEST(LogDamage, FilesThatAreNoLogAreRefused) {
   }
 }
 
-TEST(LogDamage, BrokenRecordChainIsRefused) {
+// The second of 20 records with its frame broken in each way it can be, and the fourth with its
+// signature broken: a read-only open reads the other 18, in order both ways, and leaves the file
+// as it was, and a copy of it reads the same; an open for changes refuses.
+TEST(LogDamage, ARecordWithABrokenFrameIsLeftOutOfAReadOnlyOpen) {
   MemoryStorage storage = test::NewLog();
   {
     auto log = TLogFile::Open(storage, false);
     for (uint32_t i = 0; i < 20; ++i) log->Append(MakeRecord(i, 30));
   }
-  const uint32_t second = bytes::Load32(&storage.bytes()[48]) + 48;
-  for (uint32_t delta : {4u, 0x1000u}) {
+  const std::vector<uint32_t> offsets = test::RecordOffsets(storage);
+  const uint32_t second = offsets[1];
+  const uint32_t length = bytes::Load32(&storage.bytes()[second]);
+  storage.Write(offsets[3] + 4, "LfLx", 4);
+  std::vector<uint32_t> others = Range(1, 20);
+  others.erase(others.begin() + 3);
+  others.erase(others.begin() + 1);
+  const std::pair<uint32_t, uint32_t> damages[] = {
+      {second, length + 4}, {second, 0x1000}, {second, 0},  // leading length
+      {second + 4, 0x12345678},                             // signature
+      {second + 8, 7},                                      // number out of sequence
+      {second + length - 4, length - 4}};                   // closing length
+  for (const auto& [at, value] : damages) {
+    SCOPED_TRACE("word at " + std::to_string(at) + " = " + std::to_string(value));
     MemoryStorage damaged(storage.bytes());
     uint8_t word[4];
-    bytes::Store32(word, bytes::Load32(&damaged.bytes()[second]) + delta);
-    damaged.Write(second, word, 4);
-    EXPECT_THROW(TLogFile::Open(damaged, true), TCorruptLog) << "length + " << delta;
+    bytes::Store32(word, value);
+    damaged.Write(at, word, 4);
+    const std::vector<uint8_t> before = damaged.bytes();
+    auto log = TLogFile::Open(damaged, true);
+    EXPECT_EQ(Numbers(ReadForwards(*log)), others);
+    auto backwards = Numbers(ReadBackwards(*log));
+    std::reverse(backwards.begin(), backwards.end());
+    EXPECT_EQ(backwards, others);
+    EXPECT_FALSE(log->Holds(2));
+    EXPECT_TRUE(log->RecordBytes(2).empty());
+    MemoryStorage copy;
+    log->CopyTo(copy);
+    EXPECT_EQ(Numbers(ReadForwards(*TLogFile::Open(copy, true))), others);
+    EXPECT_THROW(TLogFile::Open(damaged, false), TCorruptLog);
+    EXPECT_EQ(damaged.bytes(), before);
   }
-  MemoryStorage renumbered(storage.bytes());
-  uint8_t seven[4] = {7, 0, 0, 0};
-  renumbered.Write(second + 8, seven, 4);
-  EXPECT_THROW(TLogFile::Open(renumbered, true), TCorruptLog) << "numbers out of sequence";
+}
+
+// Broken signatures at the oldest record, the one split at the end of the file and the newest
+// of a wrapped log: each loses only itself.
+TEST(LogDamage, DamageAnywhereInAWrappedLogLosesOnlyTheRecordsItHit) {
+  MemoryStorage storage = test::NewLog();
+  {
+    auto log = TLogFile::Open(storage, false);
+    for (uint32_t i = 0; i < 400 || log->header().endOffset >= log->header().startOffset; ++i) {
+      log->Append(MakeRecord(i, i % 90));
+    }
+  }
+  const auto all = Numbers(ReadForwards(*TLogFile::Open(storage, true)));
+  const std::vector<uint32_t> offsets = test::RecordOffsets(storage);
+  ASSERT_EQ(offsets.size(), all.size());
+  const layout::TRing ring(storage, static_cast<uint32_t>(storage.Size()));
+  size_t split = 0;
+  while (split < offsets.size() &&
+         uint64_t{offsets[split]} + ring.Read32(offsets[split]) <= storage.Size()) {
+    ++split;
+  }
+  ASSERT_LT(split, offsets.size()) << "a record goes round the end of the file";
+  for (size_t broken : {size_t{0}, split, offsets.size() - 1}) {
+    SCOPED_TRACE("record " + std::to_string(all[broken]));
+    MemoryStorage damaged(storage.bytes());
+    const uint8_t zero[4] = {};
+    layout::WriteRing(damaged, ring, ring.Advance(offsets[broken], 4), zero, sizeof zero);
+    std::vector<uint32_t> expected = all;
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(broken));
+    EXPECT_EQ(Numbers(ReadForwards(*TLogFile::Open(damaged, true))), expected);
+  }
 }
 
 // Random damage anywhere in a wrapped log: the open either fails cleanly or gives records that
@@ -284,7 +339,7 @@ TEST(LogDamage, RandomDamageNeverEscapesAsAnythingButCorruptLog) {
       auto log = TLogFile::Open(damaged, true);
       ++opened;
       for (uint32_t i = 0; i < log->Count(); ++i) {
-        const auto bytes = log->RecordBytes(log->OldestRecordNumber() + i);
+        const auto bytes = log->RecordBytes(log->NumberAt(i));
         ASSERT_FALSE(bytes.empty());
         try {
           DecodeRecord(bytes.data(), bytes.size());

@@ -104,5 +104,8 @@ uint32_t SecondsSince1970();
 // A marker no earlier run can have written.
 std::string UniqueText(const std::string& prefix);
 bool FileExists(const std::string& path);
+// A file's bytes, and a file made to hold exactly `bytes`.
+std::string Contents(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
 
 }  // namespace corvane::evtsvc::test

@@ -140,5 +140,44 @@ TEST_F(TSampleLog, BackupFileRefusesChanges) {
   EXPECT_EQ(count, 121u);
 }
 
+// Copies of the sample with the 61st record's signature, or its length, broken: the other 120
+// records read in order both ways, the broken one cannot be sought, and the copy is not changed.
+TEST_F(TSampleLog, ACopyWithADamagedRecordGivesEveryOtherRecord) {
+  const std::string sample = Contents(kSample);
+  size_t at = 48;
+  for (int i = 1; i < 61; ++i) at += *reinterpret_cast<const uint32_t*>(sample.data() + at);
+  std::vector<TReferenceRecord> others = reference_;
+  others.erase(others.begin() + 60);
+  const TScratchFolder folder("CorvaneSvcDamagedSample");
+  for (const size_t word : {at + 4, at}) {
+    SCOPED_TRACE(word == at ? "length" : "signature");
+    std::string bytes = sample;
+    bytes[word + 1] ^= 0x40;
+    const std::string copy = folder.File("damaged.evt");
+    WriteFile(copy, bytes);
+    {
+      const TUniqueLog damaged(svc_.OpenBackupEventLogA(nullptr, copy.c_str()));
+      const TUniqueLog newestFirst(svc_.OpenBackupEventLogA(nullptr, copy.c_str()));
+      ASSERT_TRUE(damaged && newestFirst) << GetLastError();
+      DWORD count = 0;
+      ASSERT_TRUE(svc_.GetNumberOfEventLogRecords(damaged.get(), &count));
+      EXPECT_EQ(count, 120u);
+      const auto forwards = ReadAll(damaged.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ);
+      ASSERT_EQ(forwards.size(), others.size());
+      for (size_t i = 0; i < forwards.size(); ++i) ExpectMatchesReference(forwards[i], others[i]);
+      const auto backwards =
+          ReadAll(newestFirst.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 4096);
+      ASSERT_EQ(backwards.size(), others.size());
+      EXPECT_EQ(backwards.front().recordNumber, 121u);
+      EXPECT_EQ(backwards[60].recordNumber, 60u);
+      const DWORD seek = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
+      EXPECT_EQ(ReadOnce(damaged.get(), seek, 61, 4096).error,
+                static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+      EXPECT_EQ(ReadOnce(damaged.get(), seek, 62, 4096).records.at(0).recordNumber, 62u);
+    }
+    EXPECT_EQ(Contents(copy), bytes);
+  }
+}
+
 }  // namespace
 }  // namespace corvane::evtsvc::test

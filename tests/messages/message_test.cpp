@@ -18,6 +18,8 @@
 #include "core/MessageFiles.h"
 #include "core/MessageModule.h"
 #include "framework/OleSysError.h"
+#include "system/AdvApi32.h"
+#include "system/TableEntry.h"
 
 namespace corvane {
 namespace {
@@ -192,10 +194,26 @@ TEST(EventMessages, TheSystemRootVariableInItsExactCaseBecomesTheWindowsDirector
             "It contains the following insertion string(s): .\r\nx");
 }
 
-TEST(EventMessages, ASourceKeyWithoutItsValueRaisesTheRegistryError) {
-  TestLog log("Msg", {"Bare"});
+// Events written under the log's own name: the search finds the log's key, which names no
+// message file.
+TEST(EventMessages, ASourceNamedLikeItsLogGetsTheReplacementText) {
+  TestLog log("Msg", {"MsgSource"});
+  EXPECT_EQ(WriteAndFormat(log, log.Name(), 0x40000001, {"x"}),
+            "The description for Event ID ( 1 ) in Source ( " + log.Name() +
+                " ) could not be found. It contains the following insertion string(s): .\r\nx");
+}
+
+LONG WINAPI RefuseValue(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
+  return ERROR_ACCESS_DENIED;
+}
+
+TEST(EventMessages, AMessageFileThatCannotBeReadRaisesTheRegistryError) {
+  TestLog log("Msg", {"Locked"});
+  SetMessageFile(log.Name(), "Locked", TestModule());
   TVEVivudAre component(nullptr);
-  EXPECT_THROW(component.GetMessageFile("Bare"), EOleSysError);
+  const ScopedEntry<decltype(&::RegQueryValueExA)> refused(ServiceApi.RegQueryValueExA,
+                                                           &RefuseValue);
+  EXPECT_THROW(component.GetMessageFile("Locked"), EOleSysError);
   EXPECT_EQ(component.GetMessageFile("NoSuchSourceAnywhere"), "");
 }
 

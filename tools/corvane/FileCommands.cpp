@@ -58,19 +58,18 @@ auto WithFileErrors(const std::string& file, Read&& read) {
 // The file's records for the filters, by position.
 class TFileWalker : public TRecordWalker {
  public:
-  explicit TFileWalker(TFileLog& log) : log_(log), oldest_(log.OldestRecordNumber()) {}
+  explicit TFileWalker(TFileLog& log) : log_(log) {}
   uint32_t Total() override { return log_.Count(); }
   void Walk(uint32_t start, bool backwards, const TVisit& visit) override {
     for (int64_t position = start; position >= 0 && position < log_.Count();
          position += backwards ? -1 : 1) {
       const auto at = static_cast<uint32_t>(position);
-      if (!visit(at, log_.Fetch(oldest_ + at))) return;
+      if (!visit(at, log_.Fetch(log_.NumberAt(at)))) return;
     }
   }
 
  private:
   TFileLog& log_;
-  const uint32_t oldest_;
 };
 
 // The time zone is the C library's; account names need the system's lookup, which the Windows

@@ -17,15 +17,16 @@ namespace corvane::cli {
 class TFileLog {
  public:
   // Throws std::system_error when the file cannot be opened, evt::CorruptLog when it is no
-  // event log or its records are damaged.
+  // event log or no record of it can be read. Damaged records are left out.
   explicit TFileLog(const std::string& path);
   TFileLog(const TFileLog&) = delete;
   TFileLog& operator=(const TFileLog&) = delete;
 
   uint32_t Count() const { return log_->Count(); }
-  uint32_t OldestRecordNumber() const { return log_->OldestRecordNumber(); }
-  // Record `number` (oldest to oldest + Count() - 1) into `record`, whose room is reused from
-  // one record to the next; its position field is left to the caller.
+  // The number of the record at `position` (0 the oldest, Count() - 1 the newest).
+  uint32_t NumberAt(uint32_t position) const { return log_->NumberAt(position); }
+  // Record `number` (a NumberAt) into `record`, whose room is reused from one record to the
+  // next; its position field is left to the caller.
   void Read(uint32_t number, DumpRecord& record);
   // Record `number` for the filters: its texts are converted only when they are asked for. The
   // view holds until the next Fetch or Read.

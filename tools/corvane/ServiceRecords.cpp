@@ -63,12 +63,31 @@ const std::string* TServiceRecord::Message() {
 
 TServiceWalker::TServiceWalker(HANDLE log, TMessageCache* messages)
     : log_(log), total_(RecordCount(log)), current_(messages) {
-  if (total_ != 0 && !EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
+  if (total_ == 0) return;
+  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
+  // Walks seek by number: the handle's own position moves with every read. The newest number
+  // comes from a first read, while the handle is fresh.
+  TLogReader(log, true).ForEach([&](const TRawRecord& raw) {
+    newest_ = raw.RecordNumber;
+    return false;
+  });
+}
+
+// Numbers follow one another, except in a damaged backup whose reading left records out: there
+// the record is found by counting back from the newest.
+uint32_t TServiceWalker::NumberAt(uint32_t position) {
+  if (newest_ - oldest_ == total_ - 1) return oldest_ + position;
+  uint32_t number = newest_;
+  TLogReader(log_, true, newest_).ForEach([&](const TRawRecord& raw) {
+    number = raw.RecordNumber;
+    return true;
+  }, total_ - position);
+  return number;
 }
 
 void TServiceWalker::Walk(uint32_t start, bool backwards, const TVisit& visit) {
   int64_t position = start;
-  TLogReader(log_, backwards, oldest_ + start).ForEachBytes([&](std::span<const uint8_t> bytes) {
+  TLogReader(log_, backwards, NumberAt(start)).ForEachBytes([&](std::span<const uint8_t> bytes) {
     current_.Reset(bytes);
     const bool more = visit(static_cast<uint32_t>(position), current_);
     position += backwards ? -1 : 1;

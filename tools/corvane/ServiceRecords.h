@@ -55,9 +55,12 @@ class TServiceWalker : public TRecordWalker {
   TServiceRecord& Current() { return current_; }
 
  private:
+  uint32_t NumberAt(uint32_t position);
+
   HANDLE log_;
   uint32_t total_;
   DWORD oldest_ = 0;
+  uint32_t newest_ = 0;
   TServiceRecord current_;
 };
 

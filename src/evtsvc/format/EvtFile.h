@@ -54,7 +54,10 @@ class TLogFile {
   // Finds the log's records: the header when it is current, else (dirty or stale header) the
   // end-of-file record reached by walking on from the header's end offset or found by scanning.
   // Records split at the end of the file, or padding before it, are read as the system leaves
-  // them. A damaged file throws CorruptLog. readOnly refuses every change.
+  // them. readOnly refuses every change, and reads past damage: a record whose frame is broken
+  // is left out and the next one is found by its signature, so a damaged file loses only the
+  // records it hit. Opened for changes, a damaged file throws CorruptLog, as does a file with
+  // no record left to read.
   static std::unique_ptr<TLogFile> Open(TStorage& storage, bool readOnly);
   // Writes an empty log of the given maximum size (rounded up to 64 KiB, at least 64 KiB) and
   // retention. The file starts at 64 KiB and grows in 64 KiB steps up to the maximum before it
@@ -68,7 +71,12 @@ class TLogFile {
   // The log's state as this object sees it (never marked dirty).
   virtual const Header& header() const = 0;
   virtual uint32_t Count() const = 0;                 // records in the log
-  virtual uint32_t OldestRecordNumber() const = 0;    // 0 when empty; newest = oldest + count - 1
+  virtual uint32_t OldestRecordNumber() const = 0;    // 0 when empty
+  // The number of the record at `position`, 0 the oldest and Count() - 1 the newest. Numbers
+  // follow one another, except where a read-only open left damaged records out.
+  virtual uint32_t NumberAt(uint32_t position) const = 0;
+  // Whether the log holds a record numbered `number`.
+  virtual bool Holds(uint32_t number) const = 0;
   // The on-disk bytes of record `number` (contiguous even when it wraps), or empty when no such
   // record exists. The record's frame (lengths, signature, number) is checked; DecodeRecord
   // checks the rest.
@@ -89,7 +97,8 @@ class TLogFile {
   // maximum keeps its size until it is cleared.
   virtual void SetLimits(uint32_t maxSize, uint32_t retention) = 0;
   // A clean, consistent copy of the log (a backup file) into another storage: same file size,
-  // header and record numbers, the records one after another from just after the header.
+  // header and record numbers, the records one after another from just after the header (of a
+  // damaged log, the records it holds).
   virtual void CopyTo(TStorage& target) const = 0;
 };
 

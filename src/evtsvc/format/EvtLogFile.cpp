@@ -84,7 +84,13 @@ class TLogFileImpl final : public TLogFile {
 
   const Header& header() const override { return header_; }
   uint32_t Count() const override { return static_cast<uint32_t>(view_.offsets.size()); }
-  uint32_t OldestRecordNumber() const override { return view_.extent.oldest; }
+  uint32_t OldestRecordNumber() const override { return Count() ? NumberAt(0) : 0; }
+  uint32_t NumberAt(uint32_t position) const override {
+    return recovery::NumberAt(view_, position);
+  }
+  bool Holds(uint32_t number) const override {
+    return recovery::IndexOf(view_, number).has_value();
+  }
 
   std::vector<uint8_t> RecordBytes(uint32_t number) const override {
     std::vector<uint8_t> bytes;
@@ -148,7 +154,7 @@ void TLogFileImpl::Load(bool reuse) const {
 
   std::optional<TRing> ring;
   ring.emplace(storage_, static_cast<uint32_t>(size));
-  View view = recovery::Recover(*ring, stated, reuse ? &view_ : nullptr);
+  View view = recovery::Recover(*ring, stated, reuse ? &view_ : nullptr, readOnly_);
 
   std::array<uint8_t, kEofRecordSize> eof;
   ring->Read(view.extent.end, eof.data(), eof.size());
@@ -174,9 +180,9 @@ bool TLogFileImpl::Unchanged() const {
 }
 
 std::optional<TLogFileImpl::Located> TLogFileImpl::Find(uint32_t number) const {
-  const uint32_t index = number - view_.extent.oldest;
-  if (index >= view_.offsets.size()) return std::nullopt;
-  const uint32_t offset = view_.offsets[index];
+  const std::optional<uint32_t> index = recovery::IndexOf(view_, number);
+  if (!index) return std::nullopt;
+  const uint32_t offset = view_.offsets[*index];
   const uint32_t room = ring_->Distance(offset, view_.extent.end);
   return Located{offset, recovery::FrameAt(*ring_, offset, room, number)};
 }
@@ -328,7 +334,7 @@ void TLogFileImpl::Clear() {
   }
   header.flags = 0;
   header_ = header;
-  view_ = View{empty, {}, initial};
+  view_ = View{empty, {}, initial, {}};
   Commit();
 }
 
@@ -351,15 +357,14 @@ void TLogFileImpl::CopyTo(TStorage& target) const {
     at += static_cast<uint32_t>(chunk.size());
     chunk.clear();
   };
-  const uint32_t oldest = view_.extent.oldest;
   for (uint32_t i = 0; i < Count(); ++i) {
-    const std::vector<uint8_t> record = RecordBytes(oldest + i);
+    const std::vector<uint8_t> record = RecordBytes(NumberAt(i));
     chunk.insert(chunk.end(), record.begin(), record.end());
     if (chunk.size() >= 64 * 1024) flush();
   }
   flush();
   Header header = header_;
-  const Extent extent{kHeaderSize, at, view_.extent.current, view_.extent.oldest};
+  const Extent extent{kHeaderSize, at, view_.extent.current, OldestRecordNumber()};
   layout::SetExtent(header, extent);
   const auto eof = layout::EncodeEof(extent);
   target.Write(at, eof.data(), eof.size());
