@@ -1,5 +1,5 @@
-# `make` builds, `make test` runs every test, `make demo` runs the demo. Each installs what it
-# needs first. BUILD names the build folder (default: build).
+# `make` builds, `make test` runs every test, `make demo` runs the demo, `make dist` makes the
+# release. Each installs what it needs first. BUILD names the build folder (default: build).
 BUILD  ?= build
 JOBS   ?= $(shell nproc)
 WERROR ?= $(if $(CI),ON,OFF)
@@ -13,7 +13,7 @@ NATIVE  := $(BUILD)/native
 # runs, the benchmarks' log generator and the data bytes' benchmark.
 RELEASE := $(BUILD)/release
 
-.PHONY: all deps build test demo fuzz bench screenshots clean
+.PHONY: all deps build test demo dist fuzz bench screenshots clean
 
 all: build
 
@@ -50,6 +50,10 @@ test: build
 
 demo: build
 	@BUILD=$(BUILD) scripts/demo.sh
+
+# The release under $(BUILD)/dist: the zip archive and the installer package.
+dist: build
+	@BUILD=$(BUILD) scripts/dist.sh
 
 # Each parser's fuzzer in turn, FUZZ_SECONDS apiece (default 60).
 fuzz: deps

@@ -63,20 +63,22 @@ const std::string* TServiceRecord::Message() {
 
 TServiceWalker::TServiceWalker(HANDLE log, TMessageCache* messages)
     : log_(log), total_(RecordCount(log)), current_(messages) {
-  if (total_ != 0 && !EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
+  if (total_ == 0) return;
+  if (!EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();
+  // Walks seek by number: the handle's own position moves with every read. The newest number
+  // comes from a first read, while the handle is fresh.
+  TLogReader(log, true).ForEach([&](const TRawRecord& raw) {
+    newest_ = raw.RecordNumber;
+    return false;
+  });
 }
 
 // Numbers follow one another, except in a damaged backup whose reading left records out: there
 // the record is found by counting back from the newest.
 uint32_t TServiceWalker::NumberAt(uint32_t position) {
-  uint32_t newest = 0;
-  TLogReader(log_, true).ForEach([&](const TRawRecord& raw) {
-    newest = raw.RecordNumber;
-    return false;
-  });
-  if (newest - oldest_ == total_ - 1) return oldest_ + position;
-  uint32_t number = newest;
-  TLogReader(log_, true, newest).ForEach([&](const TRawRecord& raw) {
+  if (newest_ - oldest_ == total_ - 1) return oldest_ + position;
+  uint32_t number = newest_;
+  TLogReader(log_, true, newest_).ForEach([&](const TRawRecord& raw) {
     number = raw.RecordNumber;
     return true;
   }, total_ - position);
@@ -85,9 +87,7 @@ uint32_t TServiceWalker::NumberAt(uint32_t position) {
 
 void TServiceWalker::Walk(uint32_t start, bool backwards, const TVisit& visit) {
   int64_t position = start;
-  // A walk from either end starts there without a number.
-  const bool fromEnd = backwards ? start + 1 == total_ : start == 0;
-  TLogReader(log_, backwards, fromEnd ? 0 : NumberAt(start)).ForEachBytes([&](std::span<const uint8_t> bytes) {
+  TLogReader(log_, backwards, NumberAt(start)).ForEachBytes([&](std::span<const uint8_t> bytes) {
     current_.Reset(bytes);
     const bool more = visit(static_cast<uint32_t>(position), current_);
     position += backwards ? -1 : 1;

@@ -60,6 +60,7 @@ class TServiceWalker : public TRecordWalker {
   HANDLE log_;
   uint32_t total_;
   DWORD oldest_ = 0;
+  uint32_t newest_ = 0;
   TServiceRecord current_;
 };
 
