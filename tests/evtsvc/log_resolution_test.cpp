@@ -122,6 +122,18 @@ TEST_F(TResolution, NamesAreRequired) {
 }
 
 // The standard logs are there once used: their keys name their files, which exist.
+// The file as every process finds it: a 32-bit test process sees the system folder redirected
+// to SysWOW64, where the service, for both widths, keeps the logs in the real one.
+std::string NativeSystemFolder(std::string path) {
+  BOOL wow64 = FALSE;
+  const size_t at = path.find("\\system32\\");
+  if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+      at != std::string::npos) {
+    path.replace(at, 10, "\\Sysnative\\");
+  }
+  return path;
+}
+
 TEST(StandardLogs, ExistWithTheirSettingsAfterFirstUse) {
   const TServiceLibrary& svc = TServiceLibrary::Get();
   const struct {
@@ -150,7 +162,7 @@ TEST(StandardLogs, ExistWithTheirSettingsAfterFirstUse) {
     }
     char expanded[MAX_PATH] = {};
     ExpandEnvironmentStringsA(value, expanded, sizeof(expanded));
-    EXPECT_TRUE(FileExists(expanded)) << expanded;
+    EXPECT_TRUE(FileExists(NativeSystemFolder(expanded))) << expanded;
     for (const char* setting : {"MaxSize", "Retention"}) {
       DWORD number = 0;
       size = sizeof(number);
