@@ -9,17 +9,17 @@
 #include "automation/LibraryIds.h"
 #include "automation/ServerResources.h"
 #include "automation/ServedPages.h"
+#include "automation/VEVivudAreX.h"
+#include "core/SidLookup.h"
 #include "core/SidStore.h"
 #include "framework/OleSysError.h"
 #include "framework/com/TypeInfo.h"
+#include "system/NTCommon.h"
 #include "system/SystemTables.h"
 
 namespace corvane {
 namespace {
 
-// Invisible at run time, combined with the standard bits of a control (recompose on resize,
-// cannot link inside, inside-out, activate when visible, set client site first).
-constexpr DWORD kRendalMiscStatus = 0x400 | 0x20191;
 constexpr int kToolboxBitmap = 3;
 
 std::optional<ComServer> server;
@@ -34,8 +34,15 @@ void StartSystemTables() { BindSystemTables(); }
 // The bound libraries stay loaded and the tables as they are until the process ends.
 void FinishSystemTables() noexcept {}
 
-void StartAccountCache() { GlobalSidStore(); }
-void FinishAccountCache() noexcept { GlobalSidStore().Clear(); }
+// The component base lists well-known accounts through the cache, which sits above it.
+void StartAccountCache() {
+  GlobalSidStore();
+  SetAccountLookup(&LookupAccountBySid);
+}
+void FinishAccountCache() noexcept {
+  SetAccountLookup(nullptr);
+  GlobalSidStore().Clear();
+}
 
 void StartRendalFactory() {
   server->AddFactory(Make<ClassFactory>(RendalRegistration(server->Module()), &CreateRendal));
@@ -123,7 +130,7 @@ ClassRegistration RendalRegistration(HMODULE module) {
   return ClassRegistration{
       __uuidof(Rendal), L"Rendal control for Windows NT", L"Corvane.Rendal", L"Apartment",
       ControlSettings{
-          kCorvaneLibid, 1, 0, kRendalMiscStatus, kToolboxBitmap, {std::wstring(verb) + L",0,2"}}};
+          kCorvaneLibid, 1, 0, TVEVivudAreX::kMiscStatus, kToolboxBitmap, {std::wstring(verb) + L",0,2"}}};
 }
 
 }  // namespace corvane

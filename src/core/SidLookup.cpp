@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "core/SidStore.h"
-#include "system/NTCommon.h"
 #include "system/NT_vs_95.h"
 #include "system/Security.h"
 
@@ -24,10 +23,6 @@ std::mutex cacheLock;
 std::string FromBuffer(const char* buffer) {
   return std::string(buffer, strnlen(buffer, kNameBufferSize));
 }
-
-// The component base lists well-known accounts through this cache but sits below it.
-[[maybe_unused]] const bool accountLookupInstalled =
-    (SetAccountLookup(&LookupAccountBySid), true);
 
 }  // namespace
 
