@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileLog.h"
-#include "Utf8.h"
+#include "framework/Utf8.h"
 
 namespace corvane::cli {
 namespace {

@@ -1,6 +1,6 @@
-#include "Utf8.h"
+#include "framework/Utf8.h"
 
-namespace corvane::cli {
+namespace corvane {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -64,4 +64,10 @@ void AssignUtf8(std::string& out, std::u16string_view text) {
   AppendUtf8(out, text);
 }
 
-}  // namespace corvane::cli
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  AppendUtf8(out, text);
+  return out;
+}
+
+}  // namespace corvane
