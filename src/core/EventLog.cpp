@@ -181,7 +181,7 @@ void TVEVivudAre::OpenBackup() {
 
 void TVEVivudAre::CloseLog() {
   items_->Clear();
-  readDirection_ = 0;
+  readDirection_ = TReadDirection::Unchosen;
   backwardsStart_ = -1;
   resumeBySeek_ = false;
   SetLastError(0);
@@ -205,25 +205,25 @@ TEventItem& TVEVivudAre::Objects(int index) {
     if (TPersistent* cached = items_->Items(index)) return static_cast<TEventItem&>(*cached);
   }
   if (items_->Count() < count) items_->SetCount(count);
-  if (readDirection_ == 0) {
+  if (readDirection_ == TReadDirection::Unchosen) {
     if (count / 2 >= index) {
-      readDirection_ = 1;
+      readDirection_ = TReadDirection::Forwards;
       readPosition_ = 0;
     } else {
-      readDirection_ = 2;
+      readDirection_ = TReadDirection::Backwards;
       readPosition_ = count - 1;
     }
   }
   // Records newer than the start of a backwards read lie behind it: they are read by number,
   // not by reading the whole log again.
-  const bool newer = readDirection_ == 2 && backwardsStart_ >= 0 && index > backwardsStart_;
+  const bool newer = readDirection_ == TReadDirection::Backwards && backwardsStart_ >= 0 && index > backwardsStart_;
   if (!(newer ? SeekTo(index) : ReadUntil(index))) RaiseNotAvailable(index);
   return static_cast<TEventItem&>(*items_->Items(index));
 }
 
 bool TVEVivudAre::ReadUntil(int index) {
-  const DWORD direction = readDirection_ == 1 ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
-  const int step = readDirection_ == 1 ? 1 : -1;
+  const DWORD direction = readDirection_ == TReadDirection::Forwards ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
+  const int step = readDirection_ == TReadDirection::Forwards ? 1 : -1;
   std::vector<uint8_t> buffer(kReadBlockSize);
   for (;;) {
     DWORD read = 0;
@@ -236,7 +236,7 @@ bool TVEVivudAre::ReadUntil(int index) {
       read = ReadBlock(EVENTLOG_SEQUENTIAL_READ | direction, 0, buffer);
     }
     if (read == 0) return false;
-    if (readDirection_ == 2 && backwardsStart_ < 0) {
+    if (readDirection_ == TReadDirection::Backwards && backwardsStart_ < 0) {
       backwardsStart_ = readPosition_;
       backwardsStartRecord_ = Load32(buffer.data() + 8);
     }
@@ -354,21 +354,20 @@ void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
   const void* sid = includeUserName_ ? GetUserSid() : nullptr;
   const std::string machine = GetMachineName();
   SetLastError(0);
-  writeHandle_ =
-      TEventSourceHandle(EventLogApi.RegisterEventSourceA(StringOrNull(machine),
-                                                          sourceName_.c_str()));
-  if (!writeHandle_) RaiseLastErrorOr("RegisterEventSource");
+  TEventSourceHandle source(
+      EventLogApi.RegisterEventSourceA(StringOrNull(machine), sourceName_.c_str()));
+  if (!source) RaiseLastErrorOr("RegisterEventSource");
 
   std::vector<const char*> table(strings);
   SetLastError(0);
   const BOOL reported = EventLogApi.ReportEventA(
-      writeHandle_.get(), type, category, eventId, const_cast<void*>(sid),
+      source.get(), type, category, eventId, const_cast<void*>(sid),
       static_cast<WORD>(table.size()), dataSize, table.empty() ? nullptr : table.data(),
       const_cast<void*>(data));
   const DWORD reportError = reported ? 0 : GetLastError();
   // The source is let go in every case; a failed report is what the caller hears about first.
   SetLastError(0);
-  const bool deregistered = writeHandle_.close();
+  const bool deregistered = source.close();
   const DWORD deregisterError = deregistered ? 0 : GetLastError();
   if (!reported) {
     SetLastError(reportError);

@@ -141,14 +141,14 @@ class TVEVivudAre : public TNTPersistent {
   // Shared with the wait thread: the change and stop events and the way back to this component.
   std::shared_ptr<TWaitLink> waitLink_;
   TNotifyEvent onChange_;
-  // Valid only during one write.
-  TEventSourceHandle writeHandle_;
   std::unique_ptr<TObjectList> items_;
   bool includeUserName_ = true;
   bool userSidFailed_ = false;
   std::vector<uint8_t> userSid_;
-  // 0 not chosen yet, 1 forwards from the oldest record, 2 backwards from the newest.
-  int readDirection_ = 0;
+  // Chosen by the first record asked for after opening: forwards from the oldest record when it
+  // lies in the older half, else backwards from the newest.
+  enum class TReadDirection { Unchosen = 0, Forwards = 1, Backwards = 2 };
+  TReadDirection readDirection_ = TReadDirection::Unchosen;
   int32_t readPosition_ = 0;
   // Where the backwards read began: the newest record's position (-1 before the first block)
   // and its record number. Records that arrive later are read by number from there.
