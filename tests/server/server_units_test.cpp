@@ -12,12 +12,12 @@
 
 #include "Corvane.h"
 #include "automation/CreateRendal.h"
-#include "automation/LibraryStart.h"
-#include "automation/ServedPages.h"
-#include "automation/ServerEntry.h"
 #include "framework/com/ComObject.h"
 #include "pages/NTComponentXPropAbstract.h"
 #include "pages/PageFactory.h"
+#include "server/LibraryStart.h"
+#include "server/ServedPages.h"
+#include "server/ServerEntry.h"
 #include "system/NTCommon.h"
 #include "system/SystemTables.h"
 

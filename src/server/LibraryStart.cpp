@@ -1,4 +1,4 @@
-#include "automation/LibraryStart.h"
+#include "server/LibraryStart.h"
 
 #include <mutex>
 #include <optional>
@@ -7,13 +7,13 @@
 #include "Corvane.h"
 #include "automation/CreateRendal.h"
 #include "automation/LibraryIds.h"
-#include "automation/ServerResources.h"
-#include "automation/ServedPages.h"
 #include "automation/VEVivudAreX.h"
 #include "core/SidLookup.h"
 #include "core/SidStore.h"
 #include "framework/OleSysError.h"
 #include "framework/com/TypeInfo.h"
+#include "server/ServedPages.h"
+#include "server/ServerResources.h"
 #include "system/NTCommon.h"
 #include "system/SystemTables.h"
 

@@ -1,11 +1,11 @@
-#include "automation/ServerEntry.h"
+#include "server/ServerEntry.h"
 
 #include <oleauto.h>
 #include <olectl.h>
 
 #include <string>
 
-#include "automation/LibraryStart.h"
+#include "server/LibraryStart.h"
 #include "framework/OleSysError.h"
 #include "framework/com/ComBoundary.h"
 #include "framework/com/ComPtr.h"

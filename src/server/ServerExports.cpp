@@ -8,8 +8,8 @@
 
 #include <type_traits>
 
-#include "automation/LibraryStart.h"
-#include "automation/ServerEntry.h"
+#include "server/LibraryStart.h"
+#include "server/ServerEntry.h"
 
 extern "C" {
 

@@ -1,6 +1,6 @@
 // The pages Corvane.ocx serves. The machine name page is only the base of the others and is not
 // served by itself; each page joins the table, in the server's order, as its unit lands.
-#include "automation/ServedPages.h"
+#include "server/ServedPages.h"
 
 #include <vector>
 
