@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "core/SidStore.h"
+#include "system/NTCommon.h"
 #include "system/NT_vs_95.h"
 #include "system/Security.h"
 
