@@ -24,7 +24,7 @@ step "Registering the Rendal control (regsvr32 Corvane.ocx)"
 
 network="$build/demo-network"
 rm -rf "$network"
-"$build/native/tests/network/make_sample_network" "$network" >/dev/null
+"$build/native/tests/evtsvc/network/make_sample_network" "$network" >/dev/null
 for script in rendal-tour.vbs rendal-tour.js for-each.vbs for-each.js; do
   step "examples/$script through cscript: CreateObject(\"Corvane.Rendal\")"
   backup="C:\\windows\\temp\\demo-$script.evt"

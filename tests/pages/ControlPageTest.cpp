@@ -38,7 +38,7 @@ void TControlPageTest::SetUpTestSuite() {
                   ("network-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::remove_all(networkFolder);
   network::sample::Build(
-      std::filesystem::path(CORVANE_SOURCE_DIR) / "tests" / "network" / "sample", networkFolder);
+      std::filesystem::path(CORVANE_SOURCE_DIR) / "tests" / "evtsvc" / "network" / "sample", networkFolder);
   SetEnvironmentVariableW(L"CORVANE_NETWORK", networkFolder.wstring().c_str());
   SetEnvironmentVariableA("CORVANE_SYSTEM_LIBRARY",
                           CORVANE_BINARY_DIR "\\src\\evtsvc\\ntevtsvc.dll");
