@@ -56,7 +56,7 @@ class TSamplePage final : public IPropertyPage {
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // lives on the stack
 
   HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override {
-    site_ = TComPtr<IPropertyPageSite>(site);
+    site_ = ComPtr<IPropertyPageSite>::Copy(site);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Activate(HWND parent, LPCRECT rect, BOOL) override {
@@ -104,7 +104,7 @@ class TSamplePage final : public IPropertyPage {
  private:
   ULONG references_ = 1;
   std::unique_ptr<forms::TForm> form_;
-  TComPtr<IPropertyPageSite> site_;
+  ComPtr<IPropertyPageSite> site_;
   bool active_ = false;
   bool loading_ = false;
   bool dirty_ = false;
