@@ -15,8 +15,6 @@ namespace corvane {
 
 namespace {
 
-// How long destruction waits for the wait thread to end.
-constexpr DWORD kStopWaitMilliseconds = 500;
 
 // How a refused write ends its message.
 constexpr char kNothingWritten[] = "Nothing was written.";
@@ -56,16 +54,13 @@ TVEVivudAre::TVEVivudAre(TComponent* owner)
       items_(std::make_unique<TObjectList>(this)),
       writeObject_(std::make_unique<TEventItem>(this)) {
   registry_->SetAccess(KEY_READ);
-  waitLink_ = std::make_shared<TWaitLink>(this);
   // Created last: nothing after it can fail and leave a suspended thread behind.
-  auto* thread = new TWaitThread(waitLink_);
-  waitThread_ = thread->Control();
-  syncWindow_ = thread->SyncWindow();
+  waitThread_ = std::make_unique<TWaitThread>(*this);
 }
 
 TVEVivudAre::~TVEVivudAre() {
-  // From here on a change handed over late finds no component.
-  waitLink_->Detach();
+  // First: once the thread has ended, no change is handed over any more.
+  waitThread_.reset();
   if (active_) {
     try {
       SetActive(false);
@@ -73,8 +68,6 @@ TVEVivudAre::~TVEVivudAre() {
       // A log that will not close is closed by its owner below; destruction goes on.
     }
   }
-  StopWaitThread();
-  syncWindow_->Close();
 }
 
 const TClassInfo& TVEVivudAre::ClassInfo() const { return StaticClassInfo(); }
@@ -106,7 +99,7 @@ void TVEVivudAre::SetBackupFileName(const std::string& value) {
 
 void TVEVivudAre::SetOnChange(TNotifyEvent handler) {
   onChange_ = std::move(handler);
-  waitLink_->SetHandlerAssigned(static_cast<bool>(onChange_));
+  waitThread_->SetHandlerAssigned(static_cast<bool>(onChange_));
 }
 
 void TVEVivudAre::DoChange() {
@@ -115,20 +108,11 @@ void TVEVivudAre::DoChange() {
 
 void TVEVivudAre::Loaded() {
   TNTPersistent::Loaded();
-  if (waitThread_) waitThread_->Resume();
+  waitThread_->Resume();
   if (active_) {
     active_ = false;
     SetActive(true);
   }
-}
-
-void TVEVivudAre::StopWaitThread() {
-  if (!waitThread_) return;
-  std::shared_ptr<TThreadControl> thread = std::move(waitThread_);
-  thread->Resume();
-  thread->Terminate();
-  SetEvent(waitLink_->StopEvent());
-  thread->WaitFor(kStopWaitMilliseconds);
 }
 
 // Opening and closing
@@ -161,7 +145,7 @@ void TVEVivudAre::OpenLive() {
   // (by its owner) rather than left open behind an inactive component.
   if (machine.empty() && IsWindowsNT()) {
     SetLastError(0);
-    if (!EventLogApi.NotifyChangeEventLog(log.get(), waitLink_->ChangeEvent())) {
+    if (!EventLogApi.NotifyChangeEventLog(log.get(), waitThread_->ChangeEvent())) {
       RaiseLastSystemError();
     }
   }
