@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/fake_net.h"
 #include "core/SidLookup.h"
 #include "core/SidStore.h"
-#include "common/fake_net.h"
 #include "system/NTCommon.h"
 #include "system/NT_vs_95.h"
 
@@ -56,8 +56,13 @@ class SidLookup : public ::testing::Test {
     accounts.known[WellKnown(5, 18)] = {"SYSTEM", "NT AUTHORITY"};
     accounts.known[WellKnown(5, 32)] = {"BUILTIN", "BUILTIN"};
     accounts.known[DomainUser(7)] = {"alice", "CORP"};
+    // As library start installs it.
+    SetAccountLookup(&LookupAccountBySid);
   }
-  ~SidLookup() override { GlobalSidStore().Clear(); }
+  ~SidLookup() override {
+    SetAccountLookup(nullptr);
+    GlobalSidStore().Clear();
+  }
   ScopedEntry<decltype(&::LookupAccountSidA)> lookup_{EventLogApi.LookupAccountSidA,
                                                       &FakeLookupAccountSidA};
 };
