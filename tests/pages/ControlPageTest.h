@@ -33,7 +33,7 @@ class TControlPageTest : public ::testing::Test {
   void PickMachine(int index);
 
   // What the user sees of the layout: every visible element lies wholly inside its parent's
-  // client area, and no two visible elements of one parent overlap.
+  // client area, and no two visible elements of one parent overlap (bevels, lines under a row, aside).
   void ExpectSoundLayout();
   // The elements the keyboard reaches among the windows of `parent` (the form when null), in
   // their order.
