@@ -24,7 +24,7 @@ step "Registering the Rendal control, 64-bit and 32-bit (each regsvr32 with its 
 
 network="$build/demo-network"
 rm -rf "$network"
-"$build/native/tests/network/make_sample_network" "$network" >/dev/null
+"$build/native/tests/evtsvc/network/make_sample_network" "$network" >/dev/null
 # Each example through both script hosts: the 64-bit cscript with the 64-bit Corvane.ocx and
 # service, and the 32-bit one (syswow64\cscript.exe, as 32-bit installers and schedulers start it)
 # with the 32-bit ones from build/win32.

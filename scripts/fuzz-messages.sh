@@ -12,10 +12,10 @@ mkdir -p "$out/corpus" "$out/artifacts"
 
 src="$here/src"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" "$here/tests/messages/fuzz/message_table_fuzz.cpp" "$src/core/MessageTable.cpp" \
+  -I"$src" "$here/tests/core/messages/fuzz/message_table_fuzz.cpp" "$src/core/MessageTable.cpp" \
   -o "$out/message_table_fuzz"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" "$here/tests/messages/fuzz/message_module_fuzz.cpp" "$src/core/MessageModule.cpp" \
+  -I"$src" "$here/tests/core/messages/fuzz/message_module_fuzz.cpp" "$src/core/MessageModule.cpp" \
   "$src/core/MessageTable.cpp" -o "$out/message_module_fuzz"
 
 find "$build/win" -path '*_mc/*.bin' -exec cp -n {} "$out/corpus/" \; 2>/dev/null || true

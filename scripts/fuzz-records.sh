@@ -10,15 +10,15 @@ mkdir -p "$out/corpus" "$out/artifacts"
 
 src="$here/src"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" -I"$here/tests/records" \
-  "$here/tests/records/fuzz/records_fuzz.cpp" "$src/core/RawRecord.cpp" "$src/core/EventItem.cpp" \
+  -I"$src" -I"$here/tests/core/records" \
+  "$here/tests/core/records/fuzz/records_fuzz.cpp" "$src/core/RawRecord.cpp" "$src/core/EventItem.cpp" \
   "$src/core/PackedStrings.cpp" "$src/framework/ClassError.cpp" "$src/framework/Persistent.cpp" \
   "$src/framework/PropertyInfo.cpp" "$src/framework/StringList.cpp" \
   -o "$out/records_fuzz"
 
 # Seeds: the records of the sample log, converted to 8-bit records by the seed writer.
 if [ -z "$(ls -A "$out/corpus")" ]; then
-  python3 "$here/tests/records/fuzz/make_seeds.py" "$here/../shared/data/AppEvent.Evt" "$out/corpus"
+  python3 "$here/tests/core/records/fuzz/make_seeds.py" "$here/../shared/data/AppEvent.Evt" "$out/corpus"
 fi
 
 cd "$out"

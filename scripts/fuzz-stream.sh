@@ -13,12 +13,12 @@ src="$here/src"
 library=("$src/framework/PropertyStream.cpp" "$src/framework/PropertyInfo.cpp"
          "$src/framework/Persistent.cpp" "$src/framework/Component.cpp"
          "$src/framework/ClassError.cpp")
-flags=(-std=c++20 -O1 -g -Wall -Wextra -fno-sanitize-recover=all -I"$src" -I"$here/tests/base")
+flags=(-std=c++20 -O1 -g -Wall -Wextra -fno-sanitize-recover=all -I"$src" -I"$here/tests/framework")
 clang++ "${flags[@]}" -fsanitize=fuzzer,address,undefined \
-  "$here/tests/base/fuzz/property_stream_fuzz.cpp" "${library[@]}" -o "$out/property_stream_fuzz"
+  "$here/tests/framework/fuzz/property_stream_fuzz.cpp" "${library[@]}" -o "$out/property_stream_fuzz"
 
 if [ -z "$(ls -A "$out/corpus")" ]; then
-  clang++ "${flags[@]}" -fsanitize=address,undefined "$here/tests/base/fuzz/make_seed.cpp" \
+  clang++ "${flags[@]}" -fsanitize=address,undefined "$here/tests/framework/fuzz/make_seed.cpp" \
     "${library[@]}" -o "$out/make_seed"
   "$out/make_seed" "$out/corpus"
 fi

@@ -14,7 +14,7 @@ mkdir -p "$OUT/corpus" "$OUT/artifacts" "$OUT/obj"
 FLAGS=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
        -fno-omit-frame-pointer -Wall -Wextra -Isrc/evtsvc/format)
 objects=()
-for source in src/evtsvc/format/*.cpp tests/evtformat/fuzz/EvtFileFuzz.cpp; do
+for source in src/evtsvc/format/*.cpp tests/evtsvc/format/fuzz/EvtFileFuzz.cpp; do
   object=$OUT/obj/$(basename "${source%.cpp}").o
   if [[ ! -f $object || $source -nt $object || -n $(find src/evtsvc/format -name '*.h' -newer "$object") ]]; then
     echo "compiling $source"

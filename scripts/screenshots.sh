@@ -16,7 +16,7 @@ if [ -z "${CORVANE_SHOTS_DISPLAYED:-}" ]; then
 fi
 rm -rf "$out"
 mkdir -p "$out"
-"$here/scripts/wine-run" "$win/tests/network/make_sample_network.exe" "$(windows "$out/network")" >/dev/null
+"$here/scripts/wine-run" "$win/tests/evtsvc/network/make_sample_network.exe" "$(windows "$out/network")" >/dev/null
 export CORVANE_NETWORK="$(windows "$out/network")"
 export CORVANE_SYSTEM_LIBRARY="$(windows "$win/src/evtsvc/ntevtsvc.dll")"
 export CORVANE_TYPELIB_DIR="$(windows "$win/bin")"

@@ -6,7 +6,11 @@
 namespace corvane {
 
 TNTPersistentX::TNTPersistentX(std::unique_ptr<TNTPersistent> component, REFIID eventsIid)
-    : TControlBase(std::move(component), eventsIid) {}
+    : TNTPersistentX(*component, std::move(component), eventsIid) {}
+
+TNTPersistentX::TNTPersistentX(TNTPersistent& component, std::unique_ptr<TNTPersistent>&& owned,
+                               REFIID eventsIid)
+    : TControlBase(std::move(owned), eventsIid), persistent_(component) {}
 
 TNTPersistentX::~TNTPersistentX() = default;
 
@@ -26,11 +30,6 @@ bool TNTPersistentX::HasClassName(const std::string& name) const {
     if (lower(own[i]) != lower(name[i])) return false;
   }
   return true;
-}
-
-void TNTPersistentX::EventSinkChanged(IUnknown* sink) {
-  FEvents.reset();
-  if (sink != nullptr) sink->QueryInterface(__uuidof(INTPersistentXEvents), FEvents.put_void());
 }
 
 void TNTPersistentX::OfferStrings(const TStringList& list, std::vector<TPredefinedString>& strings) {

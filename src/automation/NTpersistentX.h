@@ -31,11 +31,13 @@ class TNTPersistentX : public TControlBase, public IOwnerControl {
   // Whether the component's class name is `name`, ASCII letters compared without case.
   bool HasClassName(const std::string& name) const;
 
-  void EventSinkChanged(IUnknown* sink) override;
   bool PredefinedStrings(DISPID id, std::vector<TPredefinedString>& strings) override;
   bool PredefinedValue(DISPID id, DWORD cookie, UniqueVariant& value) override;
   void Initialize() override;
   bool WritesPropertyToBag(const TBagProperty& property) override;
+
+  // The wrapped component, as the component it is.
+  TNTPersistent& Component() const { return persistent_; }
 
  protected:
   TNTPersistentX(std::unique_ptr<TNTPersistent> component, REFIID eventsIid);
@@ -47,8 +49,10 @@ class TNTPersistentX : public TControlBase, public IOwnerControl {
   static void ValueAt(const TStringList& list, DWORD cookie, UniqueVariant& value);
 
  private:
+  TNTPersistentX(TNTPersistent& component, std::unique_ptr<TNTPersistent>&& owned, REFIID eventsIid);
+
+  TNTPersistent& persistent_;
   std::unique_ptr<TStringList> FServerList;
-  ComPtr<IDispatch> FEvents;
 };
 
 // The members of INTPersistentX, for the dual interface `Dual` (INTPersistentX or one derived
@@ -126,7 +130,7 @@ class TNTPersistentXDispatch : public DispatchImpl<Dual> {
   // Runs a member of the control's dual interface through the boundary, in the control's name.
   template <class Body, class... Outs>
   HRESULT Member(Body&& body, Outs*... outs) noexcept {
-    return ComBoundary(ErrorOrigin{__uuidof(Dual), Derived::kErrorSource}, std::forward<Body>(body), outs...);
+    return MemberBoundary<Dual, Derived>(std::forward<Body>(body), outs...);
   }
 };
 

@@ -3,17 +3,13 @@
 #include <utility>
 #include "automation/CreateRendal.h"
 #include "automation/LibraryIds.h"
+#include "automation/PageClassIds.h"
 #include "automation/VEVivudAreXAdapters.h"
 #include "core/EventType.h"
 
 namespace corvane {
 
 namespace {
-// The pages in the order the container shows them: credentials, the list of records, one record.
-constexpr CLSID kLogonAsPage = {0xB7CD2C3F, 0x21D1, 0x4144, {0xBA, 0x7E, 0x7A, 0xCE, 0xAB, 0x92, 0xEC, 0x08}};
-constexpr CLSID kEventListPage = {0x9AC3090C, 0x55B2, 0x40D0, {0x98, 0xE4, 0xB2, 0xAB, 0x96, 0x43, 0x76, 0x6C}};
-constexpr CLSID kEventDetailPage = {0xC0261BBB, 0xB3E2, 0x4EAE, {0xA0, 0x20, 0x14, 0x10, 0xA0, 0x38, 0x62, 0xD5}};
-
 constexpr DISPID kActiveDispid = 15;
 constexpr DISPID kBackupFileNameDispid = 16;
 constexpr DISPID kIncludeUserNameDispid = 17;
@@ -120,43 +116,43 @@ HRESULT TVEVivudAreX::get_WriteObject(IEventItem** value) noexcept {
 
 HRESULT TVEVivudAreX::ReadEvent(IEventItem& object, TEventItem& item) {
   LONG eventId = 0;
-  if (HRESULT hr = object.get_EventId(&eventId); FAILED(hr)) return hr;
+  CORVANE_RETURN_IF_FAILED(object.get_EventId(&eventId));
   item.SetEventId(static_cast<uint32_t>(eventId));
   ::TEventType type{};
-  if (HRESULT hr = object.get_EventType(&type); FAILED(hr)) return hr;
+  CORVANE_RETURN_IF_FAILED(object.get_EventType(&type));
   item.SetEventType(SystemToEventType(static_cast<uint32_t>(type)));
   LONG category = 0;
-  if (HRESULT hr = object.get_EventCategory(&category); FAILED(hr)) return hr;
+  CORVANE_RETURN_IF_FAILED(object.get_EventCategory(&category));
   item.SetEventCategory(static_cast<uint16_t>(category & 0xFFFF));
 
   LONG count = 0;
   {
     ComPtr<IStringList> strings;
-    if (HRESULT hr = object.get_Strings(strings.put()); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(object.get_Strings(strings.put()));
     if (!strings) return E_POINTER;
-    if (HRESULT hr = strings->get_Count(&count); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(strings->get_Count(&count));
   }
   for (LONG i = 0; i < count; ++i) {
     ComPtr<IStringList> strings;
-    if (HRESULT hr = object.get_Strings(strings.put()); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(object.get_Strings(strings.put()));
     if (!strings) return E_POINTER;
     UniqueVariant text;
-    if (HRESULT hr = strings->get_Item(i, text.put()); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(strings->get_Item(i, text.put()));
     item.Strings().Add(VariantToAnsi(*text.get()));
   }
 
   {
     ComPtr<IByteList> bytes;
-    if (HRESULT hr = object.get_DataBytes(bytes.put()); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(object.get_DataBytes(bytes.put()));
     if (!bytes) return E_POINTER;
-    if (HRESULT hr = bytes->get_Count(&count); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(bytes->get_Count(&count));
   }
   for (LONG i = 0; i < count; ++i) {
     ComPtr<IByteList> bytes;
-    if (HRESULT hr = object.get_DataBytes(bytes.put()); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(object.get_DataBytes(bytes.put()));
     if (!bytes) return E_POINTER;
     unsigned char byte = 0;
-    if (HRESULT hr = bytes->get_Item(i, &byte); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(bytes->get_Item(i, &byte));
     item.DataBytes().Add(byte);
   }
   return S_OK;
@@ -167,7 +163,7 @@ HRESULT TVEVivudAreX::AddObject(IEventItem* object) noexcept {
     if (object == nullptr) throw EOleSysError("No event object given", static_cast<int32_t>(E_POINTER));
     // Lives for this call only; its owner is none, so it reads nothing from a log.
     TEventItem item(nullptr);
-    if (HRESULT hr = ReadEvent(*object, item); FAILED(hr)) return hr;
+    CORVANE_RETURN_IF_FAILED(ReadEvent(*object, item));
     Log().AddObject(item);
     return S_OK;
   });
@@ -182,7 +178,7 @@ void TVEVivudAreX::EventSinkChanged(IUnknown* sink) {
   if (sink != nullptr) sink->QueryInterface(__uuidof(IVEVivudAreXEvents), FLogEvents.put_void());
 }
 
-std::vector<CLSID> TVEVivudAreX::PropertyPages() { return {kLogonAsPage, kEventListPage, kEventDetailPage}; }
+std::vector<CLSID> TVEVivudAreX::PropertyPages() { return {kLogonAsPageClsid, kEventListPageClsid, kEventDetailPageClsid}; }
 
 bool TVEVivudAreX::PredefinedStrings(DISPID id, std::vector<TPredefinedString>& strings) {
   if (id != kSourceNameDispid) return TNTPersistentX::PredefinedStrings(id, strings);

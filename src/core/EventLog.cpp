@@ -15,8 +15,6 @@ namespace corvane {
 
 namespace {
 
-// How long destruction waits for the wait thread to end.
-constexpr DWORD kStopWaitMilliseconds = 500;
 
 // How a refused write ends its message.
 constexpr char kNothingWritten[] = "Nothing was written.";
@@ -56,16 +54,13 @@ TVEVivudAre::TVEVivudAre(TComponent* owner)
       items_(std::make_unique<TObjectList>(this)),
       writeObject_(std::make_unique<TEventItem>(this)) {
   registry_->SetAccess(KEY_READ);
-  waitLink_ = std::make_shared<TWaitLink>(this);
   // Created last: nothing after it can fail and leave a suspended thread behind.
-  auto* thread = new TWaitThread(waitLink_);
-  waitThread_ = thread->Control();
-  syncWindow_ = thread->SyncWindow();
+  waitThread_ = std::make_unique<TWaitThread>(*this);
 }
 
 TVEVivudAre::~TVEVivudAre() {
-  // From here on a change handed over late finds no component.
-  waitLink_->Detach();
+  // First: once the thread has ended, no change is handed over any more.
+  waitThread_.reset();
   if (active_) {
     try {
       SetActive(false);
@@ -73,8 +68,6 @@ TVEVivudAre::~TVEVivudAre() {
       // A log that will not close is closed by its owner below; destruction goes on.
     }
   }
-  StopWaitThread();
-  syncWindow_->Close();
 }
 
 const TClassInfo& TVEVivudAre::ClassInfo() const { return StaticClassInfo(); }
@@ -106,7 +99,7 @@ void TVEVivudAre::SetBackupFileName(const std::string& value) {
 
 void TVEVivudAre::SetOnChange(TNotifyEvent handler) {
   onChange_ = std::move(handler);
-  waitLink_->SetHandlerAssigned(static_cast<bool>(onChange_));
+  waitThread_->SetHandlerAssigned(static_cast<bool>(onChange_));
 }
 
 void TVEVivudAre::DoChange() {
@@ -115,20 +108,11 @@ void TVEVivudAre::DoChange() {
 
 void TVEVivudAre::Loaded() {
   TNTPersistent::Loaded();
-  if (waitThread_) waitThread_->Resume();
+  waitThread_->Resume();
   if (active_) {
     active_ = false;
     SetActive(true);
   }
-}
-
-void TVEVivudAre::StopWaitThread() {
-  if (!waitThread_) return;
-  std::shared_ptr<TThreadControl> thread = std::move(waitThread_);
-  thread->Resume();
-  thread->Terminate();
-  SetEvent(waitLink_->StopEvent());
-  thread->WaitFor(kStopWaitMilliseconds);
 }
 
 // Opening and closing
@@ -161,7 +145,7 @@ void TVEVivudAre::OpenLive() {
   // (by its owner) rather than left open behind an inactive component.
   if (machine.empty() && IsWindowsNT()) {
     SetLastError(0);
-    if (!EventLogApi.NotifyChangeEventLog(log.get(), waitLink_->ChangeEvent())) {
+    if (!EventLogApi.NotifyChangeEventLog(log.get(), waitThread_->ChangeEvent())) {
       RaiseLastSystemError();
     }
   }
@@ -181,7 +165,7 @@ void TVEVivudAre::OpenBackup() {
 
 void TVEVivudAre::CloseLog() {
   items_->Clear();
-  readDirection_ = 0;
+  readDirection_ = TReadDirection::Unchosen;
   backwardsStart_ = -1;
   resumeBySeek_ = false;
   SetLastError(0);
@@ -205,25 +189,25 @@ TEventItem& TVEVivudAre::Objects(int index) {
     if (TPersistent* cached = items_->Items(index)) return static_cast<TEventItem&>(*cached);
   }
   if (items_->Count() < count) items_->SetCount(count);
-  if (readDirection_ == 0) {
+  if (readDirection_ == TReadDirection::Unchosen) {
     if (count / 2 >= index) {
-      readDirection_ = 1;
+      readDirection_ = TReadDirection::Forwards;
       readPosition_ = 0;
     } else {
-      readDirection_ = 2;
+      readDirection_ = TReadDirection::Backwards;
       readPosition_ = count - 1;
     }
   }
   // Records newer than the start of a backwards read lie behind it: they are read by number,
   // not by reading the whole log again.
-  const bool newer = readDirection_ == 2 && backwardsStart_ >= 0 && index > backwardsStart_;
+  const bool newer = readDirection_ == TReadDirection::Backwards && backwardsStart_ >= 0 && index > backwardsStart_;
   if (!(newer ? SeekTo(index) : ReadUntil(index))) RaiseNotAvailable(index);
   return static_cast<TEventItem&>(*items_->Items(index));
 }
 
 bool TVEVivudAre::ReadUntil(int index) {
-  const DWORD direction = readDirection_ == 1 ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
-  const int step = readDirection_ == 1 ? 1 : -1;
+  const DWORD direction = readDirection_ == TReadDirection::Forwards ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
+  const int step = readDirection_ == TReadDirection::Forwards ? 1 : -1;
   std::vector<uint8_t> buffer(kReadBlockSize);
   for (;;) {
     DWORD read = 0;
@@ -236,7 +220,7 @@ bool TVEVivudAre::ReadUntil(int index) {
       read = ReadBlock(EVENTLOG_SEQUENTIAL_READ | direction, 0, buffer);
     }
     if (read == 0) return false;
-    if (readDirection_ == 2 && backwardsStart_ < 0) {
+    if (readDirection_ == TReadDirection::Backwards && backwardsStart_ < 0) {
       backwardsStart_ = readPosition_;
       backwardsStartRecord_ = Load32(buffer.data() + 8);
     }
@@ -354,21 +338,20 @@ void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
   const void* sid = includeUserName_ ? GetUserSid() : nullptr;
   const std::string machine = GetMachineName();
   SetLastError(0);
-  writeHandle_ =
-      TEventSourceHandle(EventLogApi.RegisterEventSourceA(StringOrNull(machine),
-                                                          sourceName_.c_str()));
-  if (!writeHandle_) RaiseLastErrorOr("RegisterEventSource");
+  TEventSourceHandle source(
+      EventLogApi.RegisterEventSourceA(StringOrNull(machine), sourceName_.c_str()));
+  if (!source) RaiseLastErrorOr("RegisterEventSource");
 
   std::vector<const char*> table(strings);
   SetLastError(0);
   const BOOL reported = EventLogApi.ReportEventA(
-      writeHandle_.get(), type, category, eventId, const_cast<void*>(sid),
+      source.get(), type, category, eventId, const_cast<void*>(sid),
       static_cast<WORD>(table.size()), dataSize, table.empty() ? nullptr : table.data(),
       const_cast<void*>(data));
   const DWORD reportError = reported ? 0 : GetLastError();
   // The source is let go in every case; a failed report is what the caller hears about first.
   SetLastError(0);
-  const bool deregistered = writeHandle_.close();
+  const bool deregistered = source.close();
   const DWORD deregisterError = deregistered ? 0 : GetLastError();
   if (!reported) {
     SetLastError(reportError);

@@ -124,7 +124,6 @@ class TVEVivudAre : public TNTPersistent {
   void StoreRecord(const uint8_t* record, size_t available, int32_t position);
   void Report(WORD type, WORD category, DWORD eventId, const std::vector<const char*>& strings,
               const void* data, DWORD dataSize);
-  void StopWaitThread();
 
   bool active_ = false;
   TEventLogHandle handle_;
@@ -133,22 +132,17 @@ class TVEVivudAre : public TNTPersistent {
   std::unique_ptr<TBrowseRegistry> registry_;
   std::unique_ptr<TMessageSources> messageSources_;
   std::unique_ptr<TMessageFiles> messageFiles_;
-  // The wait thread frees itself, so only its control is kept: the way to start and stop it and
-  // to wait for it, valid however long the thread lives.
-  std::shared_ptr<TThreadControl> waitThread_;
-  // The window the wait thread hands changes over through; closed here at destruction.
-  std::shared_ptr<TSyncWindow> syncWindow_;
-  // Shared with the wait thread: the change and stop events and the way back to this component.
-  std::shared_ptr<TWaitLink> waitLink_;
+  // Owned: stopped and waited for first thing at destruction (WaitThread.h).
+  std::unique_ptr<TWaitThread> waitThread_;
   TNotifyEvent onChange_;
-  // Valid only during one write.
-  TEventSourceHandle writeHandle_;
   std::unique_ptr<TObjectList> items_;
   bool includeUserName_ = true;
   bool userSidFailed_ = false;
   std::vector<uint8_t> userSid_;
-  // 0 not chosen yet, 1 forwards from the oldest record, 2 backwards from the newest.
-  int readDirection_ = 0;
+  // Chosen by the first record asked for after opening: forwards from the oldest record when it
+  // lies in the older half, else backwards from the newest.
+  enum class TReadDirection { Unchosen = 0, Forwards = 1, Backwards = 2 };
+  TReadDirection readDirection_ = TReadDirection::Unchosen;
   int32_t readPosition_ = 0;
   // Where the backwards read began: the newest record's position (-1 before the first block)
   // and its record number. Records that arrive later are read by number from there.

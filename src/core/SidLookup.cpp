@@ -25,10 +25,6 @@ std::string FromBuffer(const char* buffer) {
   return std::string(buffer, strnlen(buffer, kNameBufferSize));
 }
 
-// The component base lists well-known accounts through this cache but sits below it.
-[[maybe_unused]] const bool accountLookupInstalled =
-    (SetAccountLookup(&LookupAccountBySid), true);
-
 }  // namespace
 
 bool LookupAccountBySid(const std::string& machineName, const void* sid, std::string& accountName,

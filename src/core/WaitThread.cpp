@@ -1,7 +1,5 @@
 #include "core/WaitThread.h"
 
-#include <utility>
-
 #include "core/EventLog.h"
 #include "system/ErrorText.h"
 
@@ -20,28 +18,30 @@ TUniqueHandle CreateAutoResetEvent() {
 
 }  // namespace
 
-TWaitLink::TWaitLink(TVEVivudAre* eventLog)
-    : changeEvent_(CreateAutoResetEvent()), stopEvent_(CreateAutoResetEvent()),
-      eventLog_(eventLog) {}
+TWaitThread::TWaitThread(TVEVivudAre& eventLog)
+    : eventLog_(eventLog), changeEvent_(CreateAutoResetEvent()), stopEvent_(CreateAutoResetEvent()) {}
 
-TWaitThread::TWaitThread(std::shared_ptr<TWaitLink> eventLog) : eventLog_(std::move(eventLog)) {
-  SetFreeOnTerminate(true);
+TWaitThread::~TWaitThread() {
+  Stop();
+  WaitFor();
+}
+
+void TWaitThread::Stop() {
+  Terminate();
+  SetEvent(stopEvent_.get());
+  Resume();
 }
 
 void TWaitThread::Execute() {
-  if (!eventLog_) return;
-  const std::shared_ptr<TWaitLink> link = eventLog_;
-  const HANDLE signals[2] = {link->ChangeEvent(), link->StopEvent()};
+  const HANDLE signals[2] = {changeEvent_.get(), stopEvent_.get()};
   for (;;) {
     const DWORD result = WaitForMultipleObjects(2, signals, FALSE, INFINITE);
     if (Terminated()) return;
     if (result == WAIT_TIMEOUT) continue;
     if (result != WAIT_OBJECT_0) return;  // the stop signal, or a failed wait
-    if (!link->HandlerAssigned()) continue;
+    if (!handlerAssigned_.load()) continue;
     try {
-      Synchronize([link] {
-        if (TVEVivudAre* eventLog = link->EventLog()) eventLog->DoChange();
-      });
+      Synchronize([this] { eventLog_.DoChange(); });
     } catch (...) {
       // The handler's failure is its own; the next change is still handed over.
     }

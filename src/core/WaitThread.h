@@ -1,17 +1,23 @@
-// The event-log component's worker thread: waits for the system's change signal on the open log
-// or for the stop signal, and has the component's OnChange run on the component's own thread.
+// How a change travels from the service to OnChange:
+//   1. opening a live log registers this thread's change event with the service
+//      (NotifyChangeEventLog), which signals the event whenever the log changes;
+//   2. the wait thread, blocked on the change and stop events, wakes; with no handler assigned
+//      it drops the change;
+//   3. otherwise it hands the change to the component's thread (Synchronize: a request queued on
+//      the component's synchronizing window, whose posted message that thread retrieves);
+//   4. there the component's DoChange calls OnChange with the component as sender, and the
+//      control raises its OnChange event to the container's sinks.
 //
-// The thread never holds the component itself. It shares a small link with it: the two event
-// handles (which therefore stay valid as long as either side needs them) and the way back to
-// the component, which is followed only on the component's thread and is cut when the
-// component is destroyed. So a thread that outlives the bounded wait in the component's
-// destruction, or is blocked handing over a change at that moment, never reaches it.
+// The component owns the thread, which is created suspended and runs once the component has
+// read its saved state. Stop ends it for good: Terminate releases a Synchronize that waits for
+// the component's thread (also when that thread is inside the handler and frees the component),
+// and the stop event releases the wait for a change. The destructor stops the thread and waits
+// for it, so the thread never outlives the component and holds it directly.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
 
 #include "framework/Thread.h"
 #include "framework/WinHandle.h"
@@ -20,37 +26,18 @@ namespace corvane {
 
 class TVEVivudAre;
 
-class TWaitLink {
- public:
-  // Both events auto-reset, not signalled, unnamed.
-  explicit TWaitLink(TVEVivudAre* eventLog);
-  TWaitLink(const TWaitLink&) = delete;
-  TWaitLink& operator=(const TWaitLink&) = delete;
-
-  // Signalled by the system when the open log changes.
-  HANDLE ChangeEvent() const { return changeEvent_.get(); }
-  // Signalled by the component to end the thread.
-  HANDLE StopEvent() const { return stopEvent_.get(); }
-
-  // Component's thread only: the component, or null once it is gone.
-  TVEVivudAre* EventLog() const { return eventLog_; }
-  void Detach() { eventLog_ = nullptr; }
-
-  // Mirrors whether the component's OnChange is assigned, for the thread to read.
-  bool HandlerAssigned() const { return handlerAssigned_.load(); }
-  void SetHandlerAssigned(bool value) { handlerAssigned_.store(value); }
-
- private:
-  TUniqueHandle changeEvent_;
-  TUniqueHandle stopEvent_;
-  TVEVivudAre* eventLog_;
-  std::atomic<bool> handlerAssigned_{false};
-};
-
 class TWaitThread : public TThread {
  public:
-  // Suspended, and freeing itself when it ends. A null link makes the thread end at once.
-  explicit TWaitThread(std::shared_ptr<TWaitLink> eventLog);
+  explicit TWaitThread(TVEVivudAre& eventLog);
+  // Stops the thread and waits for it to end.
+  ~TWaitThread() override;
+
+  // Signalled by the service when the open log changes; auto-reset.
+  HANDLE ChangeEvent() const { return changeEvent_.get(); }
+  // Mirrors whether the component's OnChange is assigned, for the thread to read.
+  void SetHandlerAssigned(bool value) { handlerAssigned_.store(value); }
+  // Ends the thread for good, started or not; returns without waiting.
+  void Stop();
 
  protected:
   // Waits for either signal. A change is handed to the component's thread when a handler is
@@ -60,7 +47,10 @@ class TWaitThread : public TThread {
   void Execute() override;
 
  private:
-  std::shared_ptr<TWaitLink> eventLog_;
+  TVEVivudAre& eventLog_;
+  TUniqueHandle changeEvent_;
+  TUniqueHandle stopEvent_;
+  std::atomic<bool> handlerAssigned_{false};
 };
 
 }  // namespace corvane

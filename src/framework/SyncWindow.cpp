@@ -67,23 +67,7 @@ std::shared_ptr<TSyncWindow> TSyncWindow::Create() {
   return self;
 }
 
-TSyncWindow::~TSyncWindow() {
-  HWND window;
-  std::deque<std::shared_ptr<TSyncRequest>> pending;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    window = std::exchange(window_, nullptr);
-    pending.swap(queue_);
-  }
-  for (auto& request : pending) request->Withdraw();
-  if (window == nullptr) return;
-  // Only the window's own thread may destroy it; from elsewhere it is asked to close itself.
-  if (IsOwnThread()) {
-    DestroyWindow(window);
-  } else {
-    PostMessageA(window, WM_CLOSE, 0, 0);
-  }
-}
+TSyncWindow::~TSyncWindow() { Close(); }
 
 bool TSyncWindow::Post(const std::shared_ptr<TSyncRequest>& request) {
   {
@@ -108,7 +92,13 @@ void TSyncWindow::Close() {
     pending.swap(queue_);
   }
   for (auto& request : pending) request->Withdraw();
-  if (window != nullptr) DestroyWindow(window);
+  if (window == nullptr) return;
+  // Only the window's own thread may destroy it; from elsewhere it is asked to close itself.
+  if (IsOwnThread()) {
+    DestroyWindow(window);
+  } else {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
 }
 
 void TSyncWindow::RunQueued() {

@@ -49,8 +49,7 @@ class TSyncWindow {
  public:
   // Creates the window on the calling thread, which becomes the window's thread.
   static std::shared_ptr<TSyncWindow> Create();
-  // On the window's thread the window is destroyed here; on any other thread it is asked to
-  // destroy itself when its thread next retrieves messages.
+  // Closes the window.
   ~TSyncWindow();
   TSyncWindow(const TSyncWindow&) = delete;
   TSyncWindow& operator=(const TSyncWindow&) = delete;
@@ -62,8 +61,9 @@ class TSyncWindow {
   // which case the request was withdrawn and will never run.
   bool Post(const std::shared_ptr<TSyncRequest>& request);
 
-  // Window's thread only: destroys the window. Requests still queued are withdrawn, which wakes
-  // the threads waiting for them; later posts are refused.
+  // On the window's thread the window is destroyed here; on any other thread it is asked to
+  // destroy itself when its thread next retrieves messages. Requests still queued are
+  // withdrawn, which wakes the threads waiting for them; later posts are refused.
   void Close();
 
  private:

@@ -7,15 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "automation/PageClassIds.h"
 #include "framework/forms/Hints.h"
 #include "pages/EventLogSourceProperty.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages {
-
-// {9AC3090C-55B2-40D0-98E4-B2AB9643766C}
-constexpr CLSID kEventListPageClsid = {
-    0x9AC3090C, 0x55B2, 0x40D0, {0x98, 0xE4, 0xB2, 0xAB, 0x96, 0x43, 0x76, 0x6C}};
 
 class TFrmEventLogPropItems : public TFrEventLogSourceProperty {
  public:

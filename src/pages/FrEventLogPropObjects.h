@@ -5,14 +5,11 @@
 
 #include <memory>
 
+#include "automation/PageClassIds.h"
 #include "pages/EventLogSourceProperty.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages {
-
-// {C0261BBB-B3E2-4EAE-A020-1410A03862D5}
-constexpr CLSID kEventDetailPageClsid = {
-    0xC0261BBB, 0xB3E2, 0x4EAE, {0xA0, 0x20, 0x14, 0x10, 0xA0, 0x38, 0x62, 0xD5}};
 
 class TFrmEventLogPropObjects : public TFrEventLogSourceProperty {
  public:

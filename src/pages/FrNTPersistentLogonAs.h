@@ -4,14 +4,11 @@
 
 #include <memory>
 
+#include "automation/PageClassIds.h"
 #include "pages/NTComponentXPropAbstract.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages {
-
-// {B7CD2C3F-21D1-4144-BA7E-7ACEAB92EC08}
-constexpr CLSID kLogonAsPageClsid = {
-    0xB7CD2C3F, 0x21D1, 0x4144, {0xBA, 0x7E, 0x7A, 0xCE, 0xAB, 0x92, 0xEC, 0x08}};
 
 class TFrmNTPersistentLogonAs : public TFrNTComponentAbstractProperty {
  public:

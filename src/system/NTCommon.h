@@ -16,6 +16,7 @@
 #include "framework/PropertyInfo.h"
 #include "framework/StringList.h"
 #include "framework/WinHandle.h"
+#include "framework/control/ControlledComponent.h"
 
 namespace corvane {
 
@@ -88,13 +89,13 @@ class IOwnerControl {
 };
 
 // Names the account of a SID through the process-wide account name cache. The cache lives in
-// the event-log core above this layer, so it installs its lookup here when it is linked in;
-// until then well-known accounts are not listed.
+// the event-log core above this layer: library start installs its lookup here, and finishing
+// takes it away; without one well-known accounts are not listed.
 using TAccountLookup = bool (*)(const std::string& machineName, const void* sid,
                                 std::string& accountName, std::string& domainName);
 void SetAccountLookup(TAccountLookup lookup) noexcept;
 
-class TNTPersistent : public TComponent {
+class TNTPersistent : public TComponent, public IControlledComponent {
  public:
   explicit TNTPersistent(TComponent* owner);
   // Leaves an established connection in place.
@@ -156,26 +157,27 @@ class TNTPersistent : public TComponent {
   // The face. Position within the parent window; the size is always kFaceSize square.
   int Left() const { return left_; }
   int Top() const { return top_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
   // Keeps `left` and `top` (moving the window, if there is one); width and height become
   // kFaceSize whatever is asked.
-  virtual void SetBounds(int left, int top, int width, int height);
+  void SetBounds(int left, int top, int width, int height) override;
   // Draws the face with its top-left corner at `origin` of `dc`: the picture inside a raised
   // frame (white top and left edges, button-shadow right and bottom ones).
-  virtual void Paint(HDC dc, POINT origin);
+  void Paint(HDC dc, POINT origin) override;
   // The picture: the bitmap resource of this module named by the class name in capitals,
   // loaded on first use (the class is complete by then). Null when the module has none; the
   // face is then drawn as the frame alone.
   HBITMAP Bitmap();
 
   // The component's window; null until a container shows the component or it could be parked.
-  HWND WindowHandle() const { return window_.get(); }
+  HWND WindowHandle() const override { return window_.get(); }
   // Places the window in `parent` (made on first need, at Left and Top) for a container that
   // shows the component. A null parent parks it in this thread's hidden parking window; where
   // none can be made (no display) the window is destroyed and the component goes on without
   // one. Raises the system's error when a window for a real parent cannot be made.
-  void ParentTo(HWND parent);
+  void ParentTo(HWND parent) override;
+  TComponent& Streamed() override { return *this; }
   // Draws the face anew in the window, if there is one, before returning.
   void Repaint();
 

@@ -23,25 +23,6 @@ std::string NetFunctionName(const std::string& name) {
   return name + "A";
 }
 
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-std::string WideToAnsi(const wchar_t* text, int length) {
-  if (!text) return {};
-  if (length < 0) length = static_cast<int>(std::wcslen(text));
-  if (length == 0) return {};
-  const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), bytes, nullptr, nullptr);
-  return ansi;
-}
-
 void ToNetString(const std::string& text, void* buffer, size_t size) {
   if (size == 0) return;
   if (IsWindowsNT()) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "framework/AnsiText.h"
 #include "system/TableEntry.h"
 
 namespace corvane {
@@ -47,9 +48,5 @@ void ToNetString(const std::string& text, void* buffer, size_t size);
 
 // Reads a zero-terminated string returned by a network function; empty for a null pointer.
 std::string FromNetString(const void* text);
-
-// ANSI <-> UTF-16 through the system's ANSI code page.
-std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const wchar_t* text, int length = -1);
 
 }  // namespace corvane

@@ -31,7 +31,7 @@ std::string WindowsPath(std::string path) {
 
 struct Width {
   std::string tree;
-  std::string Writer() const { return tree + "\\tests\\component\\component_log_writer.exe"; }
+  std::string Writer() const { return tree + "\\tests\\core\\component\\component_log_writer.exe"; }
   std::string Service() const { return tree + "\\src\\evtsvc\\ntevtsvc.dll"; }
   std::string Messages() const { return tree + "\\tools\\corvmsg.dll"; }
 };

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "../common/FileTree.h"
+#include "common/FileTree.h"
 
 #include <gtest/gtest.h>
 

@@ -38,7 +38,7 @@ void TControlPageTest::SetUpTestSuite() {
                   ("network-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::remove_all(networkFolder);
   network::sample::Build(
-      std::filesystem::path(CORVANE_SOURCE_DIR) / "tests" / "network" / "sample", networkFolder);
+      std::filesystem::path(CORVANE_SOURCE_DIR) / "tests" / "evtsvc" / "network" / "sample", networkFolder);
   SetEnvironmentVariableW(L"CORVANE_NETWORK", networkFolder.wstring().c_str());
   SetEnvironmentVariableA("CORVANE_SYSTEM_LIBRARY",
                           CORVANE_BINARY_DIR "\\src\\evtsvc\\ntevtsvc.dll");
@@ -77,11 +77,28 @@ void TControlPageTest::PickMachine(int index) {
                reinterpret_cast<LPARAM>(selector.Handle()));
 }
 
-void TControlPageTest::ExpectBounds(const std::map<std::string, std::vector<int>>& bounds) {
-  for (const auto& [name, expected] : bounds) {
-    const forms::TBounds actual = object_->Form().Element(name).Bounds();
-    EXPECT_EQ((std::vector<int>{actual.left, actual.top, actual.width, actual.height}), expected)
-        << name;
+void TControlPageTest::ExpectSoundLayout() {
+  const auto& elements = object_->Form().Elements();
+  for (size_t i = 0; i < elements.size(); ++i) {
+    const forms::TElement& element = *elements[i];
+    if (!IsWindowVisible(element.Handle())) continue;
+    const HWND parent = GetParent(element.Handle());
+    RECT room{};
+    GetClientRect(parent, &room);
+    const forms::TBounds b = element.Bounds();
+    const RECT box{b.left, b.top, b.left + b.width, b.top + b.height};
+    EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= room.right && box.bottom <= room.bottom)
+        << element.Name() << " reaches outside its parent";
+    for (size_t j = i + 1; j < elements.size(); ++j) {
+      const forms::TElement& other = *elements[j];
+      if (!IsWindowVisible(other.Handle()) || GetParent(other.Handle()) != parent) continue;
+      // A bevel draws only a line along the bottom of its bounds, which may span the row above.
+      if (element.Kind() == forms::TElementKind::Bevel || other.Kind() == forms::TElementKind::Bevel) continue;
+      const forms::TBounds o = other.Bounds();
+      const RECT otherBox{o.left, o.top, o.left + o.width, o.top + o.height};
+      RECT common{};
+      EXPECT_FALSE(IntersectRect(&common, &box, &otherBox)) << element.Name() << " overlaps " << other.Name();
+    }
   }
 }
 

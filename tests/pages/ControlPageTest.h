@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +32,9 @@ class TControlPageTest : public ::testing::Test {
   // The user picks the selector's item, as the list tells its parent.
   void PickMachine(int index);
 
-  // Each named element of the page's form at its bounds {left, top, width, height}.
-  void ExpectBounds(const std::map<std::string, std::vector<int>>& bounds);
+  // What the user sees of the layout: every visible element lies wholly inside its parent's
+  // client area, and no two visible elements of one parent overlap (bevels, lines under a row, aside).
+  void ExpectSoundLayout();
   // The elements the keyboard reaches among the windows of `parent` (the form when null), in
   // their order.
   std::vector<std::string> TabStops(HWND parent = nullptr);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ControlPageTest.h"
-#include "component/ComponentTestSupport.h"
+#include "core/component/ComponentTestSupport.h"
 #include "framework/forms/ErrorDisplay.h"
 #include "pages/FrEventLogPropObjects.h"
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,14 +276,7 @@ TEST_F(ItemsPageOnControl, ARowThatFailsToDrawShowsItsErrorOnceNotOnEveryRepaint
 TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
   OpenRecorded("\\\\CORVSRV", "Application", "", false);
   TFrmEventLogPropItems& form = Form();
-  const std::map<std::string, std::vector<int>> bounds = {
-      {"lblmachineName", {2, 9, 69, 13}}, {"cmbMachineName", {80, 5, 109, 21}},
-      {"lblSource", {200, 9, 34, 13}},    {"cmbSource", {242, 5, 83, 21}},
-      {"cbxActive", {350, 7, 53, 17}},    {"lblItems", {4, 39, 25, 13}},
-      {"drgItems", {4, 56, 233, 169}},    {"Panel1", {244, 56, 165, 169}},
-      {"Memo1", {0, 0, 165, 165}},
-  };
-  ExpectBounds(bounds);
+  ExpectSoundLayout();
   EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
                                                 "cmbSource", "cbxActive"}));
   EXPECT_FALSE(form.Panel1().Enabled());

@@ -1,7 +1,6 @@
 // The logon-as page on the real event-log control.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,13 +78,7 @@ TEST_F(LogonPageOnControl, LoadsTheStoredCredentialsAndAppliesClearedOnesAsEmpty
 TEST_F(LogonPageOnControl, LaysOutTheDesign) {
   Open("\\\\CORVSRV");
   TFrmNTPersistentLogonAs& form = Form();
-  const std::map<std::string, std::vector<int>> bounds = {
-      {"lblmachineName", {2, 9, 69, 13}}, {"cmbMachineName", {94, 5, 145, 21}},
-      {"Label1", {2, 49, 50, 13}},        {"Label2", {2, 77, 46, 13}},
-      {"edtUserName", {94, 44, 145, 21}}, {"edtPassword", {94, 72, 145, 21}},
-      {"Panel1", {0, 104, 409, 77}},      {"Memo1", {4, 8, 389, 53}},
-  };
-  ExpectBounds(bounds);
+  ExpectSoundLayout();
   // The keyboard goes through the windows in their order: machine, user name, password, then the
   // (disabled) note's panel.
   EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",

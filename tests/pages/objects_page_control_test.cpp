@@ -1,7 +1,6 @@
 // The event detail page on the real event-log control.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -109,24 +108,7 @@ TEST_F(ObjectsPageOnControl, LaysOutTheDesign) {
   SetActive(false);
   ShowPage(control_.get());
   TFrmEventLogPropObjects& form = Form();
-  const std::map<std::string, std::vector<int>> bounds = {
-      {"cmbMachineName", {80, 5, 109, 21}},     {"lblSource", {200, 9, 34, 13}},
-      {"cmbSource", {242, 5, 83, 21}},          {"cbxActive", {350, 7, 53, 17}},
-      {"lblIndex", {4, 42, 26, 13}},            {"speIndex", {80, 38, 109, 22}},
-      {"grbItems", {1, 62, 408, 165}},          {"lblTimeGenerated", {4, 20, 73, 13}},
-      {"lblTimeWritten", {4, 44, 57, 13}},      {"lblEventID", {4, 68, 39, 13}},
-      {"lblEventType", {4, 92, 52, 13}},        {"lblUserName", {4, 116, 50, 13}},
-      {"Label6", {4, 140, 70, 13}},             {"lblSourceName", {200, 20, 62, 13}},
-      {"lblComputerName", {200, 43, 73, 13}},   {"lblDataLength", {200, 67, 56, 13}},
-      {"lblDataBytes", {200, 92, 49, 13}},      {"lblStrings", {200, 128, 32, 13}},
-      {"edtTimeGenerated", {80, 16, 109, 21}},  {"edtTimeWritten", {80, 40, 109, 21}},
-      {"edtEventID", {80, 64, 109, 21}},        {"edtEventType", {80, 88, 109, 21}},
-      {"edtUserName", {80, 112, 109, 21}},      {"edtEventCategory", {80, 136, 109, 21}},
-      {"edtSourceName", {282, 16, 122, 21}},    {"edtComputerName", {282, 40, 122, 21}},
-      {"edtDataLength", {282, 64, 122, 21}},    {"memDataBytes", {252, 88, 152, 37}},
-      {"memStrings", {252, 127, 152, 33}},
-  };
-  ExpectBounds(bounds);
+  ExpectSoundLayout();
   // The keyboard's order is the order of each parent's windows.
   EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "cmbSource",
                                                                "cbxActive", "speIndex",

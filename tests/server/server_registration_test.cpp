@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "../common/FileTree.h"
+#include "common/FileTree.h"
 #include "Corvane.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/UniqueBstr.h"

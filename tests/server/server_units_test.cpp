@@ -12,12 +12,13 @@
 
 #include "Corvane.h"
 #include "automation/CreateRendal.h"
-#include "automation/LibraryStart.h"
-#include "automation/ServedPages.h"
-#include "automation/ServerEntry.h"
 #include "framework/com/ComObject.h"
 #include "pages/NTComponentXPropAbstract.h"
 #include "pages/PageFactory.h"
+#include "server/LibraryStart.h"
+#include "server/ServedPages.h"
+#include "server/ServerEntry.h"
+#include "system/NTCommon.h"
 #include "system/SystemTables.h"
 
 namespace corvane {
@@ -77,12 +78,15 @@ TEST_F(ServerUnits, StartInTheirOrderOnceAndFinishInReverse) {
                                              "start account cache", "start Rendal factory",
                                              "start page factories"}));
   EXPECT_GT(DescribeSystemTables()[0].bound, 0);
+  // The account cache names well-known accounts for the components while the library runs.
+  EXPECT_GT(TNTPersistent(nullptr).GetAccounts("", AccountList::WellKnown)->Count(), 0);
 
   calls.clear();
   FinishLibrary();
   EXPECT_EQ(calls, (std::vector<std::string>{"finish page factories", "finish Rendal factory",
                                              "finish account cache",
                                              "finish system tables", "finish server object"}));
+  EXPECT_EQ(TNTPersistent(nullptr).GetAccounts("", AccountList::WellKnown)->Count(), 0);
 }
 
 TEST_F(ServerUnits, UnknownClassGivesNoObjectAndAMissingInterfaceIsRefused) {

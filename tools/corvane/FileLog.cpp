@@ -1,6 +1,6 @@
 #include "FileLog.h"
 
-#include "Utf8.h"
+#include "framework/Utf8.h"
 
 namespace corvane::cli {
 

@@ -5,6 +5,7 @@
 
 #include "PngFile.h"
 #include "framework/WindowClass.h"
+#include "framework/com/UniqueTaskMem.h"
 #include "framework/forms/ErrorDisplay.h"
 
 namespace corvane::pageframe {
@@ -30,13 +31,12 @@ const char* FrameClass() {
   return windowClass.Name();
 }
 
-std::wstring Take(const TTaskString& text) { return text.get() != nullptr ? text.get() : L""; }
+std::wstring Take(const UniqueTaskMem<OLECHAR>& text) { return text.get() != nullptr ? text.get() : L""; }
 
 }  // namespace
 
-TPageFrame::TPageFrame(IPropertyPage* page) : page_(page) {
-  site_ = TComPtr<TPageSite>(TPageSite::Create());
-  site_->Release();  // the owner took its own reference
+TPageFrame::TPageFrame(IPropertyPage* page) : page_(ComPtr<IPropertyPage>::Copy(page)) {
+  site_.attach(TPageSite::Create());
   site_->SetStatusListener([this](DWORD flags) {
     if (applyButton_ != nullptr && (flags & PROPPAGESTATUS_DIRTY) != 0) {
       EnableWindow(applyButton_, TRUE);
@@ -66,7 +66,7 @@ TPageInfo TPageFrame::PageInfo() {
   TPageInfo info;
   info.result = page_->GetPageInfo(&raw);
   // The strings belong to the frame now, whatever the result.
-  TTaskString title, doc, help;
+  UniqueTaskMem<OLECHAR> title, doc, help;
   *title.put() = raw.pszTitle;
   *doc.put() = raw.pszDocString;
   *help.put() = raw.pszHelpFile;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ComOwners.h"
 #include "PageSite.h"
+#include "framework/com/ComPtr.h"
 #include "framework/forms/FormOwners.h"
 
 namespace corvane::pageframe {
@@ -64,8 +64,8 @@ class TPageFrame {
   void OpenWindow(const TPageInfo& info);
   bool Dispatch(MSG& message);
 
-  TComPtr<IPropertyPage> page_;
-  TComPtr<TPageSite> site_;
+  ComPtr<IPropertyPage> page_;
+  ComPtr<TPageSite> site_;
   forms::TUniqueWindow window_;
   HWND applyButton_ = nullptr;
   RECT pageRect_{};

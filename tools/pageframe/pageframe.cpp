@@ -10,7 +10,7 @@
 
 namespace {
 
-using corvane::pageframe::TComPtr;
+using corvane::ComPtr;
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -64,11 +64,11 @@ int Run(int argc, char** argv) {
   }
 
   TOleSession ole;
-  TComPtr<IPropertyPage> page;
+  ComPtr<IPropertyPage> page;
   HRESULT result = CoCreateInstance(ClassOf(pageClass), nullptr, CLSCTX_INPROC_SERVER,
                                     IID_IPropertyPage, reinterpret_cast<void**>(page.put()));
   if (FAILED(result)) throw std::runtime_error("the page cannot be created: " + std::to_string(result));
-  TComPtr<IUnknown> object;
+  ComPtr<IUnknown> object;
   if (!objectClass.empty()) {
     result = CoCreateInstance(ClassOf(objectClass), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                               reinterpret_cast<void**>(object.put()));

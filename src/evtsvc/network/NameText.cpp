@@ -90,36 +90,6 @@ std::u16string FromUtf8(std::string_view text) {
   return result;
 }
 
-std::string ToUtf8(std::u16string_view text) {
-  std::string result;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      result.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return result;
-}
-
 std::u16string FromWindows1252(std::string_view text) {
   // 0x80 to 0x9F differ from Latin-1; the five bytes the code page leaves undefined map to
   // the C1 control characters of the same value, as the system's own table does.

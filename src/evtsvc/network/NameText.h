@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Utf8.h"
+
 namespace corvane::network {
 
 // The upper-case form the system compares names by. Covers ASCII, Latin-1, Latin Extended-A,
@@ -26,8 +28,7 @@ std::u16string_view Trim(std::u16string_view text);
 // Strict UTF-8: a malformed sequence, an overlong form or a surrogate throws EOleSysError
 // (ERROR_INVALID_DATA).
 std::u16string FromUtf8(std::string_view text);
-// For messages and tests; unpaired surrogates become U+FFFD.
-std::string ToUtf8(std::u16string_view text);
+// ToUtf8, for messages and tests, comes from framework/Utf8.h.
 
 // Windows-1252, the 8-bit code page of the files when no other is given.
 std::u16string FromWindows1252(std::string_view text);

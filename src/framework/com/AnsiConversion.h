@@ -1,6 +1,5 @@
-// The components keep 8-bit strings in the system's ANSI code page; automation speaks UTF-16.
-// These convert between the two with exact lengths: embedded NULs pass through, and nothing is
-// cut at a fixed buffer size. A null BSTR reads as the empty string.
+// The components' ANSI strings as automation's BSTRs and string variants, converted as
+// AnsiText.h does. A null BSTR reads as the empty string.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "framework/AnsiText.h"
 #include "framework/com/UniqueBstr.h"
 #include "framework/com/UniqueVariant.h"
 
 namespace corvane {
-
-std::wstring AnsiToWide(std::string_view text);
-std::string WideToAnsi(std::wstring_view text);
 
 // Always a real BSTR, "" for empty text, since some callers read it without a null check.
 UniqueBstr AnsiToBstr(std::string_view text);

@@ -93,4 +93,27 @@ HRESULT ComBoundary(const ErrorOrigin& origin, Body&& body, Outs*... outs) noexc
   return result;
 }
 
+// Returns the HRESULT of `call` from the enclosing function when it is a failure; evaluates it once.
+#define CORVANE_RETURN_IF_FAILED(call)                       \
+  do {                                                       \
+    if (const HRESULT corvane_hr_ = (call); FAILED(corvane_hr_)) \
+      return corvane_hr_;                                    \
+  } while (false)
+
+// The program identifier class C names as its errors' source: its kErrorSource, else none.
+template <typename C>
+constexpr const wchar_t* ErrorSourceOf() noexcept {
+  if constexpr (requires { C::kErrorSource; }) {
+    return C::kErrorSource;
+  } else {
+    return nullptr;
+  }
+}
+
+// Runs one member of interface I of class C through the boundary, in C's name.
+template <typename I, typename C, typename Body, typename... Outs>
+HRESULT MemberBoundary(Body&& body, Outs*... outs) noexcept {
+  return ComBoundary(ErrorOrigin{__uuidof(I), ErrorSourceOf<C>()}, std::forward<Body>(body), outs...);
+}
+
 }  // namespace corvane

@@ -105,20 +105,12 @@ class ComObject : public detail::EntryBase<ComObject<Derived, First, Rest...>, F
   // Runs one member of interface I through the boundary, naming the class's source.
   template <typename I, typename Body, typename... Outs>
   HRESULT Boundary(Body&& body, Outs*... outs) noexcept {
-    return ComBoundary(ErrorOrigin{__uuidof(I), ErrorSource()}, std::forward<Body>(body), outs...);
+    return MemberBoundary<I, Derived>(std::forward<Body>(body), outs...);
   }
 
  private:
   template <typename E>
   using Entry = detail::EntryBase<ComObject, E>;
-
-  static constexpr const wchar_t* ErrorSource() noexcept {
-    if constexpr (requires { Derived::kErrorSource; }) {
-      return Derived::kErrorSource;
-    } else {
-      return nullptr;
-    }
-  }
 
   void* Find(REFIID iid) noexcept {
     if (iid == IID_IUnknown) return Identity();

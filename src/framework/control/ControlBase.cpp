@@ -13,7 +13,7 @@ void RaiseIfFailed(HRESULT hr, const char* operation) {
   throw EOleSysError(std::string(operation) + " failed (0x" + code + ")", static_cast<int32_t>(hr));
 }
 
-TControlBase::TControlBase(std::unique_ptr<TNTPersistent> component, REFIID eventsIid)
+TControlBase::TControlBase(std::unique_ptr<IControlledComponent> component, REFIID eventsIid)
     : events_(eventsIid, 1, [this](IUnknown* sink) { EventSinkChanged(sink); }),
       propertyNotify_(IID_IPropertyNotifySink, 0),
       component_(std::move(component)) {

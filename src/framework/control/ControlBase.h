@@ -17,7 +17,7 @@
 #include "framework/com/ComPtr.h"
 #include "framework/com/UniqueVariant.h"
 #include "framework/control/Connections.h"
-#include "system/NTCommon.h"
+#include "framework/control/ControlledComponent.h"
 
 namespace corvane {
 
@@ -38,7 +38,7 @@ class TControlBase {
   TControlBase(const TControlBase&) = delete;
   TControlBase& operator=(const TControlBase&) = delete;
 
-  TNTPersistent& Component() const { return *component_; }
+  IControlledComponent& Component() const { return *component_; }
 
   // --- Hooks -------------------------------------------------------------------------------
   // The container connected `sink` (known to answer the event interface) or, with null,
@@ -106,7 +106,7 @@ class TControlBase {
 
  protected:
   // `component` is parked in this thread's hidden window (where a display allows one).
-  TControlBase(std::unique_ptr<TNTPersistent> component, REFIID eventsIid);
+  TControlBase(std::unique_ptr<IControlledComponent> component, REFIID eventsIid);
   virtual ~TControlBase();
 
  private:
@@ -121,7 +121,7 @@ class TControlBase {
   TConnectionList events_;
   TConnectionList propertyNotify_;
   // Last, so that it goes first: nothing above refers to it.
-  std::unique_ptr<TNTPersistent> component_;
+  std::unique_ptr<IControlledComponent> component_;
 };
 
 // Raises EOleSysError with `hr` when it is a failure.

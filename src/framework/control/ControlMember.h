@@ -16,7 +16,7 @@ class TControlPiece : public I {
   // Runs a member of I through the boundary, in the control's name.
   template <class Body, class... Outs>
   HRESULT Member(Body&& body, Outs*... outs) noexcept {
-    return ComBoundary(ErrorOrigin{__uuidof(I), Derived::kErrorSource}, std::forward<Body>(body), outs...);
+    return MemberBoundary<I, Derived>(std::forward<Body>(body), outs...);
   }
 };
 

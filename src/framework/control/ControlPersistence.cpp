@@ -90,16 +90,16 @@ void TControlBase::LoadFromStream(IStream& stream) {
   std::vector<uint8_t> all(PropertyStreamSize(header));
   std::copy(header, header + sizeof header, all.begin());
   ReadExactly(stream, all.data() + sizeof header, all.size() - sizeof header);
-  ReadPropertyStream(*component_, all);
+  ReadPropertyStream(component_->Streamed(), all);
   dirty_ = false;
 }
 
 void TControlBase::SaveToStream(IStream& stream, bool clearDirty) {
-  WriteExactly(stream, WritePropertyStream(*component_));
+  WriteExactly(stream, WritePropertyStream(component_->Streamed()));
   if (clearDirty) dirty_ = false;
 }
 
-ULONGLONG TControlBase::SavedSize() { return WritePropertyStream(*component_).size(); }
+ULONGLONG TControlBase::SavedSize() { return WritePropertyStream(component_->Streamed()).size(); }
 
 void TControlBase::ReadPropertyFromBag(IDispatch& self, IPropertyBag& bag, IErrorLog* log,
                                        const TBagProperty& property) {

@@ -1,7 +1,6 @@
 #include "RemoteNetApi.h"
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,8 +64,8 @@ struct TDelivery {
 
 // One page of `items` at one information level: records of type Info filled by `fill`.
 template <typename Info, typename Item>
-NET_API_STATUS DeliverPage(const std::vector<Item>& items,
-                           const std::function<void(Info&, TStringArea&, const Item&)>& fill, DWORD maxLength,
+NET_API_STATUS DeliverPage(const std::vector<Item>& items, void (*fill)(Info&, TStringArea&, const Item&),
+                           DWORD maxLength,
                            uint32_t resumeIn, uint32_t& resumeOut, TTotalCounts totals, const TDelivery& out) {
   std::vector<size_t> sizes;
   sizes.reserve(items.size());
@@ -102,34 +101,50 @@ bool OutputsPresent(LPBYTE* buffer, LPDWORD read, LPDWORD total) {
   return true;
 }
 
-NET_API_STATUS Servers(const THostRef& on, DWORD level, DWORD type, LMCSTR domain, DWORD maxLength,
-                       uint32_t resumeIn, uint32_t& resumeOut, const TDelivery& out) {
-  const std::vector<TServerEntry> servers = on.network->Servers(*on.host, U16(domain), type);
-  switch (level) {
-    case 100:
-      return DeliverPage<SERVER_INFO_100, TServerEntry>(
-          servers,
-          [](SERVER_INFO_100& info, TStringArea& strings, const TServerEntry& server) {
-            info.sv100_platform_id = PLATFORM_ID_NT;
-            info.sv100_name = strings.Put(server.name);
-          },
-          maxLength, resumeIn, resumeOut, TTotalCounts::All, out);
-    case 101:
-      return DeliverPage<SERVER_INFO_101, TServerEntry>(
-          servers,
-          [](SERVER_INFO_101& info, TStringArea& strings, const TServerEntry& server) {
-            info.sv101_platform_id = PLATFORM_ID_NT;
-            info.sv101_name = strings.Put(server.name);
-            info.sv101_version_major = kServerVersionMajor;
-            info.sv101_version_minor = kServerVersionMinor;
-            info.sv101_type = server.type;
-            info.sv101_comment = strings.Put(server.comment);
-          },
-          maxLength, resumeIn, resumeOut, TTotalCounts::All, out);
-    default:
-      return ERROR_INVALID_LEVEL;
-  }
+// One information level of an enumeration of Items: its number and how one page of its records
+// is made from the items.
+template <typename Item>
+struct TLevel {
+  DWORD level;
+  NET_API_STATUS (*deliver)(const std::vector<Item>& items, DWORD maxLength, uint32_t resumeIn,
+                            uint32_t& resumeOut, TTotalCounts totals, const TDelivery& out);
+};
+
+template <typename Info, typename Item, void (*Fill)(Info&, TStringArea&, const Item&)>
+NET_API_STATUS DeliverLevel(const std::vector<Item>& items, DWORD maxLength, uint32_t resumeIn,
+                            uint32_t& resumeOut, TTotalCounts totals, const TDelivery& out) {
+  return DeliverPage<Info, Item>(items, Fill, maxLength, resumeIn, resumeOut, totals, out);
 }
+
+// One page of `items` at `level`, or ERROR_INVALID_LEVEL for a level the table does not hold.
+template <typename Item, size_t N>
+NET_API_STATUS DeliverAt(const TLevel<Item> (&levels)[N], DWORD level, const std::vector<Item>& items,
+                         DWORD maxLength, uint32_t resumeIn, uint32_t& resumeOut, TTotalCounts totals,
+                         const TDelivery& out) {
+  for (const TLevel<Item>& known : levels) {
+    if (known.level == level) return known.deliver(items, maxLength, resumeIn, resumeOut, totals, out);
+  }
+  return ERROR_INVALID_LEVEL;
+}
+
+void FillServer100(SERVER_INFO_100& info, TStringArea& strings, const TServerEntry& server) {
+  info.sv100_platform_id = PLATFORM_ID_NT;
+  info.sv100_name = strings.Put(server.name);
+}
+
+void FillServer101(SERVER_INFO_101& info, TStringArea& strings, const TServerEntry& server) {
+  info.sv101_platform_id = PLATFORM_ID_NT;
+  info.sv101_name = strings.Put(server.name);
+  info.sv101_version_major = kServerVersionMajor;
+  info.sv101_version_minor = kServerVersionMinor;
+  info.sv101_type = server.type;
+  info.sv101_comment = strings.Put(server.comment);
+}
+
+constexpr TLevel<TServerEntry> kServerLevels[] = {
+    {100, DeliverLevel<SERVER_INFO_100, TServerEntry, FillServer100>},
+    {101, DeliverLevel<SERVER_INFO_101, TServerEntry, FillServer101>},
+};
 
 DWORD UserFlags(const TUserAccount& user) {
   // The account-kind bits of the flags are those of the filter, eight places up.
@@ -144,118 +159,93 @@ DWORD UserPrivilege(const TUserAccount& user) {
   return USER_PRIV_USER;
 }
 
-NET_API_STATUS Users(const THostRef& on, DWORD level, DWORD filter, DWORD maxLength, uint32_t resumeIn,
-                     uint32_t& resumeOut, const TDelivery& out) {
-  std::vector<TUserAccount> users;
-  for (const TUserAccount& user : on.network->AccountDatabase(*on.host).users) {
-    // No filter bit at all means every kind.
-    if (filter == 0 || (user.kind & filter) != 0) users.push_back(user);
-  }
-  const TTotalCounts totals = TTotalCounts::FromResume;
-  switch (level) {
-    case 0:
-      return DeliverPage<USER_INFO_0, TUserAccount>(
-          users, [](USER_INFO_0& info, TStringArea& strings, const TUserAccount& user) {
-            info.usri0_name = strings.Put(user.name);
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 1:
-      return DeliverPage<USER_INFO_1, TUserAccount>(
-          users,
-          [](USER_INFO_1& info, TStringArea& strings, const TUserAccount& user) {
-            info.usri1_name = strings.Put(user.name);
-            info.usri1_priv = UserPrivilege(user);
-            info.usri1_home_dir = strings.Put(u"");
-            info.usri1_comment = strings.Put(u"");
-            info.usri1_flags = UserFlags(user);
-            info.usri1_script_path = strings.Put(u"");
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 10:
-      return DeliverPage<USER_INFO_10, TUserAccount>(
-          users,
-          [](USER_INFO_10& info, TStringArea& strings, const TUserAccount& user) {
-            info.usri10_name = strings.Put(user.name);
-            info.usri10_comment = strings.Put(u"");
-            info.usri10_usr_comment = strings.Put(u"");
-            info.usri10_full_name = strings.Put(u"");
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 20:
-      return DeliverPage<USER_INFO_20, TUserAccount>(
-          users,
-          [](USER_INFO_20& info, TStringArea& strings, const TUserAccount& user) {
-            info.usri20_name = strings.Put(user.name);
-            info.usri20_full_name = strings.Put(u"");
-            info.usri20_comment = strings.Put(u"");
-            info.usri20_flags = UserFlags(user);
-            info.usri20_user_id = user.rid;
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    default:
-      return ERROR_INVALID_LEVEL;
-  }
+void FillUser0(USER_INFO_0& info, TStringArea& strings, const TUserAccount& user) {
+  info.usri0_name = strings.Put(user.name);
 }
 
-NET_API_STATUS Groups(const THostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn, uint32_t& resumeOut,
-                      const TDelivery& out) {
-  const std::vector<TAccount>& groups = on.network->AccountDatabase(*on.host).groups;
-  const TTotalCounts totals = TTotalCounts::FromResume;
-  switch (level) {
-    case 0:
-      return DeliverPage<GROUP_INFO_0, TAccount>(
-          groups, [](GROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
-            info.grpi0_name = strings.Put(group.name);
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 1:
-      return DeliverPage<GROUP_INFO_1, TAccount>(
-          groups,
-          [](GROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
-            info.grpi1_name = strings.Put(group.name);
-            info.grpi1_comment = strings.Put(u"");
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 2:
-      return DeliverPage<GROUP_INFO_2, TAccount>(
-          groups,
-          [](GROUP_INFO_2& info, TStringArea& strings, const TAccount& group) {
-            info.grpi2_name = strings.Put(group.name);
-            info.grpi2_comment = strings.Put(u"");
-            info.grpi2_group_id = group.rid;
-            info.grpi2_attributes = kGroupAttributes;
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    default:
-      return ERROR_INVALID_LEVEL;
-  }
+void FillUser1(USER_INFO_1& info, TStringArea& strings, const TUserAccount& user) {
+  info.usri1_name = strings.Put(user.name);
+  info.usri1_priv = UserPrivilege(user);
+  info.usri1_home_dir = strings.Put(u"");
+  info.usri1_comment = strings.Put(u"");
+  info.usri1_flags = UserFlags(user);
+  info.usri1_script_path = strings.Put(u"");
 }
 
-NET_API_STATUS LocalGroups(const THostRef& on, DWORD level, DWORD maxLength, uint32_t resumeIn,
-                           uint32_t& resumeOut, const TDelivery& out) {
-  // The built-in domain's local groups come first, then the machine's own.
-  const Accounts& db = on.network->AccountDatabase(*on.host);
-  std::vector<TAccount> groups = db.builtinGroups;
-  groups.insert(groups.end(), db.localGroups.begin(), db.localGroups.end());
-  const TTotalCounts totals = TTotalCounts::FromResume;
-  switch (level) {
-    case 0:
-      return DeliverPage<LOCALGROUP_INFO_0, TAccount>(
-          groups, [](LOCALGROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
-            info.lgrpi0_name = strings.Put(group.name);
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    case 1:
-      return DeliverPage<LOCALGROUP_INFO_1, TAccount>(
-          groups,
-          [](LOCALGROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
-            info.lgrpi1_name = strings.Put(group.name);
-            info.lgrpi1_comment = strings.Put(u"");
-          },
-          maxLength, resumeIn, resumeOut, totals, out);
-    default:
-      return ERROR_INVALID_LEVEL;
-  }
+void FillUser10(USER_INFO_10& info, TStringArea& strings, const TUserAccount& user) {
+  info.usri10_name = strings.Put(user.name);
+  info.usri10_comment = strings.Put(u"");
+  info.usri10_usr_comment = strings.Put(u"");
+  info.usri10_full_name = strings.Put(u"");
+}
+
+void FillUser20(USER_INFO_20& info, TStringArea& strings, const TUserAccount& user) {
+  info.usri20_name = strings.Put(user.name);
+  info.usri20_full_name = strings.Put(u"");
+  info.usri20_comment = strings.Put(u"");
+  info.usri20_flags = UserFlags(user);
+  info.usri20_user_id = user.rid;
+}
+
+constexpr TLevel<TUserAccount> kUserLevels[] = {
+    {0, DeliverLevel<USER_INFO_0, TUserAccount, FillUser0>},
+    {1, DeliverLevel<USER_INFO_1, TUserAccount, FillUser1>},
+    {10, DeliverLevel<USER_INFO_10, TUserAccount, FillUser10>},
+    {20, DeliverLevel<USER_INFO_20, TUserAccount, FillUser20>},
+};
+
+void FillGroup0(GROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
+  info.grpi0_name = strings.Put(group.name);
+}
+
+void FillGroup1(GROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
+  info.grpi1_name = strings.Put(group.name);
+  info.grpi1_comment = strings.Put(u"");
+}
+
+void FillGroup2(GROUP_INFO_2& info, TStringArea& strings, const TAccount& group) {
+  info.grpi2_name = strings.Put(group.name);
+  info.grpi2_comment = strings.Put(u"");
+  info.grpi2_group_id = group.rid;
+  info.grpi2_attributes = kGroupAttributes;
+}
+
+constexpr TLevel<TAccount> kGroupLevels[] = {
+    {0, DeliverLevel<GROUP_INFO_0, TAccount, FillGroup0>},
+    {1, DeliverLevel<GROUP_INFO_1, TAccount, FillGroup1>},
+    {2, DeliverLevel<GROUP_INFO_2, TAccount, FillGroup2>},
+};
+
+void FillLocalGroup0(LOCALGROUP_INFO_0& info, TStringArea& strings, const TAccount& group) {
+  info.lgrpi0_name = strings.Put(group.name);
+}
+
+void FillLocalGroup1(LOCALGROUP_INFO_1& info, TStringArea& strings, const TAccount& group) {
+  info.lgrpi1_name = strings.Put(group.name);
+  info.lgrpi1_comment = strings.Put(u"");
+}
+
+constexpr TLevel<TAccount> kLocalGroupLevels[] = {
+    {0, DeliverLevel<LOCALGROUP_INFO_0, TAccount, FillLocalGroup0>},
+    {1, DeliverLevel<LOCALGROUP_INFO_1, TAccount, FillLocalGroup1>},
+};
+
+// The steps every enumeration takes around its listing: the machine it simulates, the outputs
+// checked and cleared, the resume handle read and, when a page was delivered, moved on. `list`
+// delivers one page from a resume point and names the next.
+template <typename Resume, typename List>
+std::optional<NET_API_STATUS> Enumerate(LPCWSTR server, TScope scope, LPBYTE* buffer, LPDWORD read,
+                                        LPDWORD total, Resume* resume, List list) noexcept {
+  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
+    const auto on = Served(server, scope);
+    if (!on) return std::nullopt;
+    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
+    uint32_t next = 0;
+    const uint32_t from = resume ? static_cast<uint32_t>(*resume) : 0;
+    const NET_API_STATUS status = list(*on, from, next, TDelivery{buffer, read, total});
+    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
+    return status;
+  });
 }
 
 // "\\NAME" in a buffer of the caller's.
@@ -272,60 +262,49 @@ NET_API_STATUS ControllerName(const THost& controller, LPBYTE* buffer) {
 std::optional<NET_API_STATUS> RemoteNetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
                                                   LPDWORD read, LPDWORD total, DWORD type, LMCSTR domain,
                                                   LPDWORD resume) noexcept {
-  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, TScope::RemoteAndLocal);
-    if (!on) return std::nullopt;
-    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
-    uint32_t next = 0;
-    const NET_API_STATUS status =
-        Servers(*on, level, type, domain, maxLength, resume ? *resume : 0, next, {buffer, read, total});
-    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
-    return status;
-  });
+  return Enumerate(server, TScope::RemoteAndLocal, buffer, read, total, resume,
+                   [&](const THostRef& on, uint32_t from, uint32_t& next, const TDelivery& out) {
+                     const std::vector<TServerEntry> servers = on.network->Servers(*on.host, U16(domain), type);
+                     return DeliverAt(kServerLevels, level, servers, maxLength, from, next, TTotalCounts::All, out);
+                   });
 }
 
 std::optional<NET_API_STATUS> RemoteNetUserEnum(LPCWSTR server, DWORD level, DWORD filter, LPBYTE* buffer,
                                                 DWORD maxLength, LPDWORD read, LPDWORD total,
                                                 LPDWORD resume) noexcept {
-  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, TScope::RemoteOnly);
-    if (!on) return std::nullopt;
-    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
-    uint32_t next = 0;
-    const NET_API_STATUS status =
-        Users(*on, level, filter, maxLength, resume ? *resume : 0, next, {buffer, read, total});
-    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
-    return status;
-  });
+  return Enumerate(server, TScope::RemoteOnly, buffer, read, total, resume,
+                   [&](const THostRef& on, uint32_t from, uint32_t& next, const TDelivery& out) {
+                     std::vector<TUserAccount> users;
+                     for (const TUserAccount& user : on.network->AccountDatabase(*on.host).users) {
+                       // No filter bit at all means every kind.
+                       if (filter == 0 || (user.kind & filter) != 0) users.push_back(user);
+                     }
+                     return DeliverAt(kUserLevels, level, users, maxLength, from, next, TTotalCounts::FromResume,
+                                      out);
+                   });
 }
 
 std::optional<NET_API_STATUS> RemoteNetGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD maxLength,
                                                  LPDWORD read, LPDWORD total, PDWORD_PTR resume) noexcept {
-  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, TScope::RemoteOnly);
-    if (!on) return std::nullopt;
-    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
-    uint32_t next = 0;
-    const uint32_t from = resume ? static_cast<uint32_t>(*resume) : 0;
-    const NET_API_STATUS status = Groups(*on, level, maxLength, from, next, {buffer, read, total});
-    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
-    return status;
-  });
+  return Enumerate(server, TScope::RemoteOnly, buffer, read, total, resume,
+                   [&](const THostRef& on, uint32_t from, uint32_t& next, const TDelivery& out) {
+                     return DeliverAt(kGroupLevels, level, on.network->AccountDatabase(*on.host).groups, maxLength,
+                                      from, next, TTotalCounts::FromResume, out);
+                   });
 }
 
 std::optional<NET_API_STATUS> RemoteNetLocalGroupEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
                                                       DWORD maxLength, LPDWORD read, LPDWORD total,
                                                       PDWORD_PTR resume) noexcept {
-  return evtsvc::ReturningError<NET_API_STATUS>([&]() -> std::optional<NET_API_STATUS> {
-    const auto on = Served(server, TScope::RemoteOnly);
-    if (!on) return std::nullopt;
-    if (!OutputsPresent(buffer, read, total)) return ERROR_INVALID_PARAMETER;
-    uint32_t next = 0;
-    const uint32_t from = resume ? static_cast<uint32_t>(*resume) : 0;
-    const NET_API_STATUS status = LocalGroups(*on, level, maxLength, from, next, {buffer, read, total});
-    if (resume && (status == NERR_Success || status == ERROR_MORE_DATA)) *resume = next;
-    return status;
-  });
+  return Enumerate(server, TScope::RemoteOnly, buffer, read, total, resume,
+                   [&](const THostRef& on, uint32_t from, uint32_t& next, const TDelivery& out) {
+                     // The built-in domain's local groups come first, then the machine's own.
+                     const Accounts& db = on.network->AccountDatabase(*on.host);
+                     std::vector<TAccount> groups = db.builtinGroups;
+                     groups.insert(groups.end(), db.localGroups.begin(), db.localGroups.end());
+                     return DeliverAt(kLocalGroupLevels, level, groups, maxLength, from, next,
+                                      TTotalCounts::FromResume, out);
+                   });
 }
 
 std::optional<NET_API_STATUS> RemoteNetGetDCName(LPCWSTR server, LPCWSTR domain, LPBYTE* buffer) noexcept {
