@@ -26,13 +26,6 @@ constexpr char kNothingWritten[] = "Nothing was written.";
                    " is not available at server any more.");
 }
 
-// For calls that hand out a handle: a null handle is never used, even when the system left no
-// error code to report.
-[[noreturn]] void RaiseLastErrorOr(const char* call) {
-  RaiseLastSystemError();
-  RaiseSystemError(std::string(call) + " failed without an error code");
-}
-
 bool IsBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
@@ -140,7 +133,7 @@ void TVEVivudAre::OpenLive() {
   const std::string machine = GetMachineName();
   SetLastError(0);
   TEventLogHandle log(EventLogApi.OpenEventLogA(StringOrNull(machine), sourceName_.c_str()));
-  if (!log) RaiseLastErrorOr("OpenEventLog");
+  if (!log) RaiseLastSystemErrorOr("OpenEventLog failed without an error code");
   // Only the local machine's log signals changes. A log that cannot signal is closed again
   // (by its owner) rather than left open behind an inactive component.
   if (machine.empty() && IsWindowsNT()) {
@@ -157,7 +150,7 @@ void TVEVivudAre::OpenBackup() {
   SetLastError(0);
   TEventLogHandle log(
       EventLogApi.OpenBackupEventLogA(StringOrNull(machine), backupFileName_.c_str()));
-  if (!log) RaiseLastErrorOr("OpenBackupEventLog");
+  if (!log) RaiseLastSystemErrorOr("OpenBackupEventLog failed without an error code");
   // Message files of a backup are looked up on the machine it was opened for.
   registry_->ConnectTo(machine);
   handle_ = std::move(log);
@@ -269,7 +262,7 @@ DWORD TVEVivudAre::ReadBlock(DWORD flags, DWORD recordNumber, std::vector<uint8_
     SetLastError(0);
     if (!EventLogApi.ReadEventLogA(handle_.get(), flags, recordNumber, buffer.data(),
                                    static_cast<DWORD>(buffer.size()), &read, &needed)) {
-      RaiseLastErrorOr("ReadEventLog");
+      RaiseLastSystemErrorOr("ReadEventLog failed without an error code");
     }
   }
   if (read == 0 || read > buffer.size()) RaiseSystemError(SystemErrorText(kEventLogFileCorrupt));
@@ -340,7 +333,7 @@ void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
   SetLastError(0);
   TEventSourceHandle source(
       EventLogApi.RegisterEventSourceA(StringOrNull(machine), sourceName_.c_str()));
-  if (!source) RaiseLastErrorOr("RegisterEventSource");
+  if (!source) RaiseLastSystemErrorOr("RegisterEventSource failed without an error code");
 
   std::vector<const char*> table(strings);
   SetLastError(0);

@@ -9,10 +9,7 @@ namespace {
 
 TUniqueHandle CreateAutoResetEvent() {
   TUniqueHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  if (!event) {
-    RaiseLastSystemError();
-    RaiseSystemError("CreateEvent failed");
-  }
+  if (!event) RaiseLastSystemErrorOr("CreateEvent failed");
   return event;
 }
 

@@ -13,12 +13,6 @@ namespace {
 constexpr UINT kRunQueued = WM_APP + 0x10;
 constexpr char kClassName[] = "CorvaneSyncWindow";
 
-// Raises the thread's last error, or a plain message when the system left no code.
-[[noreturn]] void RaiseFailure(const char* what) {
-  RaiseLastSystemError();
-  RaiseSystemError(std::string(what) + " failed");
-}
-
 // What the window's user data holds: a weak link, so a message that arrives after the object
 // was freed on another thread finds nothing instead of a dangling pointer. Owned by the window
 // and freed with it.
@@ -28,7 +22,7 @@ using TWindowLink = std::weak_ptr<TSyncWindow>;
 
 TSyncRequest::TSyncRequest(std::function<void()> method)
     : method_(std::move(method)), done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-  if (!done_) RaiseFailure("CreateEvent");
+  if (!done_) RaiseLastSystemErrorOr("CreateEvent failed");
 }
 
 void TSyncRequest::Run() noexcept {
@@ -60,7 +54,7 @@ std::shared_ptr<TSyncWindow> TSyncWindow::Create() {
   self->threadId_ = GetCurrentThreadId();
   HWND window = CreateWindowExA(0, windowClass.Name(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 windowClass.Instance(), nullptr);
-  if (window == nullptr) RaiseFailure("CreateWindowEx");
+  if (window == nullptr) RaiseLastSystemErrorOr("CreateWindowEx failed");
   SetWindowLongPtrA(window, GWLP_USERDATA,
                     reinterpret_cast<LONG_PTR>(new TWindowLink(self)));
   self->window_ = window;

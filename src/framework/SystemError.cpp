@@ -26,4 +26,9 @@ void RaiseLastSystemError() {
   if (code != 0) RaiseSystemError(SystemErrorText(static_cast<int32_t>(code)));
 }
 
+void RaiseLastSystemErrorOr(const std::string& fallback) {
+  RaiseLastSystemError();
+  RaiseSystemError(fallback);
+}
+
 }  // namespace corvane

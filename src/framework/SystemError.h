@@ -16,5 +16,8 @@ std::string SystemErrorText(int32_t code);
 
 // Raises the calling thread's last error; does nothing when it is 0.
 void RaiseLastSystemError();
+// Raises the calling thread's last error, or `fallback` when it is 0: for a call whose failure
+// must never pass for success (a null handle, a window that was not made).
+[[noreturn]] void RaiseLastSystemErrorOr(const std::string& fallback);
 
 }  // namespace corvane

@@ -6,17 +6,8 @@
 
 namespace corvane {
 
-namespace {
-
-[[noreturn]] void RaiseFailure(const char* what) {
-  RaiseLastSystemError();
-  RaiseSystemError(std::string(what) + " failed");
-}
-
-}  // namespace
-
 TThreadControl::TThreadControl() : terminateEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-  if (!terminateEvent_) RaiseFailure("CreateEvent");
+  if (!terminateEvent_) RaiseLastSystemErrorOr("CreateEvent failed");
 }
 
 void TThreadControl::Resume() {
@@ -36,7 +27,7 @@ TThread::TThread()
     : control_(std::make_shared<TThreadControl>()), syncWindow_(TSyncWindow::Create()) {
   unsigned id = 0;
   uintptr_t thread = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
-  if (thread == 0) RaiseFailure("CreateThread");
+  if (thread == 0) RaiseLastSystemErrorOr("CreateThread failed");
   control_->handle_.reset(reinterpret_cast<HANDLE>(thread));
   control_->threadId_ = id;
 }

@@ -97,10 +97,7 @@ void TNTPersistent::ParentTo(HWND parent) {
   HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                                 left_, top_, width_, height_, parent, nullptr,
                                 windowClass.Instance(), this);
-  if (window == nullptr) {
-    RaiseLastSystemError();
-    RaiseSystemError("The component's window cannot be made");
-  }
+  if (window == nullptr) RaiseLastSystemErrorOr("The component's window cannot be made");
   window_.reset(window);
 }
 

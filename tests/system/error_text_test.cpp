@@ -55,6 +55,13 @@ TEST(Raising, SystemErrorsCarryCode11AndTheText) {
   EXPECT_EQ(e.Message(), SystemErrorText(ERROR_ACCESS_DENIED));
 }
 
+TEST(Raising, AFailureWithoutACodeRaisesItsFallback) {
+  SetLastError(0);
+  EXPECT_EQ(Caught([] { RaiseLastSystemErrorOr("no handle"); }).Message(), "no handle");
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Caught([] { RaiseLastSystemErrorOr("no handle"); }).Message(), SystemErrorText(ERROR_ACCESS_DENIED));
+}
+
 TEST(Raising, NetworkErrorsCarryTheNetworkCode) {
   const auto e = Caught([] { RaiseNetError(2221); });
   EXPECT_EQ(static_cast<uint32_t>(e.ErrorCode()), 0x800407D0u);

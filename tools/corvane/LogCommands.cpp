@@ -51,10 +51,7 @@ TEventLogHandle OpenSource(const TLogSource& source) {
   TEventLogHandle log(source.file.empty()
                           ? EventLogApi.OpenEventLogA(server, source.log.c_str())
                           : EventLogApi.OpenBackupEventLogA(server, source.file.c_str()));
-  if (!log) {
-    RaiseLastSystemError();
-    RaiseSystemError("the log could not be opened");
-  }
+  if (!log) RaiseLastSystemErrorOr("the log could not be opened");
   return log;
 }
 
