@@ -1,5 +1,5 @@
-// Formats the message texts of a log's records through the component's Items, which finds the
-// message file and loads its module at every call, and reports the rate.
+// Formats the message texts of a log's records through the component's Items, which checks at
+// every call that the registry and the module files are as they were, and reports the rate.
 #include <windows.h>
 
 #include <chrono>

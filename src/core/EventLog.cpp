@@ -41,12 +41,9 @@ uint32_t Load32(const uint8_t* at) {
 
 TVEVivudAre::TVEVivudAre(TComponent* owner)
     : TNTPersistent(owner),
-      registry_(std::make_unique<TBrowseRegistry>()),
-      messageSources_(std::make_unique<TMessageSources>()),
-      messageFiles_(std::make_unique<TMessageFiles>()),
+      messages_(std::make_unique<TMessageLookup>(TMessageKeeping::WhileUnchanged)),
       items_(std::make_unique<TObjectList>(this)),
       writeObject_(std::make_unique<TEventItem>(this)) {
-  registry_->SetAccess(KEY_READ);
   // Created last: nothing after it can fail and leave a suspended thread behind.
   waitThread_ = std::make_unique<TWaitThread>(*this);
 }
@@ -152,7 +149,7 @@ void TVEVivudAre::OpenBackup() {
       EventLogApi.OpenBackupEventLogA(StringOrNull(machine), backupFileName_.c_str()));
   if (!log) RaiseLastSystemErrorOr("OpenBackupEventLog failed without an error code");
   // Message files of a backup are looked up on the machine it was opened for.
-  registry_->ConnectTo(machine);
+  messages_->ConnectTo(machine);
   handle_ = std::move(log);
 }
 
@@ -201,23 +198,16 @@ TEventItem& TVEVivudAre::Objects(int index) {
 bool TVEVivudAre::ReadUntil(int index) {
   const DWORD direction = readDirection_ == TReadDirection::Forwards ? EVENTLOG_FORWARDS_READ : EVENTLOG_BACKWARDS_READ;
   const int step = readDirection_ == TReadDirection::Forwards ? 1 : -1;
-  std::vector<uint8_t> buffer(kReadBlockSize);
+  TRecordBlocks blocks(handle_.get());
   for (;;) {
-    DWORD read = 0;
     if (resumeBySeek_) {
       const DWORD number = RecordNumberAt(readPosition_);
-      if (number == 0) return false;
-      read = ReadBlock(EVENTLOG_SEEK_READ | direction, number, buffer);
+      if (number == 0 || !ReadBlock(blocks, EVENTLOG_SEEK_READ | direction, number)) return false;
       resumeBySeek_ = false;
-    } else {
-      read = ReadBlock(EVENTLOG_SEQUENTIAL_READ | direction, 0, buffer);
+    } else if (!ReadBlock(blocks, EVENTLOG_SEQUENTIAL_READ | direction, 0)) {
+      return false;
     }
-    if (read == 0) return false;
-    if (readDirection_ == TReadDirection::Backwards && backwardsStart_ < 0) {
-      backwardsStart_ = readPosition_;
-      backwardsStartRecord_ = Load32(buffer.data() + 8);
-    }
-    StoreBlock(buffer, read, readPosition_, step);
+    StoreBlock(blocks, readPosition_, step);
     if (index < items_->Count() && items_->Items(index) != nullptr) return true;
   }
 }
@@ -225,13 +215,12 @@ bool TVEVivudAre::ReadUntil(int index) {
 bool TVEVivudAre::SeekTo(int index) {
   const DWORD number = RecordNumberAt(index);
   if (number == 0) return false;
-  std::vector<uint8_t> buffer(kReadBlockSize);
+  TRecordBlocks blocks(handle_.get());
   // The log's read position follows every read, this one too.
   resumeBySeek_ = true;
-  const DWORD read = ReadBlock(EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ, number, buffer);
-  if (read == 0) return false;
+  if (!ReadBlock(blocks, EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ, number)) return false;
   int32_t position = index;
-  StoreBlock(buffer, read, position, 1);
+  StoreBlock(blocks, position, 1);
   return items_->Items(index) != nullptr;
 }
 
@@ -240,52 +229,34 @@ DWORD TVEVivudAre::RecordNumberAt(int32_t position) const {
   return number > 0 && number <= UINT32_MAX ? static_cast<DWORD>(number) : 0;
 }
 
-DWORD TVEVivudAre::ReadBlock(DWORD flags, DWORD recordNumber, std::vector<uint8_t>& buffer) {
-  std::fill(buffer.begin(), buffer.end(), 0);
-  DWORD read = 0;
-  DWORD needed = 0;
-  SetLastError(0);
-  if (!EventLogApi.ReadEventLogA(handle_.get(), flags, recordNumber, buffer.data(),
-                                 static_cast<DWORD>(buffer.size()), &read, &needed)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_HANDLE_EOF) return 0;
-    // A record number the log no longer holds: it was cleared or overwritten meanwhile.
-    if (error == ERROR_INVALID_PARAMETER && (flags & EVENTLOG_SEEK_READ)) return 0;
-    if (error != ERROR_INSUFFICIENT_BUFFER) {
-      RaiseSystemError(SystemErrorText(static_cast<int32_t>(error)));
-    }
-    // One record needs more than the block: take exactly what it needs from now on.
-    if (needed <= buffer.size()) RaiseSystemError(SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
-    buffer.assign(needed, 0);
-    read = 0;
-    needed = 0;
-    SetLastError(0);
-    if (!EventLogApi.ReadEventLogA(handle_.get(), flags, recordNumber, buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), &read, &needed)) {
-      RaiseLastSystemErrorOr("ReadEventLog failed without an error code");
-    }
+bool TVEVivudAre::ReadBlock(TRecordBlocks& blocks, DWORD flags, DWORD recordNumber) {
+  switch (blocks.Read(flags, recordNumber)) {
+    case TRecordBlocks::TRead::Records:
+      return true;
+    case TRecordBlocks::TRead::End:
+    case TRecordBlocks::TRead::NoSuchRecord:
+      return false;
+    case TRecordBlocks::TRead::Cleared:
+      break;
   }
-  if (read == 0 || read > buffer.size()) RaiseSystemError(SystemErrorText(kEventLogFileCorrupt));
-  return read;
+  RaiseSystemError(SystemErrorText(ERROR_EVENTLOG_FILE_CHANGED));
 }
 
-void TVEVivudAre::StoreBlock(const std::vector<uint8_t>& buffer, DWORD read, int32_t& position,
-                             int step) {
-  // The first record is always taken; the walk goes on while whole lengths lead to more.
-  size_t offset = 0;
-  for (;;) {
-    const uint8_t* record = buffer.data() + offset;
-    StoreRecord(record, read - offset, position);
+void TVEVivudAre::StoreBlock(TRecordBlocks& blocks, int32_t& position, int step) {
+  for (std::span<const uint8_t> record = blocks.Next(); !record.empty(); record = blocks.Next()) {
+    if (step < 0 && backwardsStart_ < 0) {
+      backwardsStart_ = position;
+      backwardsStartRecord_ = Load32(record.data() + 8);
+    }
+    StoreRecord(record, position);
     position += step;
-    offset += Load32(record);
-    if (offset + sizeof(uint32_t) > read || Load32(buffer.data() + offset) == 0) break;
   }
 }
 
-void TVEVivudAre::StoreRecord(const uint8_t* record, size_t available, int32_t position) {
+void TVEVivudAre::StoreRecord(std::span<const uint8_t> record, int32_t position) {
   auto item = std::make_unique<TEventItem>(this);
-  // Refuses a record that points outside itself or the bytes delivered; then nothing is stored.
-  item->LoadFromRecord(record, available);
+  // Refuses a record that points outside itself; then nothing is stored.
+  item->LoadFromRecord(record.data(), record.size());
   // Reading backwards from a newest record that came after the count can run past the oldest
   // position; such records have no place and are left out.
   if (position < 0) return;

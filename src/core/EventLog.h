@@ -11,14 +11,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/EventItem.h"
 #include "core/EventLogHandles.h"
-#include "core/MessageFiles.h"
-#include "core/MessageSources.h"
+#include "core/MessageLookup.h"
 #include "core/ObjList.h"
+#include "core/RecordBlocks.h"
 #include "core/WaitThread.h"
 #include "framework/NotifyEvent.h"
 #include "framework/StringList.h"
@@ -29,8 +30,6 @@ namespace corvane {
 
 // Under HKEY_LOCAL_MACHINE: one key per log, one per source below it.
 constexpr char kEventLogKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
-// Size of one read block; a larger block is taken only for a record that does not fit in it.
-constexpr DWORD kReadBlockSize = 16384;
 // The longest text Add writes, in characters, its terminating zero included.
 constexpr size_t kMaxEventText = 16383;
 // The most insertion strings AddObject writes.
@@ -91,9 +90,6 @@ class TVEVivudAre : public TNTPersistent {
   void Clear();
   // Writes the open log to BackupFileName.
   void BackupEventLog();
-  // The registry reader for message files; rooted on the machine of the last opened backup.
-  TBrowseRegistry& Registry() { return *registry_; }
-
   // Calls OnChange with this component as sender.
   virtual void DoChange();
 
@@ -115,13 +111,12 @@ class TVEVivudAre : public TNTPersistent {
   // The record number at `position`, counted from where the backwards read began; 0 when none
   // can be.
   DWORD RecordNumberAt(int32_t position) const;
-  // One ReadEventLogA call into `buffer`, grown when one record needs more. Returns the bytes
-  // read, 0 at the end of the log or for a seek to a record the log does not hold.
-  DWORD ReadBlock(DWORD flags, DWORD recordNumber, std::vector<uint8_t>& buffer);
-  // Caches the records of a block at `position` and on, `step` apart, moving `position` on
-  // with each record taken.
-  void StoreBlock(const std::vector<uint8_t>& buffer, DWORD read, int32_t& position, int step);
-  void StoreRecord(const uint8_t* record, size_t available, int32_t position);
+  // One block; false at the end of the log or for a seek to a record the log does not hold.
+  bool ReadBlock(TRecordBlocks& blocks, DWORD flags, DWORD recordNumber);
+  // Caches the records of the block at `position` and on, `step` apart, moving `position` on
+  // with each record taken. The first record of a backwards read marks where it began.
+  void StoreBlock(TRecordBlocks& blocks, int32_t& position, int step);
+  void StoreRecord(std::span<const uint8_t> record, int32_t position);
   void Report(WORD type, WORD category, DWORD eventId, const std::vector<const char*>& strings,
               const void* data, DWORD dataSize);
 
@@ -129,9 +124,8 @@ class TVEVivudAre : public TNTPersistent {
   TEventLogHandle handle_;
   std::string sourceName_;
   std::string backupFileName_;
-  std::unique_ptr<TBrowseRegistry> registry_;
-  std::unique_ptr<TMessageSources> messageSources_;
-  std::unique_ptr<TMessageFiles> messageFiles_;
+  // Reads message files from the registry of the machine of the last opened backup.
+  std::unique_ptr<TMessageLookup> messages_;
   // Owned: stopped and waited for first thing at destruction (WaitThread.h).
   std::unique_ptr<TWaitThread> waitThread_;
   TNotifyEvent onChange_;

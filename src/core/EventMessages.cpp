@@ -1,6 +1,8 @@
 #include "core/EventMessages.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "core/EventLog.h"
@@ -51,20 +53,25 @@ std::string DescriptionNotFound(const TEventItem& item) {
 
 namespace {
 
+// Entries of the argument table the formatter can reach: %99, and two more for the widths
+// and precisions ("%99!*.*s!") that take arguments of their own.
+constexpr int kReachableArguments = 101;
+
 // The formatter with the item's insertion strings, from `source` as `flags` say.
 bool FormatWithStrings(DWORD flags, const void* source, DWORD eventId, const TEventItem& item,
                        std::string& text) {
-  // Unused entries stay null; %1 to %99 are all the formatter can reach.
-  std::vector<DWORD_PTR> arguments(kMaxMessageArguments + 1, 0);
+  // Unused entries stay null.
   const int count = std::min(item.StringCount(), kMaxMessageArguments);
+  std::vector<DWORD_PTR> arguments(static_cast<size_t>(std::max(count, kReachableArguments)) + 1, 0);
   for (int i = 0; i < count; ++i)
     arguments[static_cast<size_t>(i)] = reinterpret_cast<DWORD_PTR>(item.StringAt(i).data());
-  std::vector<char> buffer(kMessageBufferSize, '\0');
+  // The formatter ends what it writes with a zero.
+  const std::unique_ptr<char[]> buffer(new char[kMessageBufferSize]);
   const DWORD length =
-      FormatMessageA(flags | FORMAT_MESSAGE_ARGUMENT_ARRAY, source, eventId, 0, buffer.data(),
+      FormatMessageA(flags | FORMAT_MESSAGE_ARGUMENT_ARRAY, source, eventId, 0, buffer.get(),
                      kMessageBufferSize, reinterpret_cast<va_list*>(arguments.data()));
   if (length == 0) return false;
-  text.assign(buffer.data());
+  text.assign(buffer.get());
   return true;
 }
 
@@ -143,38 +150,9 @@ TUniqueModule LoadMessageModule(const std::string& path) {
 }
 
 std::string TVEVivudAre::GetMessageFile(const std::string& sourceName) {
-  std::string start = kEventLogKeyPath;
-  if (SameAsciiIgnoringCase(sourceName, "SECURITY")) start += "\\Security";
-  const std::string found = messageSources_->FindKeyPath(start, sourceName);
-  if (found.empty()) return {};
-  std::string file;
-  TBrowseRegistry& registry = Registry();
-  if (registry.OpenKey(found + "\\" + sourceName) == ERROR_SUCCESS) {
-    try {
-      // A key without the value names no module: so it is with a log's own key, which is what
-      // the search finds for a source named like its log.
-      file = registry.ReadOptionalString("EventMessageFile").value_or("");
-    } catch (...) {
-      registry.CloseKey();
-      throw;
-    }
-    registry.CloseKey();
-  }
-  return ExpandSystemRoot(file);
+  return messages_->MessageFile(sourceName);
 }
 
-std::string TVEVivudAre::Items(int index) {
-  const TEventItem& item = Objects(index);
-  const std::string& source = item.SourceName();
-  if (source.empty()) return {};
-  // The whole lookup is kept only while it reads the registry the watch is on.
-  const std::string file =
-      registry_->RootKey() == HKEY_LOCAL_MACHINE
-          ? messageSources_->MessageFile(source, [&] { return GetMessageFile(source); })
-          : GetMessageFile(source);
-  std::string text;
-  if (messageFiles_->Format(file, item, text)) return text;
-  return DescriptionNotFound(item);
-}
+std::string TVEVivudAre::Items(int index) { return messages_->Text(Objects(index)); }
 
 }  // namespace corvane

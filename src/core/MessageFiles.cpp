@@ -83,41 +83,66 @@ std::vector<uint16_t> CurrentLanguageOrder() {
                              LANGIDFROMLCID(GetSystemDefaultLCID()));
 }
 
-// The way the message was found before this reader: the module loaded as data for one call.
-bool FormatThroughTheSystem(const std::string& path, const TEventItem& item, std::string& text) {
-  const TUniqueModule module = LoadMessageModule(path);
-  return module && FormatEventMessage(module.get(), item, text);
-}
-
 }  // namespace
 
-const TModuleMessages* TMessageFiles::Messages(const std::string& path) {
+// The way the message was found before this reader: the module loaded as data.
+bool TMessageFiles::FormatThroughTheSystem(const std::string& path, const TEventItem& item, std::string& text) {
+  if (keeping_ == TMessageKeeping::WhileUnchanged) {
+    const TUniqueModule module = LoadMessageModule(path);
+    return module && FormatEventMessage(module.get(), item, text);
+  }
+  auto known = loaded_.find(path);
+  if (known == loaded_.end()) known = loaded_.emplace(path, LoadMessageModule(path)).first;
+  return known->second && FormatEventMessage(known->second.get(), item, text);
+}
+
+TMessageFiles::TMessage TMessageFiles::Message(const TMessageTable& table, uint32_t id) {
+  const std::optional<TMessageTable::TEntry> entry = table.Find(id);
+  if (!entry) return {TMessage::TKind::Missing, {}};
+  std::optional<std::string> ansi = AnsiText(*entry);
+  if (!ansi) return {TMessage::TKind::SystemOnly, {}};
+  return {TMessage::TKind::Ansi, std::move(*ansi)};
+}
+
+TMessageFiles::TFile* TMessageFiles::File(const std::string& path) {
+  if (keeping_ == TMessageKeeping::ForItsLife) {
+    const auto known = files_.find(path);
+    if (known != files_.end()) return &known->second;
+  }
   if (!TakenAsItStands(path)) return nullptr;
   const std::optional<TFileStamp> before = ReadFileStamp(path);
   if (!before) return nullptr;
   const auto known = files_.find(path);
-  if (known != files_.end() && known->second.stamp == *before) return &known->second.messages;
+  if (known != files_.end() && known->second.stamp == *before) return &known->second;
 
   if (known != files_.end()) files_.erase(known);
   const std::optional<std::vector<uint8_t>> bytes = ReadModuleFile(path, before->size);
   // A file changed while it was read is read again at the next call.
   if (!bytes || ReadFileStamp(path) != before) return nullptr;
   if (files_.size() >= kKeptFiles) files_.clear();
-  return &files_.insert_or_assign(path, TFile{*before, TModuleMessages::Read(*bytes)}).first->second.messages;
+  return &files_.insert_or_assign(path, TFile{*before, TModuleMessages::Read(*bytes), {}}).first->second;
 }
 
 bool TMessageFiles::Format(const std::string& path, const TEventItem& item, std::string& text) {
-  const TModuleMessages* messages = Messages(path);
-  if (!messages || messages->Source() == TModuleMessages::TSource::System)
+  if (loaded_.count(path) != 0) return FormatThroughTheSystem(path, item, text);
+  TFile* file = File(path);
+  if (!file || file->messages.Source() == TModuleMessages::TSource::System)
     return FormatThroughTheSystem(path, item, text);
-  if (messages->Source() == TModuleMessages::TSource::NoTable) return false;
-  const TMessageTable* table = messages->Choose(CurrentLanguageOrder());
+  if (file->messages.Source() == TModuleMessages::TSource::NoTable) return false;
+  const TMessageTable* table = file->messages.Choose(CurrentLanguageOrder());
   if (!table) return false;
-  const std::optional<TMessageTable::TEntry> entry = table->Find(item.EventId());
-  if (!entry) return false;
-  const std::optional<std::string> message = AnsiText(*entry);
-  if (!message) return FormatThroughTheSystem(path, item, text);
-  return FormatEventText(message->c_str(), item, text);
+  auto known = file->texts.find({table, item.EventId()});
+  if (known == file->texts.end())
+    known = file->texts.emplace(std::make_pair(table, item.EventId()), Message(*table, item.EventId())).first;
+  switch (known->second.kind) {
+    case TMessage::TKind::Missing:
+      return false;
+    case TMessage::TKind::SystemOnly:
+      return FormatThroughTheSystem(path, item, text);
+    case TMessage::TKind::Ansi:
+      break;
+  }
+  return FormatEventText(known->second.ansi.c_str(), item, text);
 }
 
 }  // namespace corvane

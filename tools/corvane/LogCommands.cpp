@@ -9,7 +9,6 @@
 #include "DumpFormat.h"
 #include "DumpOptions.h"
 #include "LogReader.h"
-#include "MessageCache.h"
 #include "Options.h"
 #include "RecordFilter.h"
 #include "RecordWalk.h"
@@ -138,11 +137,12 @@ TRecordFilter FilterFrom(const Options& options) {
 struct TFilteredLog {
   explicit TFilteredLog(const Options& options)
       : log(OpenSource(SourceFrom(options))),
-        messages(options.Has("messages") ? std::make_unique<TMessageCache>() : nullptr),
+        messages(options.Has("messages") ? std::make_unique<TMessageLookup>(TMessageKeeping::ForItsLife)
+                                         : nullptr),
         walker(log.get(), messages.get()) {}
 
   TEventLogHandle log;
-  std::unique_ptr<TMessageCache> messages;
+  std::unique_ptr<TMessageLookup> messages;
   TServiceWalker walker;
 };
 

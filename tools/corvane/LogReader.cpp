@@ -1,43 +1,32 @@
 #include "LogReader.h"
 
-#include <cstring>
-
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
 
 namespace corvane::cli {
 
 TLogReader::TLogReader(HANDLE log, bool backwards, uint32_t first, bool stopAtClear)
-    : log_(log),
+    : blocks_(log),
       direction_(backwards ? EVENTLOG_BACKWARDS_READ : EVENTLOG_FORWARDS_READ),
       seekTo_(first),
-      buffer_(16384),
       stopAtClear_(stopAtClear) {}
 
 bool TLogReader::Fill() {
-  for (;;) {
-    const DWORD mode = seekTo_ ? EVENTLOG_SEEK_READ : EVENTLOG_SEQUENTIAL_READ;
-    DWORD read = 0, needed = 0;
-    SetLastError(0);
-    if (EventLogApi.ReadEventLogA(log_, mode | direction_, seekTo_, buffer_.data(),
-                                  static_cast<DWORD>(buffer_.size()), &read, &needed)) {
+  const DWORD mode = seekTo_ ? EVENTLOG_SEEK_READ : EVENTLOG_SEQUENTIAL_READ;
+  switch (blocks_.Read(mode | direction_, seekTo_)) {
+    case TRecordBlocks::TRead::Records:
       seekTo_ = 0;
-      filled_ = read;
-      return read > 0;
-    }
-    const DWORD error = GetLastError();
-    if (error == ERROR_HANDLE_EOF) return false;
-    if (error == ERROR_EVENTLOG_FILE_CHANGED && stopAtClear_) {
+      return true;
+    case TRecordBlocks::TRead::End:
+      return false;
+    case TRecordBlocks::TRead::Cleared:
+      if (!stopAtClear_) RaiseSystemError(SystemErrorText(ERROR_EVENTLOG_FILE_CHANGED));
       cleared_ = true;
       return false;
-    }
-    if (error == ERROR_INSUFFICIENT_BUFFER && needed > buffer_.size()) {
-      buffer_.assign(needed, 0);
-      continue;
-    }
-    RaiseLastSystemError();
-    return false;
+    case TRecordBlocks::TRead::NoSuchRecord:
+      break;
   }
+  RaiseSystemError(SystemErrorText(ERROR_INVALID_PARAMETER));
 }
 
 uint64_t TLogReader::ForEach(const std::function<bool(const TRawRecord&)>& visit, uint64_t limit) {
@@ -53,19 +42,9 @@ uint64_t TLogReader::ForEach(const std::function<bool(const TRawRecord&)>& visit
 uint64_t TLogReader::ForEachBytes(const std::function<bool(std::span<const uint8_t>)>& visit) {
   uint64_t count = 0;
   while (Fill()) {
-    for (DWORD offset = 0; offset < filled_;) {
-      const BYTE* record = buffer_.data() + offset;
-      const DWORD available = filled_ - offset;
-      DWORD length = 0;
-      if (available >= sizeof length) std::memcpy(&length, record, sizeof length);
-      // A length that cannot be right: decoding refuses the record and says why.
-      if (length < kRawRecordFixedSize || length > available) {
-        DecodeRawRecord(record, available);
-        RaiseSystemError("1500: the event record's length is wrong");
-      }
+    for (std::span<const uint8_t> record = blocks_.Next(); !record.empty(); record = blocks_.Next()) {
       ++count;
-      if (!visit(std::span<const uint8_t>(record, length))) return count;
-      offset += length;
+      if (!visit(record)) return count;
     }
   }
   return count;

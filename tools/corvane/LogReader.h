@@ -1,5 +1,5 @@
-// Streams the records of an open log through ReadEventLogA, in 16 KiB blocks (larger only when
-// one record needs it), so that a dump of any size runs in flat memory.
+// Streams the records of an open log, a block at a time (core/RecordBlocks.h), so that a dump of
+// any size runs in flat memory.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/RawRecord.h"
+#include "core/RecordBlocks.h"
 
 namespace corvane::cli {
 
@@ -32,11 +33,9 @@ class TLogReader {
  private:
   bool Fill();
 
-  HANDLE log_;
+  TRecordBlocks blocks_;
   DWORD direction_;
   uint32_t seekTo_;
-  std::vector<BYTE> buffer_;
-  DWORD filled_ = 0;
   bool stopAtClear_;
   bool cleared_ = false;
 };

@@ -1,6 +1,7 @@
 #include "ServiceRecords.h"
 
 #include "LogReader.h"
+#include "core/EventMessages.h"
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
 
@@ -55,13 +56,21 @@ const std::vector<std::string>& TServiceRecord::Strings() {
 const std::string* TServiceRecord::Message() {
   if (!messages_) return nullptr;
   if (!hasMessage_) {
-    message_ = AnsiToUtf8(messages_->Text(Raw()));
+    item_.LoadFromRecord(bytes_.data(), bytes_.size());
+    std::string text;
+    try {
+      text = messages_->Text(item_);
+    } catch (const EOleSysError&) {
+      // A source key without a readable message file: the replacement text, as for no key.
+      text = DescriptionNotFound(item_);
+    }
+    message_ = AnsiToUtf8(text);
     hasMessage_ = true;
   }
   return &message_;
 }
 
-TServiceWalker::TServiceWalker(HANDLE log, TMessageCache* messages)
+TServiceWalker::TServiceWalker(HANDLE log, TMessageLookup* messages)
     : log_(log), total_(RecordCount(log)), current_(messages) {
   if (total_ == 0) return;
   if (!EventLogApi.GetOldestEventLogRecord(log, &oldest_)) RaiseLastSystemError();

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "MessageCache.h"
 #include "RecordView.h"
 #include "RecordWalk.h"
+#include "core/EventItem.h"
+#include "core/MessageLookup.h"
 #include "core/RawRecord.h"
 
 namespace corvane::cli {
@@ -23,7 +24,7 @@ uint32_t RecordCount(HANDLE log);
 class TServiceRecord : public TRecordView {
  public:
   // With `messages`, the record's message text is made when it is asked for.
-  explicit TServiceRecord(TMessageCache* messages) : messages_(messages) {}
+  explicit TServiceRecord(TMessageLookup* messages) : messages_(messages) {}
   void Reset(std::span<const uint8_t> bytes);
   const TRawRecord& Raw();
 
@@ -36,7 +37,8 @@ class TServiceRecord : public TRecordView {
  private:
   void ConvertNames();
 
-  TMessageCache* messages_;
+  TMessageLookup* messages_;
+  TEventItem item_{nullptr};  // the record as the lookup takes it
   std::span<const uint8_t> bytes_;
   TRecordHead head_;
   TRawRecord raw_;
@@ -48,7 +50,7 @@ class TServiceRecord : public TRecordView {
 // The records of an open log, by position, read through ReadEventLogA.
 class TServiceWalker : public TRecordWalker {
  public:
-  TServiceWalker(HANDLE log, TMessageCache* messages);
+  TServiceWalker(HANDLE log, TMessageLookup* messages);
   uint32_t Total() override { return total_; }
   void Walk(uint32_t start, bool backwards, const TVisit& visit) override;
   // The record being visited.

@@ -257,7 +257,7 @@ TEST(MessageFiles, EveryMessageOfEveryModuleAtHandReadsAsTheSystemFormatsIt) {
   item.SetSourceName("Differential");
   for (const char* text : {"one", "two", "three", "four", "five", "six", "seven", "eight", "nine"})
     item.Strings().Add(text);
-  TMessageFiles files;
+  TMessageFiles files(TMessageKeeping::WhileUnchanged);
   for (const std::string& ours : {BuiltFile("tools\\corvmsg.dll"), TestModule(), LanguagesModule()}) {
     EXPECT_EQ(ModuleFileMessages(ours).Source(), TModuleMessages::TSource::Tables) << ours;
     EXPECT_GT(CompareWithTheSystem(files, ours, item), 2u) << ours;
