@@ -6,6 +6,7 @@
 #include <future>
 #include <thread>
 
+#include "common/RefCount.h"
 #include "EditedObject.h"
 #include "PageFrame.h"
 #include "framework/com/ModuleLock.h"
@@ -112,10 +113,7 @@ TEST(PageFrameworkTest, AnswersEveryFrameCallAsTheFrameExpects) {
     auto unknown = page.query<IUnknown>();
     auto viaPage2 = page2.query<IUnknown>();
     EXPECT_EQ(unknown.get(), viaPage2.get());
-    const ULONG counted = page2->AddRef();
-    EXPECT_EQ(unknown->AddRef(), counted + 1);
-    unknown->Release();
-    page2->Release();
+    EXPECT_EQ(RefCount(unknown.get()), RefCount(page2.get()));
   }
   page.reset();
   EXPECT_EQ(ModuleLock::Objects(), objectsBefore);

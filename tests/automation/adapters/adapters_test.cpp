@@ -13,6 +13,7 @@
 #include <string>
 
 #include "automation/LibraryIds.h"
+#include "common/RefCount.h"
 #include "common/ScriptValue.h"
 #include "common/TypeLibRegistration.h"
 #include "automation/NTpersistentXAdapters.h"
@@ -127,11 +128,6 @@ std::wstring ErrorDescription() {
   text.reset();
   record->GetDescription(text.put());
   return text.get() ? text.get() : L"";
-}
-
-ULONG RefCount(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
 }
 
 ComPtr<IDispatch> DispatchOf(TEventItem& item) { return EventItemAdapter(item).query<IDispatch>(); }

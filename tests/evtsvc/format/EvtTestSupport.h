@@ -21,7 +21,6 @@ std::vector<uint32_t> Numbers(const std::vector<Record>& records);
 
 std::vector<uint32_t> Range(uint32_t first, uint32_t last);
 
-std::string Utf8(const std::u16string& text);
 std::u16string Widen(const std::string& ascii);
 
 // Where each record begins, oldest first, following lengths from the header's start offset to

@@ -9,6 +9,7 @@
 #include "EvtFile.h"
 #include "EvtLayout.h"
 #include "EvtTestSupport.h"
+#include "framework/Utf8.h"
 
 namespace corvane::evt {
 namespace {
@@ -82,8 +83,8 @@ void ExpectSame(const Event& event, const Record& record) {
   EXPECT_EQ(One(event, "Written time"), ExportTime(record.timeWritten));
   EXPECT_NE(One(event, "Event type").find("(" + std::to_string(record.eventType) + ")"),
             std::string::npos);
-  EXPECT_EQ(One(event, "Source name"), test::Utf8(record.sourceName));
-  EXPECT_EQ(One(event, "Computer name"), test::Utf8(record.computerName));
+  EXPECT_EQ(One(event, "Source name"), ToUtf8(record.sourceName));
+  EXPECT_EQ(One(event, "Computer name"), ToUtf8(record.computerName));
   EXPECT_EQ(One(event, "Event category"), std::to_string(record.eventCategory));
   EXPECT_NE(One(event, "Event identifier").find("(" + std::to_string(record.eventId) + ")"),
             std::string::npos);
@@ -91,7 +92,7 @@ void ExpectSame(const Event& event, const Record& record) {
   std::vector<std::string> strings;
   for (auto [it, end] = event.equal_range("String"); it != end; ++it) strings.push_back(it->second);
   std::vector<std::string> expected;
-  for (const auto& text : record.strings) expected.push_back(test::Utf8(text));
+  for (const auto& text : record.strings) expected.push_back(ToUtf8(text));
   EXPECT_EQ(strings, expected);
 }
 
@@ -174,7 +175,7 @@ TEST_F(TOracle, DamagedCopiesGiveTheRecordsTheReaderRecovers) {
     std::map<std::string, std::string> ours;
     for (const Record& record : test::ReadForwards(*TLogFile::Open(damaged, true))) {
       ours[std::to_string(record.recordNumber)] =
-          test::Utf8(record.sourceName) + "@" + test::Utf8(record.computerName);
+          ToUtf8(record.sourceName) + "@" + ToUtf8(record.computerName);
     }
     EXPECT_EQ(ours.size(), TLogFile::Open(original, true)->Count() - 1);
     EXPECT_EQ(ours, theirs);

@@ -9,6 +9,7 @@
 
 #include "EvtFile.h"
 #include "EvtTestSupport.h"
+#include "framework/Utf8.h"
 
 namespace corvane::evt {
 namespace {
@@ -158,15 +159,15 @@ void ExpectMatches(const Record& record, const std::map<std::string, TJson>& wan
   EXPECT_EQ(record.eventId, want.at("event_id").Number());
   EXPECT_EQ(record.eventType, want.at("type").Number());
   EXPECT_EQ(record.eventCategory, want.at("category").Number());
-  EXPECT_EQ(test::Utf8(record.sourceName), want.at("source").Text());
-  EXPECT_EQ(test::Utf8(record.computerName), want.at("computer").Text());
+  EXPECT_EQ(ToUtf8(record.sourceName), want.at("source").Text());
+  EXPECT_EQ(ToUtf8(record.computerName), want.at("computer").Text());
   if (std::holds_alternative<std::nullptr_t>(want.at("sid").value)) {
     EXPECT_TRUE(record.sid.empty());
   } else {
     EXPECT_EQ(SidText(record.sid), want.at("sid").Text());
   }
   std::vector<std::string> strings;
-  for (const auto& text : record.strings) strings.push_back(test::Utf8(text));
+  for (const auto& text : record.strings) strings.push_back(ToUtf8(text));
   EXPECT_EQ(strings, std::get<std::vector<std::string>>(want.at("strings").value));
   EXPECT_EQ(Hex(record.data), want.at("data").Text());
 }

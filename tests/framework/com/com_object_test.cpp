@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 
+#include "common/RefCount.h"
 #include "common/ScriptValue.h"
 #include "ComTest.h"
 #include "framework/OleSysError.h"
@@ -93,11 +94,6 @@ class ComObjectTest : public testing::Test {
   static ComPtr<ITypeLib> library_;
 };
 ComPtr<ITypeLib> ComObjectTest::library_;
-
-ULONG RefCount(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
-}
 
 HRESULT Call(IDispatch* object, DISPID id, WORD flags, VARIANT* arguments, UINT count, VARIANT* result,
              EXCEPINFO* exception = nullptr) {
