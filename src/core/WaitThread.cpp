@@ -34,8 +34,7 @@ void TWaitThread::Execute() {
   for (;;) {
     const DWORD result = WaitForMultipleObjects(2, signals, FALSE, INFINITE);
     if (Terminated()) return;
-    if (result == WAIT_TIMEOUT) continue;
-    if (result != WAIT_OBJECT_0) return;  // the stop signal, or a failed wait
+    if (result != WAIT_OBJECT_0) return;  // the stop signal, or a failed wait (no time-out is set)
     if (!handlerAssigned_.load()) continue;
     try {
       Synchronize([this] { eventLog_.DoChange(); });

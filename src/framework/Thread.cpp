@@ -6,46 +6,39 @@
 
 namespace corvane {
 
-TThreadControl::TThreadControl() : terminateEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+TThread::TThread()
+    : terminateEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), syncWindow_(TSyncWindow::Create()) {
   if (!terminateEvent_) RaiseLastSystemErrorOr("CreateEvent failed");
+  unsigned id = 0;
+  uintptr_t thread = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (thread == 0) RaiseLastSystemErrorOr("CreateThread failed");
+  handle_.reset(reinterpret_cast<HANDLE>(thread));
+  threadId_ = id;
 }
 
-void TThreadControl::Resume() {
+TThread::~TThread() {
+  Terminate();
+  Resume();
+  WaitForSingleObject(handle_.get(), INFINITE);
+  if (syncWindow_->IsOwnThread()) syncWindow_->Close();
+}
+
+void TThread::Resume() {
   if (suspended_.exchange(false)) ResumeThread(handle_.get());
 }
 
-void TThreadControl::Terminate() {
+void TThread::Terminate() {
   terminated_.store(true);
   SetEvent(terminateEvent_.get());
 }
 
-bool TThreadControl::WaitFor(DWORD milliseconds) const {
-  return WaitForSingleObject(handle_.get(), milliseconds) == WAIT_OBJECT_0;
-}
-
-TThread::TThread()
-    : control_(std::make_shared<TThreadControl>()), syncWindow_(TSyncWindow::Create()) {
-  unsigned id = 0;
-  uintptr_t thread = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
-  if (thread == 0) RaiseLastSystemErrorOr("CreateThread failed");
-  control_->handle_.reset(reinterpret_cast<HANDLE>(thread));
-  control_->threadId_ = id;
-}
-
-TThread::~TThread() {
-  if (GetCurrentThreadId() != control_->ThreadId() && !control_->Finished()) {
-    // Deleted here, so the thread must not delete itself as well.
-    freeOnTerminate_.store(false);
-    control_->Terminate();
-    control_->Resume();
-    control_->WaitFor(INFINITE);
-  }
-  if (syncWindow_->IsOwnThread()) syncWindow_->Close();
-}
-
 DWORD TThread::WaitFor() {
-  control_->WaitFor(INFINITE);
+  WaitForSingleObject(handle_.get(), INFINITE);
   return returnValue_;
+}
+
+bool TThread::WaitFor(DWORD milliseconds) const {
+  return WaitForSingleObject(handle_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool TThread::Synchronize(const std::function<void()>& method) {
@@ -56,7 +49,7 @@ bool TThread::Synchronize(const std::function<void()>& method) {
   if (Terminated()) return false;
   auto request = std::make_shared<TSyncRequest>(method);
   if (!syncWindow_->Post(request)) return false;
-  HANDLE waits[2] = {request->Done(), control_->terminateEvent_.get()};
+  HANDLE waits[2] = {request->Done(), terminateEvent_.get()};
   DWORD result = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
   if (result != WAIT_OBJECT_0) {
     // Terminated (or the wait failed): take the request back. One that has already begun runs to
@@ -71,21 +64,15 @@ bool TThread::Synchronize(const std::function<void()>& method) {
 
 unsigned __stdcall TThread::ThreadProc(void* arg) noexcept {
   auto* self = static_cast<TThread*>(arg);
-  // Kept past the object's end so that the finished mark lands on live memory.
-  std::shared_ptr<TThreadControl> control = self->control_;
-  if (!control->Terminated()) {
+  if (!self->Terminated()) {
     try {
       self->Execute();
     } catch (...) {
       // A thread has nobody to report to; what Execute did not handle ends it quietly.
     }
   }
-  const DWORD result = self->returnValue_;
-  if (self->FreeOnTerminate()) {
-    delete self;
-  }
-  control->finished_.store(true);
-  return result;
+  self->finished_.store(true);
+  return self->returnValue_;
 }
 
 }  // namespace corvane

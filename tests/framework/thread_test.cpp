@@ -1,11 +1,10 @@
 // The framework thread: suspended start, Synchronize onto the creating thread through its
-// message-only window, Terminate releasing a blocked Synchronize, and self-freeing threads.
+// message-only window, Terminate releasing a blocked Synchronize, and destruction.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -126,7 +125,7 @@ TEST(ThreadTest, TerminateReleasesAWorkerBlockedInSynchronizeAndTheMethodNeverRu
   thread.Resume();
   ASSERT_TRUE(WaitForPostedMessage(5000));
   thread.Terminate();
-  EXPECT_TRUE(thread.Control()->WaitFor(5000));
+  EXPECT_TRUE(thread.WaitFor(5000));
   EXPECT_EQ(result, 0);
   PumpUntil([] { return false; }, 100);
   EXPECT_FALSE(ran);
@@ -140,31 +139,16 @@ TEST(ThreadTest, AClosedWindowRefusesSynchronizedMethods) {
   });
   thread.SyncWindow()->Close();
   thread.Resume();
-  EXPECT_TRUE(thread.Control()->WaitFor(5000));
+  EXPECT_TRUE(thread.WaitFor(5000));
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(ran);
-}
-
-TEST(ThreadTest, FreeOnTerminateThreadFreesItselfAndItsControlStaysUsable) {
-  std::atomic<int> destroyed{0};
-  auto* thread = new TTestThread([](TTestThread&) {}, &destroyed);
-  thread->SetFreeOnTerminate(true);
-  std::shared_ptr<TThreadControl> control = thread->Control();
-  control->Resume();
-  EXPECT_TRUE(control->WaitFor(5000));
-  EXPECT_TRUE(control->Finished());
-  EXPECT_EQ(destroyed, 1);
-  // The terminate mark still lands on live memory after the object is gone.
-  control->Terminate();
-  EXPECT_TRUE(control->Terminated());
 }
 
 TEST(ThreadTest, DestroyingAThreadThatNeverRanSkipsExecute) {
   std::atomic<bool> ran{false};
   std::atomic<int> destroyed{0};
   {
-    auto thread = std::make_unique<TTestThread>([&](TTestThread&) { ran = true; }, &destroyed);
-    thread->SetFreeOnTerminate(true);
+    TTestThread thread([&](TTestThread&) { ran = true; }, &destroyed);
   }
   EXPECT_FALSE(ran);
   EXPECT_EQ(destroyed, 1);
@@ -173,7 +157,7 @@ TEST(ThreadTest, DestroyingAThreadThatNeverRanSkipsExecute) {
 TEST(ThreadTest, AnExceptionLeavingExecuteEndsTheThreadQuietly) {
   TTestThread thread([](TTestThread&) { throw EOleSysError("lost", 11); });
   thread.Resume();
-  EXPECT_TRUE(thread.Control()->WaitFor(5000));
+  EXPECT_TRUE(thread.WaitFor(5000));
   EXPECT_TRUE(thread.Finished());
 }
 
