@@ -4,7 +4,7 @@
 //   2. the four tables of system functions,
 //   3. the process-wide account name cache, and the component base's lookup through it,
 //   4. the class factory of Rendal,
-//   5. the property pages' factories, in the order the page units give them (ServedPages.h).
+//   5. the property pages' factories, in the order of their table (ServedPages.h).
 // Start is not run from DllMain: binding the tables loads libraries, which must not happen
 // under the loader lock.
 #pragma once

@@ -1,5 +1,5 @@
 // The pages Corvane.ocx serves. The machine name page is only the base of the others and is not
-// served by itself; each page joins the table, in the server's order, as its unit lands.
+// served by itself.
 #include "server/ServedPages.h"
 
 #include <vector>

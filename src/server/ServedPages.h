@@ -8,8 +8,8 @@
 namespace corvane {
 
 // The page classes' factories, in the order the server starts and registers them: logon-as,
-// event list, event detail. Defined by the page units linked into the module, which hold the
-// pages; the server sees only their factories and registry entries.
+// event list, event detail. The server sees only their factories and registry entries; the test
+// of the server's units links a table of its own in place of this one.
 std::vector<ServedClass> MakePageFactories();
 
 }  // namespace corvane

@@ -72,7 +72,6 @@ TElement::TElement(TForm& form, TElementDesign design)
     : form_(form),
       design_(std::move(design)),
       colour_(design_.colour),
-      textColour_(design_.textColour),
       readOnly_(design_.readOnly) {
   if (design_.kind == TElementKind::Grid) grid_ = std::make_unique<TGrid>(*this);
 }
@@ -306,12 +305,6 @@ bool TElement::Enabled() const {
   return IsWindowEnabled(window_) != FALSE;
 }
 
-void TElement::SetEnabled(bool enabled) {
-  RequireWindow();
-  EnableWindow(window_, enabled);
-  if (companion_ != nullptr) EnableWindow(companion_, enabled);
-}
-
 bool TElement::ReadOnly() const { return readOnly_; }
 
 void TElement::SetReadOnly(bool readOnly) {
@@ -335,11 +328,6 @@ void TElement::ApplyReadOnly() {
 void TElement::SetColour(TColour colour) {
   colour_ = colour;
   brush_.reset(colour.IsDefault() ? nullptr : CreateSolidBrush(colour.Resolve()));
-  if (window_ != nullptr) InvalidateRect(window_, nullptr, TRUE);
-}
-
-void TElement::SetTextColour(TColour colour) {
-  textColour_ = colour;
   if (window_ != nullptr) InvalidateRect(window_, nullptr, TRUE);
 }
 

@@ -49,15 +49,13 @@ class TElement {
   void SetItemIndex(int index);
 
   bool Enabled() const;
-  void SetEnabled(bool enabled);
   // Edits, memos and spin boxes. A read-only spin box refuses typing and its arrows only beep.
   bool ReadOnly() const;
   void SetReadOnly(bool readOnly);
 
   TColour Colour() const { return colour_; }
   void SetColour(TColour colour);
-  TColour TextColour() const { return textColour_; }
-  void SetTextColour(TColour colour);
+  TColour TextColour() const { return design_.textColour; }
 
   // Spin boxes: the number in the text (0 when it is not a number; typed text is taken as it
   // stands); setting brings the value into the range first.
@@ -95,7 +93,6 @@ class TElement {
   TUniqueFont font_;
   TUniqueBrush brush_;
   TColour colour_;
-  TColour textColour_;
   bool readOnly_ = false;
   int quietChanges_ = 0;  // text set by code: the control's own change notice is not a second one
 };

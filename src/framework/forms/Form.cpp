@@ -76,7 +76,7 @@ void EnsureCommonControls() {
 
 }  // namespace
 
-TForm::TForm(TFormDesign design) : design_(std::move(design)), caption_(design_.caption) {
+TForm::TForm(TFormDesign design) : design_(std::move(design)) {
   std::set<std::string, std::less<>> names;
   for (const TElementDesign& element : design_.elements) {
     if (element.name.empty() || !names.insert(element.name).second) {
@@ -136,21 +136,16 @@ void TForm::Show(bool visible) {
   ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void TForm::SetCaption(std::string caption) {
-  caption_ = std::move(caption);
-  if (window_) SetWindowTextA(window_.get(), caption_.c_str());
-}
-
 void TForm::CreateWindows(HWND parent, const RECT& bounds) {
   EnsureCommonControls();
   font_.reset(MakeFont(design_.font));
   brush_.reset(CreateSolidBrush(design_.colour.Resolve()));
-  window_.reset(CreateWindowExA(WS_EX_CONTROLPARENT, FormWindowClass(), caption_.c_str(),
+  window_.reset(CreateWindowExA(WS_EX_CONTROLPARENT, FormWindowClass(), design_.caption.c_str(),
                                 WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, bounds.left,
                                 bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                                 parent, nullptr, ThisModule(), nullptr));
   if (!window_) {
-    throw EOleSysError(std::to_string(GetLastError()) + ": the form " + caption_ +
+    throw EOleSysError(std::to_string(GetLastError()) + ": the form " + design_.caption +
                            " cannot be created",
                        kSystemErrorCode);
   }
@@ -199,7 +194,7 @@ TElement* TForm::FindElement(std::string_view name) {
 
 TElement& TForm::Element(std::string_view name) {
   if (TElement* element = FindElement(name)) return *element;
-  throw EOleSysError("The form " + caption_ + " has no element " + std::string(name),
+  throw EOleSysError("The form " + design_.caption + " has no element " + std::string(name),
                      int32_t(E_INVALIDARG));
 }
 

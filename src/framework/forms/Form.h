@@ -39,8 +39,7 @@ class TForm {
   void SetBounds(const RECT& bounds);
   void Show(bool visible);
 
-  std::string Caption() const { return caption_; }
-  void SetCaption(std::string caption);
+  const std::string& Caption() const { return design_.caption; }
 
   // Raises when no element has that name.
   TElement& Element(std::string_view name);
@@ -73,7 +72,6 @@ class TForm {
   void OnHintTimer(UINT_PTR id);
 
   TFormDesign design_;
-  std::string caption_;
   std::vector<std::unique_ptr<TElement>> elements_;
   std::function<void(TElement&)> valueChange_;
   TUniqueWindow window_;
