@@ -14,6 +14,7 @@
 #include "framework/com/ComBoundary.h"
 #include "framework/com/DispatchImpl.h"
 #include "framework/control/ControlBase.h"
+#include "framework/control/ControlMember.h"
 #include "system/NTCommon.h"
 
 namespace corvane {
@@ -58,7 +59,12 @@ class TNTPersistentX : public TControlBase, public IOwnerControl {
 // The members of INTPersistentX, for the dual interface `Dual` (INTPersistentX or one derived
 // from it) of control class `Derived`.
 template <class Derived, class Dual>
-class TNTPersistentXDispatch : public DispatchImpl<Dual> {
+class TNTPersistentXDispatch : public TControlPiece<Derived, Dual, DispatchImpl<Dual>> {
+ protected:
+  using Piece = TControlPiece<Derived, Dual, DispatchImpl<Dual>>;
+  using Piece::Member;
+  using Piece::Self;
+
  public:
   using AnsweredInterfaces = InterfaceList<Dual, INTPersistentX, IDispatch>;
 
@@ -123,14 +129,6 @@ class TNTPersistentXDispatch : public DispatchImpl<Dual> {
   HRESULT STDMETHODCALLTYPE put_LogonAs(ILogonAs*) noexcept override { return Member([] {}); }
   HRESULT STDMETHODCALLTYPE get_PrimaryDomainName(BSTR* value) noexcept override {
     return Member([&] { *value = AnsiToBstr(Self().Component().PrimaryDomainName()).release(); }, value);
-  }
-
- protected:
-  Derived& Self() noexcept { return static_cast<Derived&>(*this); }
-  // Runs a member of the control's dual interface through the boundary, in the control's name.
-  template <class Body, class... Outs>
-  HRESULT Member(Body&& body, Outs*... outs) noexcept {
-    return MemberBoundary<Dual, Derived>(std::forward<Body>(body), outs...);
   }
 };
 

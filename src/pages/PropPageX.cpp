@@ -14,11 +14,6 @@ namespace {
 
 const ErrorOrigin kPageOrigin{IID_IPropertyPage, nullptr};
 
-template <typename Body>
-HRESULT PageBoundary(Body&& body) noexcept {
-  return ComBoundary(kPageOrigin, std::forward<Body>(body));
-}
-
 // A copy the frame frees with the task allocator.
 UniqueTaskMem<wchar_t> TaskString(const std::string& text) {
   const std::wstring wide = AnsiToWide(text);
@@ -65,7 +60,7 @@ HRESULT TExtPropertyPageImpl::SetPageSite(IPropertyPageSite* site) noexcept {
 }
 
 HRESULT TExtPropertyPageImpl::Activate(HWND parent, LPCRECT bounds, BOOL) noexcept {
-  return PageBoundary([&] {
+  return ComBoundary(kPageOrigin, [&] {
     if (bounds == nullptr) throw EOleSysError("No page rectangle", E_POINTER);
     form_->Attach(parent, *bounds);
     if (form_->EditedObject() != nullptr) form_->LoadFromObject();
@@ -75,7 +70,7 @@ HRESULT TExtPropertyPageImpl::Activate(HWND parent, LPCRECT bounds, BOOL) noexce
 }
 
 HRESULT TExtPropertyPageImpl::Deactivate() noexcept {
-  return PageBoundary([&] {
+  return ComBoundary(kPageOrigin, [&] {
     active_ = false;
     form_->Detach();
   });
@@ -86,7 +81,7 @@ HRESULT TExtPropertyPageImpl::GetPageInfo(PROPPAGEINFO* info) noexcept {
   // The strings go to the frame only when everything succeeded, so a failure leaks none.
   UniqueTaskMem<wchar_t> title, helpFile;
   int32_t helpContext = 0;
-  const HRESULT result = PageBoundary([&] {
+  const HRESULT result = ComBoundary(kPageOrigin, [&] {
     std::exception_ptr titleFailure;
     try {
       title = TaskString(form_->Caption());
@@ -110,7 +105,7 @@ HRESULT TExtPropertyPageImpl::GetPageInfo(PROPPAGEINFO* info) noexcept {
 }
 
 HRESULT TExtPropertyPageImpl::SetObjects(ULONG count, IUnknown** objects) noexcept {
-  return PageBoundary([&]() -> HRESULT {
+  return ComBoundary(kPageOrigin, [&]() -> HRESULT {
     form_->ClearEditedObjects();
     if (objects == nullptr) return E_POINTER;
     form_->SetEditedObjects(count, objects);
@@ -119,11 +114,11 @@ HRESULT TExtPropertyPageImpl::SetObjects(ULONG count, IUnknown** objects) noexce
 }
 
 HRESULT TExtPropertyPageImpl::Show(UINT command) noexcept {
-  return PageBoundary([&] { form_->Show(command != 0); });
+  return ComBoundary(kPageOrigin, [&] { form_->Show(command != 0); });
 }
 
 HRESULT TExtPropertyPageImpl::Move(LPCRECT bounds) noexcept {
-  return PageBoundary([&] {
+  return ComBoundary(kPageOrigin, [&] {
     if (bounds == nullptr) throw EOleSysError("No page rectangle", E_POINTER);
     form_->SetBounds(*bounds);
   });
@@ -132,7 +127,7 @@ HRESULT TExtPropertyPageImpl::Move(LPCRECT bounds) noexcept {
 HRESULT TExtPropertyPageImpl::IsPageDirty() noexcept { return modified_ ? S_OK : S_FALSE; }
 
 HRESULT TExtPropertyPageImpl::Apply() noexcept {
-  return PageBoundary([&] {
+  return ComBoundary(kPageOrigin, [&] {
     form_->ApplyToObject();
     modified_ = false;
     NotifyPropertySinks();

@@ -1,5 +1,6 @@
 // One interface piece of a control. The pieces are bases of the final control class, so they
-// reach the control's state, and the error source its failures name, through that class.
+// reach the control's state, and the error source its failures name, through that class. `Base`
+// is what the piece implements I on (I itself, or a framework piece such as DispatchImpl<I>).
 #pragma once
 #include <utility>
 #include "framework/com/ComBoundary.h"
@@ -7,8 +8,8 @@
 
 namespace corvane {
 
-template <class Derived, class I>
-class TControlPiece : public I {
+template <class Derived, class I, class Base = I>
+class TControlPiece : public Base {
  protected:
   Derived& Self() noexcept { return static_cast<Derived&>(*this); }
   // The shared state, by a name the interfaces' own members cannot hide.
