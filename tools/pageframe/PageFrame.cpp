@@ -35,8 +35,8 @@ std::wstring Take(const UniqueTaskMem<OLECHAR>& text) { return text.get() != nul
 
 }  // namespace
 
-TPageFrame::TPageFrame(IPropertyPage* page) : page_(ComPtr<IPropertyPage>::Copy(page)) {
-  site_.attach(TPageSite::Create());
+TPageFrame::TPageFrame(IPropertyPage* page)
+    : page_(ComPtr<IPropertyPage>::Copy(page)), site_(Make<TPageSite>()) {
   site_->SetStatusListener([this](DWORD flags) {
     if (applyButton_ != nullptr && (flags & PROPPAGESTATUS_DIRTY) != 0) {
       EnableWindow(applyButton_, TRUE);
