@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PageFrame.h"
+#include "PageLayout.h"
 #include "pages/PropPageX.h"
 
 namespace corvane::pages::test {
@@ -31,13 +32,6 @@ class TControlPageTest : public ::testing::Test {
   std::string MachineName();
   // The user picks the selector's item, as the list tells its parent.
   void PickMachine(int index);
-
-  // What the user sees of the layout: every visible element lies wholly inside its parent's
-  // client area, and no two visible elements of one parent overlap (bevels, lines under a row, aside).
-  void ExpectSoundLayout();
-  // The elements the keyboard reaches among the windows of `parent` (the form when null), in
-  // their order.
-  std::vector<std::string> TabStops(HWND parent = nullptr);
 
   ComPtr<IDispatch> control_;
   ComPtr<TExtActiveXPropertyPage> object_;

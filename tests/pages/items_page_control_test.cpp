@@ -276,8 +276,8 @@ TEST_F(ItemsPageOnControl, ARowThatFailsToDrawShowsItsErrorOnceNotOnEveryRepaint
 TEST_F(ItemsPageOnControl, LaysOutTheDesign) {
   OpenRecorded("\\\\CORVSRV", "Application", "", false);
   TFrmEventLogPropItems& form = Form();
-  ExpectSoundLayout();
-  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
+  test::ExpectSoundLayout(form);
+  EXPECT_EQ(test::TabStops(form), (std::vector<std::string>{"cmbMachineName", "drgItems", "Panel1",
                                                 "cmbSource", "cbxActive"}));
   EXPECT_FALSE(form.Panel1().Enabled());
   // The rows are drawn in the page's font, as its other elements are.

@@ -78,10 +78,10 @@ TEST_F(LogonPageOnControl, LoadsTheStoredCredentialsAndAppliesClearedOnesAsEmpty
 TEST_F(LogonPageOnControl, LaysOutTheDesign) {
   Open("\\\\CORVSRV");
   TFrmNTPersistentLogonAs& form = Form();
-  ExpectSoundLayout();
+  test::ExpectSoundLayout(form);
   // The keyboard goes through the windows in their order: machine, user name, password, then the
   // (disabled) note's panel.
-  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",
+  EXPECT_EQ(test::TabStops(form), (std::vector<std::string>{"cmbMachineName", "edtUserName", "edtPassword",
                                                 "Panel1"}));
   EXPECT_EQ(SendMessageA(form.edtPassword().Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
   EXPECT_FALSE(form.Panel1().Enabled());

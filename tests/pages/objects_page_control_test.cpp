@@ -108,12 +108,12 @@ TEST_F(ObjectsPageOnControl, LaysOutTheDesign) {
   SetActive(false);
   ShowPage(control_.get());
   TFrmEventLogPropObjects& form = Form();
-  ExpectSoundLayout();
+  test::ExpectSoundLayout(form);
   // The keyboard's order is the order of each parent's windows.
-  EXPECT_EQ(TabStops(), (std::vector<std::string>{"cmbMachineName", "cmbSource",
+  EXPECT_EQ(test::TabStops(form), (std::vector<std::string>{"cmbMachineName", "cmbSource",
                                                                "cbxActive", "speIndex",
                                                                "grbItems"}));
-  EXPECT_EQ(TabStops(form.grbItems().ContainerWindow()),
+  EXPECT_EQ(test::TabStops(form, form.grbItems().ContainerWindow()),
             (std::vector<std::string>{"edtTimeGenerated", "edtTimeWritten", "edtEventID",
                                       "edtEventType", "edtUserName", "edtEventCategory",
                                       "edtSourceName", "edtComputerName", "edtDataLength",

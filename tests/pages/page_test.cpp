@@ -1,5 +1,5 @@
-// A real page object, made by its factory, driven through our property frame against a
-// stand-in for the control (the control itself lives on another branch for now).
+// The page machinery: a real page object, made by its factory, driven through our property frame
+// against a stand-in for the control (the pages on the control itself: *_control_test.cpp).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include "common/RefCount.h"
 #include "EditedObject.h"
 #include "PageFrame.h"
+#include "PageLayout.h"
 #include "framework/com/ModuleLock.h"
 #include "framework/forms/Element.h"
 #include "pages/NTComponentXPropAbstract.h"
@@ -154,15 +155,24 @@ TEST_F(PageTest, LoadsTheServersInOrderAndSelectsTheMachineIgnoringCase) {
   EXPECT_EQ(Form().Element("edtComment").Text(), "changed elsewhere");
   EXPECT_EQ(frame_.IsPageDirty(), S_FALSE);
 
+}
+
+TEST_F(PageTest, TheMachineRowLeadsThePageAndTheKeyboardStartsThere) {
+  ASSERT_EQ(frame_.Activate(), S_OK);
+  test::ExpectSoundLayout(Form());
+  EXPECT_EQ(test::TabStops(Form()), (std::vector<std::string>{"cmbMachineName", "edtComment"}));
+  // The label names the selector from its left, on its row; the bevel's line runs under both,
+  // above the page's own elements.
+  EXPECT_EQ(Form().lblmachineName().Text(), "MachineName");
   const forms::TBounds label = Form().lblmachineName().Bounds();
-  const forms::TBounds bevel = Form().Bevel1().Bounds();
   const forms::TBounds selector = Selector().Bounds();
-  EXPECT_EQ((std::vector<int>{label.left, label.top, label.width, label.height}),
-            (std::vector<int>{2, 9, 69, 13}));
-  EXPECT_EQ((std::vector<int>{bevel.left, bevel.top, bevel.width, bevel.height}),
-            (std::vector<int>{2, 25, 407, 8}));
-  EXPECT_EQ((std::vector<int>{selector.left, selector.top, selector.width, selector.height}),
-            (std::vector<int>{94, 5, 145, 21}));
+  const forms::TBounds bevel = Form().Bevel1().Bounds();
+  const forms::TBounds comment = Form().Element("edtComment").Bounds();
+  EXPECT_LE(label.left + label.width, selector.left);
+  EXPECT_TRUE(label.top >= selector.top && label.top + label.height <= selector.top + selector.height);
+  EXPECT_GE(bevel.top + bevel.height, selector.top + selector.height);
+  EXPECT_LE(bevel.top + bevel.height, comment.top);
+  EXPECT_TRUE(bevel.left <= label.left && bevel.left + bevel.width >= selector.left + selector.width);
 }
 
 TEST_F(PageTest, UnknownMachineLeavesTheSelectorEmpty) {
