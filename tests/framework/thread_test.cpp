@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/MessagePump.h"
 #include "framework/OleSysError.h"
 #include "framework/Thread.h"
 
@@ -33,29 +34,8 @@ class TTestThread : public TThread {
   std::atomic<int>* destroyed_;
 };
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    if (done()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    // Conditions change on other threads too, so look again at least every 10 ms.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                              QS_ALLINPUT);
-  }
-}
-
-// Waits, without retrieving it, until a message has been posted to this thread.
-bool WaitForPostedMessage(DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(5);
-  }
-}
+using test::PumpUntil;
+using test::WaitForPostedMessage;
 
 TEST(ThreadTest, IsCreatedSuspendedAndRunsAfterResume) {
   std::atomic<bool> ran{false};

@@ -118,27 +118,6 @@ void WriteEvents(const std::string& source, int count, const std::string& prefix
   EventLogApi.DeregisterEventSource(writer);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (done()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    // Conditions change on other threads too, so look again at least every 10 ms.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                              QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
-
 bool WriteFromOtherProcess(const std::string& source, int count) {
   std::string command = "\"" + BuildDir() + "\\tests\\core\\component\\component_log_writer.exe\" \"" +
                         source + "\" " + std::to_string(count);

@@ -13,6 +13,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/MessagePump.h"
+
 namespace corvane::component_test {
 
 // Owner of a registry key opened straight through the system (not through our tables).
@@ -52,10 +54,9 @@ class TestLog {
 void WriteEvents(const std::string& source, int count, const std::string& prefix = "event",
                  size_t dataBytes = 0);
 
-// Runs this thread's message loop until `done` holds or `timeoutMs` passed; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-// Runs this thread's message loop for `ms` milliseconds.
-void PumpFor(DWORD ms);
+// This thread's message loop (common/MessagePump.h).
+using test::PumpFor;
+using test::PumpUntil;
 
 // Runs the writer program, which writes `count` events to `source` from another process, and
 // waits for it; true when it wrote them all.

@@ -59,15 +59,6 @@ std::unique_ptr<TVEVivudAre> LoadedComponent(const std::string& source,
   return eventLog;
 }
 
-bool PostedMessageWaiting(DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(1);
-  }
-}
-
 class ChangeTest : public ::testing::Test {
  protected:
   void TearDown() override { PumpFor(50); }
@@ -91,7 +82,7 @@ TEST_F(ChangeTest, OnChangeWaitsUntilTheOwningThreadRetrievesItsMessages) {
   Calls calls;
   eventLog->SetOnChange(Recorder(calls));
   WriteEvents(log_.Name(), 1);
-  ASSERT_TRUE(PostedMessageWaiting(kDeliveryTimeoutMs));
+  ASSERT_TRUE(test::WaitForPostedMessage(kDeliveryTimeoutMs));
   Sleep(kQuietMs);
   EXPECT_EQ(calls.count, 0);
   ASSERT_TRUE(PumpUntil([&] { return calls.count > 0; }, kDeliveryTimeoutMs));
@@ -188,7 +179,7 @@ TEST_F(ChangeTest, DestroyingWhileTheWaitThreadIsBlockedHandingOverAChangeIsSafe
     eventLog->SetOnChange([&](TPersistent*) { ++calls; });
     WriteEvents(log_.Name(), 1);
     // The hand-over is posted to this thread: the wait thread now waits for it to run.
-    if (PostedMessageWaiting(2000)) ++blocked;
+    if (test::WaitForPostedMessage(2000)) ++blocked;
     eventLog.reset();
     PumpFor(1);
   }
