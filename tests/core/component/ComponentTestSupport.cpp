@@ -101,6 +101,17 @@ void TestLog::SetMaxSize(DWORD bytes) const {
                  sizeof(bytes));
 }
 
+void SetMessageFile(const std::string& log, const std::string& source, const std::string& file,
+                    DWORD type) {
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kLogsKey + log + "\\" + source).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  const UniqueKey key(created);
+  RegSetValueExA(key.get(), "EventMessageFile", 0, type, reinterpret_cast<const BYTE*>(file.c_str()),
+                 static_cast<DWORD>(file.size() + 1));
+}
+
 void WriteEvents(const std::string& source, int count, const std::string& prefix,
                  size_t dataBytes) {
   const HANDLE writer = EventLogApi.RegisterEventSourceA(nullptr, source.c_str());

@@ -50,6 +50,10 @@ class TestLog {
   std::string file_;
 };
 
+// Sets the "EventMessageFile" of a source of `log` in the local registry, making its key if need be.
+void SetMessageFile(const std::string& log, const std::string& source, const std::string& file,
+                    DWORD type = REG_EXPAND_SZ);
+
 // Writes events to `source` straight through the bound table, not through a component.
 void WriteEvents(const std::string& source, int count, const std::string& prefix = "event",
                  size_t dataBytes = 0);

@@ -24,21 +24,10 @@
 namespace corvane {
 namespace {
 
+using component_test::SetMessageFile;
 using component_test::TestLog;
 
 const std::string kLogsKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\";
-
-// Sets (or with an empty path removes) a source's "EventMessageFile" in the local registry.
-void SetMessageFile(const std::string& log, const std::string& source, const std::string& file,
-                    DWORD type = REG_EXPAND_SZ) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kLogsKey + log + "\\" + source).c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "EventMessageFile", 0, type, reinterpret_cast<const BYTE*>(file.c_str()),
-                 static_cast<DWORD>(file.size() + 1));
-  RegCloseKey(key);
-}
 
 // A file of the build tree, its path written as registries hold them: with backslashes only.
 std::string BuiltFile(const std::string& relative) {

@@ -20,22 +20,13 @@
 namespace corvane {
 namespace {
 
+using component_test::SetMessageFile;
 using component_test::TestLog;
 
 std::string Built(const std::string& relative) {
   std::string path = std::string(CORVANE_BINARY_DIR) + "\\" + relative;
   for (char& c : path) c = c == '/' ? '\\' : c;
   return path;
-}
-
-void SetMessageFile(const TestLog& log, const std::string& source, const std::string& file) {
-  const std::string path = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\" + log.Name() + "\\" + source;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
-                 static_cast<DWORD>(file.size() + 1));
-  RegCloseKey(key);
 }
 
 // Runs a program of the build to its end; its standard output, which lands in `outFile`.
@@ -99,18 +90,18 @@ int CompareBothWays(const std::string& file, const std::string& scratch) {
 
 TEST(MessagesBothWays, TheSampleLogAndTheBenchmarksSourcesGiveTheSameTexts) {
   TestLog log("BothWays", {"crypt32", "COM+"});
-  SetMessageFile(log, "LoadPerf", Built("tools\\corvmsg.dll"));
+  SetMessageFile(log.Name(), "LoadPerf", Built("tools\\corvmsg.dll"));
   for (const char* source : {"ESENT", "MsiInstaller", "SceCli", "SecurityCenter", "WmdmPmSN"})
-    SetMessageFile(log, source, "%SystemRoot%\\system32\\kernelbase.dll");
-  SetMessageFile(log, "crypt32", Built("tests\\core\\messages\\testmsg.dll"));
-  SetMessageFile(log, "MSDTC", log.Scratch("no-such-module.dll"));
+    SetMessageFile(log.Name(), source, "%SystemRoot%\\system32\\kernelbase.dll");
+  SetMessageFile(log.Name(), "crypt32", Built("tests\\core\\messages\\testmsg.dll"));
+  SetMessageFile(log.Name(), "MSDTC", log.Scratch("no-such-module.dll"));
   EXPECT_GE(CompareBothWays(CORVANE_SHARED_DIR "/data/AppEvent.Evt", log.Scratch("sample.jsonl")), 30);
 
   for (int n = 1; n <= 20; ++n) {
     const std::string number = (n < 10 ? "0" : "") + std::to_string(n);
     const std::string copy = log.Scratch("msg" + number + ".dll");
     ASSERT_TRUE(CopyFileA(Built("bench\\benchmsg.dll").c_str(), copy.c_str(), FALSE));
-    SetMessageFile(log, "BenchSource" + number, copy);
+    SetMessageFile(log.Name(), "BenchSource" + number, copy);
   }
   const std::string bench = log.Scratch("bench.evt");
   RunProgram("\"" + Built("bench\\make_message_log.exe") + "\" \"" + bench + "\" 2000 20", log.Scratch("made.txt"));
