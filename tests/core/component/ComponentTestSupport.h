@@ -57,9 +57,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Runs this thread's message loop for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
-// Runs the writer program, which writes `count` events to `source` from another process, and
-// waits for it; true when it wrote them all.
-bool WriteFromOtherProcess(const std::string& source, int count);
+// Runs the writer program, which writes `count` events to `source` from another process (after
+// clearing the log of that name when `clearFirst`), and waits for it; true when it wrote them all.
+bool WriteFromOtherProcess(const std::string& source, int count, bool clearFirst = false);
 
 // The user SID the system gives the calling user, empty when it has none.
 std::vector<uint8_t> CurrentUserSid();
