@@ -218,6 +218,8 @@ int TVEVivudAre::CountNoticingClear() {
 
 DWORD TVEVivudAre::OldestRecordNumber() const {
   DWORD oldest = 0;
+  // Without the function no number is known, and none is seen to move back.
+  if (!EventLogApi.GetOldestEventLogRecord) return oldest;
   SetLastError(0);
   if (!EventLogApi.GetOldestEventLogRecord(handle_.get(), &oldest)) RaiseLastSystemError();
   return oldest;

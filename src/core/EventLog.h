@@ -115,11 +115,12 @@ class TVEVivudAre : public TNTPersistent {
   void CloseLog();
   // Empties the cache and forgets where reading stood.
   void ForgetRecords();
-  // Objects for one view of the log; TLogChanged when the log says it was cleared since the
-  // handle last read it.
+  // Objects on the log as it stands; ends early when a read is told that the log was cleared
+  // since the handle last read it, for Objects to read it afresh.
   TEventItem& ReadObject(int index);
   // The count, after emptying the cache when it shows that the log was cleared.
   int CountNoticingClear();
+  // The oldest record's number; 0 when the system cannot tell.
   DWORD OldestRecordNumber() const;
   // Asks the log, without moving the read position, whether it was cleared since the handle
   // last read it.
