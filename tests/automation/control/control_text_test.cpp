@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "ComponentTestSupport.h"
 #include "ControlTestSupport.h"
@@ -16,18 +14,6 @@ namespace {
 using component_test::TestLog;
 
 class ControlTextTest : public ControlTest {};
-
-std::vector<UniqueVariant> Args(UniqueVariant a) {
-  std::vector<UniqueVariant> args;
-  args.push_back(std::move(a));
-  return args;
-}
-
-std::vector<UniqueVariant> Args(UniqueVariant a, UniqueVariant b) {
-  std::vector<UniqueVariant> args = Args(std::move(a));
-  args.push_back(std::move(b));
-  return args;
-}
 
 std::wstring Refusal(HRESULT result) {
   EXPECT_TRUE(FAILED(result));
