@@ -12,6 +12,8 @@ NATIVE  := $(BUILD)/native
 # Native and optimised, without the sanitizers: the command's file reading, which bin/corvane
 # runs, the benchmarks' log generator and the data bytes' benchmark.
 RELEASE := $(BUILD)/release
+# Native with clang: the fuzzers under libFuzzer, for make fuzz.
+FUZZ    := $(BUILD)/fuzz
 
 .PHONY: all deps build test demo dist fuzz bench screenshots clean
 
@@ -36,6 +38,10 @@ $(RELEASE)/CMakeCache.txt: | deps
 	@CC=gcc CXX=g++ cmake -S . -B $(RELEASE) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCORVANE_SANITIZE=OFF -DCORVANE_WERROR=$(WERROR) >/dev/null
 
+$(FUZZ)/CMakeCache.txt: | deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G "Unix Makefiles" -DCORVANE_FUZZ=ON \
+	  -DCORVANE_WERROR=$(WERROR) >/dev/null
+
 # Quiet: only what the compilers say reaches the terminal.
 QUIET := { grep -v -E '^\[ *[0-9]+%\] Built target' || true; }
 
@@ -55,13 +61,10 @@ demo: build
 dist: build
 	@BUILD=$(BUILD) scripts/dist.sh
 
-# Each parser's fuzzer in turn, FUZZ_SECONDS apiece (default 60).
-fuzz: deps
+# Every fuzzer in turn, FUZZ_SECONDS apiece (default 60), built in a tree of its own.
+fuzz: deps $(FUZZ)/CMakeCache.txt
+	@bash -o pipefail -c "cmake --build $(FUZZ) -j $(JOBS) -- --no-print-directory -s | $(QUIET)"
 	@BUILD=$(BUILD) scripts/fuzz.sh $(FUZZ_SECONDS)
-	@BUILD=$(BUILD) scripts/fuzz-records.sh $(FUZZ_SECONDS)
-	@BUILD=$(BUILD) scripts/fuzz-network.sh $(FUZZ_SECONDS)
-	@BUILD=$(BUILD) scripts/fuzz-stream.sh $(FUZZ_SECONDS)
-	@BUILD=$(BUILD) scripts/fuzz-messages.sh $(FUZZ_SECONDS)
 
 # Pictures of every property page, in our frame and in the system's, under build/screenshots/.
 screenshots: build

@@ -28,6 +28,11 @@ if(NOT CORVANE_WINDOWS AND CORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
+# The fuzz tree (clang): every library the fuzzers reach is instrumented for libFuzzer's coverage,
+# not only the entry points; -O1 and asserts kept, as fuzzing wants them.
+if(CORVANE_FUZZ)
+  add_compile_options(-O1 -g -fsanitize=fuzzer-no-link)
+endif()
 if(CORVANE_WINDOWS)
   # No MinGW runtime DLL beside ours: libgcc, libstdc++ and winpthread are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
@@ -43,9 +48,11 @@ if(CORVANE_BITS EQUAL 32)
 endif()
 
 # GoogleTest from Debian's sources, built with the same compiler and flags as our code.
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+if(NOT CORVANE_FUZZ)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+endif()
 
 # Our own code: warnings on (errors in CI), and Windows headers without the wide defaults.
 add_compile_options(-Wall -Wextra)
@@ -96,6 +103,37 @@ function(corvane_test)
   if(T_GUI)
     # One at a time: each brings up its own display and its prefix's desktop with it.
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK corvane_gui)
+  endif()
+endfunction()
+
+# corvane_fuzzer(NAME name SOURCES ... [LIBS ...] [INCLUDES ...] [SEEDS path ...]
+#                [SEED_TARGETS target ...] [RUN_SEEDS path ...] [DICT file] [MAX_LEN n])
+# A fuzz entry point (LLVMFuzzerTestOneInput). In the fuzz tree (CORVANE_FUZZ, clang) it is a
+# libFuzzer program, listed in fuzzers.list for scripts/fuzz.sh. In the native tree it is linked
+# into a replay program (under the sanitizers) that runs it, as a test, over its SEEDS and over
+# the findings kept in findings/<name>/ beside its source: a change that breaks a fuzzer breaks
+# the build, and an input that once failed stays mended. SEEDS are files or folders, made by
+# SEED_TARGETS when generated; RUN_SEEDS add inputs to the fuzzing runs alone, where they exist.
+function(corvane_fuzzer)
+  cmake_parse_arguments(F "" "NAME;DICT;MAX_LEN"
+                        "SOURCES;LIBS;INCLUDES;SEEDS;SEED_TARGETS;RUN_SEEDS" ${ARGN})
+  set(findings ${CMAKE_CURRENT_SOURCE_DIR}/findings/${F_NAME})
+  if(CORVANE_FUZZ)
+    set(target ${F_NAME})
+    add_executable(${target} ${F_SOURCES})
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    string(JOIN "," seeds ${F_SEEDS} ${F_RUN_SEEDS})
+    set_property(GLOBAL APPEND PROPERTY CORVANE_FUZZERS
+      "${F_NAME}|$<TARGET_FILE:${target}>|${seeds}|${findings}|${F_DICT}|${F_MAX_LEN}")
+  else()
+    set(target ${F_NAME}_replay)
+    add_executable(${target} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/fuzz_replay_main.cpp)
+    add_test(NAME ${target} COMMAND ${target} ${F_SEEDS} --findings ${findings})
+  endif()
+  target_link_libraries(${target} PRIVATE ${F_LIBS})
+  target_include_directories(${target} PRIVATE ${F_INCLUDES})
+  if(F_SEED_TARGETS)
+    add_dependencies(${target} ${F_SEED_TARGETS})
   endif()
 endfunction()
 

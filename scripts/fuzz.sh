@@ -1,36 +1,55 @@
 #!/usr/bin/env bash
-# Builds the event-log file fuzzer (libFuzzer with ASan and UBSan) into $BUILD/fuzz and runs it
-# for the given number of seconds (default 60). The corpus lives on in $BUILD/fuzz/corpus; it is
-# seeded with the sample log and the log files the native tests wrote. Findings go to
-# $BUILD/fuzz/artifacts and make the script fail.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+# Runs every fuzzer of the fuzz tree (<BUILD>/fuzz, built by `make fuzz`) in turn, for the given
+# number of seconds apiece (default 60), and prints one line of figures for each. The fuzzers and
+# their seeds are listed in <BUILD>/fuzz/fuzzers.list; each one's corpus lives on in
+# <BUILD>/fuzz/runs/NAME/corpus (seeded with its seeds and the findings kept under tests/), its
+# whole output in .../last-run.log, and what it finds in .../artifacts. Every fuzzer runs even
+# when one before it found something; any finding makes the script fail at the end.
+# Usage: scripts/fuzz.sh [seconds]
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+tree="$here/${BUILD:-build}/fuzz"
+list="$tree/fuzzers.list"
+[ -f "$list" ] || { echo "fuzz: $list is missing; build the fuzz tree with make fuzz" >&2; exit 1; }
 
-BUILD=${BUILD:-build}
-SECONDS_TO_RUN=${1:-60}
-OUT=$BUILD/fuzz
-mkdir -p "$OUT/corpus" "$OUT/artifacts" "$OUT/obj"
+# Copies the files of a seed (a file, or a folder's files) into a corpus; seeds over 300 KB are
+# left out, as they would slow every mutation of them.
+seed() {
+  local from=$1 corpus=$2
+  [ -e "$from" ] || return 0
+  find "$from" -maxdepth 1 -type f -size -300k -exec cp -n {} "$corpus/" \;
+}
 
-FLAGS=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-       -fno-omit-frame-pointer -Wall -Wextra -Isrc/evtsvc/format)
-objects=()
-for source in src/evtsvc/format/*.cpp tests/evtsvc/format/fuzz/EvtFileFuzz.cpp; do
-  object=$OUT/obj/$(basename "${source%.cpp}").o
-  if [[ ! -f $object || $source -nt $object || -n $(find src/evtsvc/format -name '*.h' -newer "$object") ]]; then
-    echo "compiling $source"
-    clang++ "${FLAGS[@]}" -c "$source" -o "$object"
+found=0
+printf '%-22s %12s %10s %8s %8s %8s  %s\n' fuzzer executions exec/s cov ft corpus findings
+while IFS='|' read -r name binary seeds findings dict max_len; do
+  [ -n "$name" ] || continue
+  run="$tree/runs/$name"
+  mkdir -p "$run/corpus" "$run/artifacts"
+  IFS=, read -r -a seed_paths <<<"$seeds"
+  for path in "${seed_paths[@]}" "$findings"; do seed "$path" "$run/corpus"; done
+  options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$run/artifacts/"
+           -rss_limit_mb=2048 -timeout=30)
+  [ -n "$dict" ] && options+=(-dict="$dict")
+  [ -n "$max_len" ] && options+=(-max_len="$max_len")
+  before=$(find "$run/artifacts" -type f | wc -l)
+  (cd "$run" && "$binary" "${options[@]}" corpus >last-run.log 2>&1)
+  status=$?
+  after=$(find "$run/artifacts" -type f | wc -l)
+  # The last status line holds the coverage; the final statistics the executions and speed.
+  last=$(grep -E '^#[0-9]+' "$run/last-run.log" | tail -n 1)
+  final_stat() { grep -E "^stat::$1:" "$run/last-run.log" | awk '{print $2}'; }
+  field() { sed -nE "s/.* $1: ([0-9]+(\/[0-9]+[a-zA-Z]*)?).*/\1/p" <<<"$last"; }
+  printf '%-22s %12s %10s %8s %8s %8s  %s\n' "$name" "$(final_stat number_of_executed_units)" \
+    "$(final_stat average_exec_per_sec)" "$(field cov)" "$(field ft)" "$(field corp)" "$((after - before))"
+  if [ "$status" -ne 0 ] || [ "$after" -gt "$before" ]; then
+    found=1
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)' "$run/last-run.log" | sed 's/^/    /'
   fi
-  objects+=("$object")
-done
-clang++ "${FLAGS[@]}" "${objects[@]}" -o "$OUT/evtfile_fuzz"
-
-cp -n ../shared/data/AppEvent.Evt "$OUT/corpus/" 2>/dev/null || true
-if [[ -d $BUILD/native/evtformat-output ]]; then
-  find "$BUILD/native/evtformat-output" -name '*.evt' -size -300k -exec cp -n {} "$OUT/corpus/" \;
+done <"$list"
+if [ "$found" -ne 0 ]; then
+  echo "fuzz: findings above (inputs in $tree/runs/*/artifacts); mend them and keep each input" \
+       "under the fuzzer's tests/.../fuzz/findings/NAME/" >&2
+  exit 1
 fi
-
-echo "fuzzing for ${SECONDS_TO_RUN}s with $(ls "$OUT/corpus" | wc -l) corpus files"
-"$OUT/evtfile_fuzz" "$OUT/corpus" -max_total_time="$SECONDS_TO_RUN" -print_final_stats=1 \
-  -artifact_prefix="$OUT/artifacts/" -rss_limit_mb=2048 -timeout=30 2>&1 | tee "$OUT/last-run.log" |
-  grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::|ERROR|SUMMARY|Test unit written|deadly signal'
-exit "${PIPESTATUS[0]}"

@@ -68,11 +68,10 @@ class TBackupTarget {
   bool kept_ = false;
 };
 
-// Fills `out` with the 8-bit forms of the records from `seekTo`, or else from `position` (the
-// end the direction starts from when there is none), and moves `position` on past the last one
-// delivered.
+// Fills `out` with the 8-bit forms of the records from `seekTo`, or else on from `lastRead` (the
+// end the direction starts from when there is none), and marks the last one delivered.
 ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<uint32_t> seekTo,
-                       std::optional<uint32_t>& position, uint8_t* out, DWORD size, TScratch& scratch) {
+                       std::optional<TReadMark>& lastRead, uint8_t* out, DWORD size, TScratch& scratch) {
   const uint32_t count = file.Count();
   const uint32_t oldest = count ? file.OldestRecordNumber() : 0;
   const uint32_t newest = count ? file.NumberAt(count - 1) : 0;
@@ -82,11 +81,15 @@ ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<u
       ThrowWin32(ERROR_INVALID_PARAMETER);
     }
     number = *seekTo;
-  } else if (!position) {
+  } else if (!lastRead) {
     if (count == 0) return {ERROR_HANDLE_EOF, 0, 0};
     number = forwards ? oldest : newest;
   } else {
-    number = *position;
+    // The system keeps one read position per handle; a read turned around starts again from the
+    // record it last delivered. Backwards past the oldest record the number is 0, which no
+    // record has.
+    number = lastRead->number;
+    if (lastRead->forwards == forwards) number = forwards ? number + 1 : number - 1;
     // Records overwritten since the last read are gone; a forwards reader goes on with the
     // oldest one left.
     if (forwards && count && number < oldest) number = oldest;
@@ -115,10 +118,10 @@ ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<u
     }
     std::memcpy(out + used, scratch.record.data(), scratch.record.size());
     used += static_cast<DWORD>(scratch.record.size());
+    lastRead = TReadMark{number, forwards};
     number = forwards ? number + 1 : number - 1;
   }
   if (used == 0) return {ERROR_HANDLE_EOF, 0, 0};
-  position = number;
   return {ERROR_SUCCESS, used, 0};
 }
 
@@ -175,7 +178,7 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
   // run that counts, afterwards, and so is what it failed with passed on.
   struct TRead {
     ReadOutcome outcome{};
-    std::optional<uint32_t> position;
+    std::optional<TReadMark> lastRead;
     uint32_t clears = 0;
     bool cleared = false;  // the log was cleared while this handle was walking through it
     std::exception_ptr failure;
@@ -183,16 +186,16 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
   const TRead read = log->log->Read([&](const TSharedLog::Snapshot& snapshot) -> TRead {
     TRead result;
     result.clears = snapshot.clearCount;
-    result.position = log->position;
+    result.lastRead = log->lastRead;
     // A reader that was walking through the log before it was cleared is told once, and then
     // starts over.
     if (result.clears != log->clearsSeen) {
-      result.cleared = result.position.has_value();
-      result.position.reset();
+      result.cleared = result.lastRead.has_value();
+      result.lastRead.reset();
       if (result.cleared) return result;
     }
     try {
-      result.outcome = FillBuffer(snapshot.file, forwards, seekTo, result.position,
+      result.outcome = FillBuffer(snapshot.file, forwards, seekTo, result.lastRead,
                                   static_cast<uint8_t*>(buffer), size, log->scratch);
     } catch (...) {
       result.failure = std::current_exception();
@@ -200,7 +203,7 @@ ReadOutcome ReadRecords(HANDLE handle, DWORD flags, DWORD recordNumber, void* bu
     return result;
   });
   log->clearsSeen = read.clears;
-  log->position = read.position;
+  log->lastRead = read.lastRead;
   if (read.cleared) ThrowWin32(ERROR_EVENTLOG_FILE_CHANGED);
   if (read.failure) std::rethrow_exception(read.failure);
   return read.outcome;
@@ -254,7 +257,7 @@ void ClearLog(HANDLE handle, const char* backupFile) {
         access.shared.CountClear(access.change);
         // The handle that cleared the log knows it, and reads the new log from its start.
         log->clearsSeen = access.shared.ClearCount();
-        log->position.reset();
+        log->lastRead.reset();
       },
       TSharedLog::TNotify::Subscribers);
 }

@@ -27,6 +27,11 @@ struct TScratch {
   std::vector<uint8_t> record;  // the same in the 8-bit form the caller gets
 };
 
+struct TReadMark {
+  uint32_t number = 0;
+  bool forwards = true;
+};
+
 class TLogHandle {
  public:
   TLogHandle(std::shared_ptr<const TMachine> machine, std::shared_ptr<TSharedLog> log,
@@ -44,9 +49,10 @@ class TLogHandle {
 
   // Guards the members below: one handle may be used from several threads.
   std::mutex mutex;
-  // Number of the record the next sequential read starts at; none before the first read.
-  // Backwards past the oldest record it is 0, which no record has.
-  std::optional<uint32_t> position;
+  // The last record delivered through this handle and the direction of the read that delivered
+  // it; none before the first record. A sequential read in the same direction goes on past it,
+  // one turned the other way starts again from it.
+  std::optional<TReadMark> lastRead;
   // The log's clear count when this handle last read it.
   uint32_t clearsSeen = 0;
   // This process's own duplicate of the caller's notification event, while subscribed.

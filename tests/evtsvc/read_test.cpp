@@ -107,6 +107,27 @@ TEST_F(TReading, SeekReadStartsAtTheRecordAndSequentialReadsGoOnFromThere) {
   EXPECT_EQ(Numbers(ReadOnce(reader_.get(), kSeekBackwards, 1, 0x10000).records), std::vector<DWORD>{1});
 }
 
+// A sequential read turned the other way starts from the record the handle delivered last, the
+// offset argument ignored; after the end of the log, from the last record too.
+TEST_F(TReading, ATurnedReadStartsFromTheLastRecordDelivered) {
+  std::vector<DWORD> seen;
+  auto read = [&](DWORD flags) {
+    for (const TReadRecord& record : ReadOnce(reader_.get(), flags, 7, SizeOf(10)).records) {
+      seen.push_back(record.recordNumber);
+    }
+  };
+  for (DWORD flags : {kForwards, kForwards, kBackwards, kBackwards, kBackwards, kForwards, kForwards}) {
+    read(flags);
+  }
+  EXPECT_EQ(seen, (std::vector<DWORD>{1, 2, 2, 1, 1, 2}));
+
+  seen.clear();
+  EXPECT_EQ(ReadAll(reader_.get(), kForwards).size(), 8u);
+  read(kBackwards);
+  read(kBackwards);
+  EXPECT_EQ(seen, (std::vector<DWORD>{10, 9}));
+}
+
 TEST_F(TReading, SeekOutsideTheLogIsRefused) {
   for (DWORD number : {0u, 11u, 0xFFFFFFFFu}) {
     const TReadResult result = ReadOnce(reader_.get(), kSeekForwards, number, 0x10000);

@@ -63,10 +63,12 @@ std::vector<uint8_t> EncodeRecord(const Record& record) {
   if (record.strings.size() > std::numeric_limits<uint16_t>::max()) {
     throw std::length_error("an event record holds at most 65535 strings");
   }
-  uint64_t size = kRecordFixedSize + TextBytes(record.sourceName) + TextBytes(record.computerName);
-  // Readers may take the SID in place, so it starts on a DWORD.
-  const uint64_t sidOffset = record.sid.empty() ? size : (size + 3) & ~uint64_t{3};
-  size = sidOffset + record.sid.size();
+  // The parts follow one another with no padding between them, as in the system's own files: the
+  // SID starts where the computer name ends, on a DWORD or not. Readers that take the parts in
+  // order rather than by their offsets depend on it.
+  const uint64_t sidOffset =
+      kRecordFixedSize + TextBytes(record.sourceName) + TextBytes(record.computerName);
+  uint64_t size = sidOffset + record.sid.size();
   const uint64_t stringOffset = size;
   for (const auto& text : record.strings) size += TextBytes(text);
   const uint64_t dataOffset = size;

@@ -40,9 +40,10 @@ struct Record : RecordFields {
   bool operator==(const Record&) const = default;
 };
 
-// On-disk bytes of a record: fixed part, names, padding so the SID is DWORD-aligned, SID,
-// strings, data, padding to a DWORD, trailing length. Throws std::length_error when the record
-// cannot be represented (more than 65535 strings, over 4 GB).
+// On-disk bytes of a record, as the system lays out its own: fixed part, names, SID, strings and
+// data one after another with nothing between them, 1 to 4 zero bytes to the next DWORD, trailing
+// length. Throws std::length_error when the record cannot be represented (more than 65535
+// strings, over 4 GB).
 std::vector<uint8_t> EncodeRecord(const Record& record);
 // One record as its on-disk bytes hold it, without copying: the texts are their UTF-16LE bytes
 // (terminator excluded, not necessarily aligned), the SID and data their bytes. Valid as long as

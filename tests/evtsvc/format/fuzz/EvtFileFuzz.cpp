@@ -4,7 +4,7 @@
 // append on Refresh, its copy holds the same records and clearing it leaves an empty log. Bytes
 // that do not open for changes may still open read-only, past damage: then the records read in
 // rising order both ways, their copy reads the same, and the bytes are left as they were. Built
-// and run by scripts/fuzz.sh.
+// in the fuzz tree and run by scripts/fuzz.sh; replayed over its seeds and findings by make test.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
