@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,64 +25,48 @@ const Module kShipped[] = {
     {CORVANE_COMMAND, "corvane.exe", VFT_APP, false},
 };
 
-// VERSION as the build read it, major.minor.patch.
-std::string ReleaseVersion() {
-  std::ifstream file(CORVANE_SOURCE_DIR "/VERSION");
-  std::string version;
-  file >> version;
-  return version;
-}
-
 class VersionResourceTest : public testing::TestWithParam<Module> {
  protected:
-  void SetUp() override {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(GetParam().path, &ignored);
-    ASSERT_NE(size, 0u) << GetParam().path << " has no version resource";
-    data_.resize(size);
-    ASSERT_TRUE(GetFileVersionInfoA(GetParam().path, 0, size, data_.data()));
-  }
-
-  template <typename T>
-  const T* Value(const std::string& path, UINT* length = nullptr) {
+  // The value at `path` of the module's resource, or nothing.
+  std::optional<std::string> Value(const std::string& path) {
     void* value = nullptr;
-    UINT bytes = 0;
-    if (!VerQueryValueA(data_.data(), path.c_str(), &value, &bytes)) return nullptr;
-    if (length) *length = bytes;
-    return static_cast<const T*>(value);
-  }
-
-  // A string of the US English, Unicode block, or nothing when the block has no such value.
-  std::optional<std::string> Text(const std::string& name) {
     UINT length = 0;
-    const char* text = Value<char>("\\StringFileInfo\\040904B0\\" + name, &length);
-    if (!text) return std::nullopt;
-    return std::string(text, strnlen(text, length));
+    if (!VerQueryValueA(data_.data(), path.c_str(), &value, &length)) return std::nullopt;
+    return std::string(static_cast<const char*>(value), length);
+  }
+  std::optional<std::string> Text(const std::string& name) {
+    auto text = Value("\\StringFileInfo\\040904B0\\" + name);
+    if (text) text->resize(strnlen(text->c_str(), text->size()));
+    return text;
   }
 
- private:
   std::vector<char> data_;
 };
 
 TEST_P(VersionResourceTest, NamesTheReleaseAndTheFile) {
   const Module& module = GetParam();
-  const std::string version = ReleaseVersion();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(module.path, &ignored);
+  ASSERT_NE(size, 0u) << module.path << " has no version resource";
+  data_.resize(size);
+  ASSERT_TRUE(GetFileVersionInfoA(module.path, 0, size, data_.data()));
+
+  std::string version;
+  std::ifstream(CORVANE_SOURCE_DIR "/VERSION") >> version;
   unsigned major = 0, minor = 0, patch = 0;
   ASSERT_EQ(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch), 3) << version;
-
-  const VS_FIXEDFILEINFO* fixed = Value<VS_FIXEDFILEINFO>("\\");
-  ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(fixed->dwSignature, VS_FFI_SIGNATURE);
-  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(minor, major));
-  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, patch));
-  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
-  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
-  EXPECT_EQ(fixed->dwFileType, module.fileType);
-
-  const WORD* translation = Value<WORD>("\\VarFileInfo\\Translation");
-  ASSERT_NE(translation, nullptr);
-  EXPECT_EQ(translation[0], 0x409);
-  EXPECT_EQ(translation[1], 1200);
+  VS_FIXEDFILEINFO fixed{};
+  const auto root = Value("\\");
+  ASSERT_TRUE(root && root->size() == sizeof fixed);
+  memcpy(&fixed, root->data(), sizeof fixed);
+  EXPECT_EQ(fixed.dwSignature, VS_FFI_SIGNATURE);
+  EXPECT_EQ(fixed.dwFileVersionMS, MAKELONG(minor, major));
+  EXPECT_EQ(fixed.dwFileVersionLS, MAKELONG(0, patch));
+  EXPECT_EQ(fixed.dwProductVersionMS, fixed.dwFileVersionMS);
+  EXPECT_EQ(fixed.dwProductVersionLS, fixed.dwFileVersionLS);
+  EXPECT_EQ(fixed.dwFileType, module.fileType);
+  // US English, Unicode: the block the strings are read from.
+  EXPECT_EQ(Value("\\VarFileInfo\\Translation"), std::string("\x09\x04\xB0\x04", 4));
 
   const std::string name = module.fileName;
   EXPECT_EQ(Text("CompanyName"), "Corvane");
