@@ -3,7 +3,7 @@
 #   CORVANE_SIGN_PASSWORD   its password (none when unset)
 #   CORVANE_SIGN_TIMESTAMP  an RFC 3161 timestamp server's address (none when unset)
 # signing_start reads the PKCS#12 file once; sign_release FILE... signs each file in place with
-# osslsigncode and verifies the signature it made against the file's certificates and the
+# osslsigncode and verifies the signature it made against the PKCS#12 file's certificates and the
 # system's certificate authorities. Without CORVANE_SIGN_PFX both do nothing but say so.
 
 signing=0
@@ -35,7 +35,8 @@ signing_start() {
   # Newer releases fetch revocation lists named by the certificate; the check stays offline.
   if osslsigncode verify --help 2>&1 | grep -q -- -ignore-cdp; then verify_args+=(-ignore-cdp); fi
   signing=1
-  echo "dist: signing with $CORVANE_SIGN_PFX${CORVANE_SIGN_TIMESTAMP:+, timestamped by $CORVANE_SIGN_TIMESTAMP}" >&2
+  echo "dist: signing with $CORVANE_SIGN_PFX" \
+    "${CORVANE_SIGN_TIMESTAMP:+(timestamps from $CORVANE_SIGN_TIMESTAMP)}" >&2
 }
 
 sign_release() {

@@ -78,7 +78,8 @@ sed -e "s/@VERSION@/$version/g" -e "s/@VERSION4@/$version.0/g" "$here/packaging/
   crlf > "$stage/README.txt"
 crlf "$here/CHANGELOG.md" > "$stage/CHANGELOG.txt"
 
-mapfile -t modules < <(find "$stage" -type f \( -name '*.ocx' -o -name '*.dll' -o -name '*.exe' \) | sort)
+mapfile -t modules < <(find "$stage" -type f \( -name '*.ocx' -o -name '*.dll' -o -name '*.exe' \) |
+  sort)
 # The modules carry the version the build took from VERSION: a tree built before VERSION last
 # changed is refused.
 module_version=$tree_version.0
@@ -86,13 +87,14 @@ found=$(python3 "$here/packaging/pe_version.py" "${modules[@]}") || fail "rebuil
 mapfile -t found <<<"$found"
 for i in "${!modules[@]}"; do
   [ "${found[i]}" = "$module_version" ] ||
-    fail "${modules[i]#"$stage/"} carries version ${found[i]}, VERSION says $tree_version: rebuild (make)"
+    fail "${modules[i]#"$stage/"} carries version ${found[i]}, VERSION says $tree_version:" \
+      "rebuild (make)"
 done
 # The registration depends on the controls as built, not on their signatures or the version the
 # release is given: packages of one build share one capture (below).
-capture_key=$(for folder in "${bitnesses[@]}"; do echo "$folder"; cat "$stage/$folder/Corvane.ocx" \
-  "$stage/$folder/VuvazeRUridazorar.tlb"; done | cat - "$0" "$here/packaging/registry_rows.py" |
-  sha256sum | cut -c1-16)
+capture_key=$(for folder in "${bitnesses[@]}"; do
+    echo "$folder"; cat "$stage/$folder/Corvane.ocx" "$stage/$folder/VuvazeRUridazorar.tlb"
+  done | cat - "$0" "$here/packaging/registry_rows.py" | sha256sum | cut -c1-16)
 
 # Signed before anything takes them: the archive, the registration capture and the package.
 signing_start
@@ -132,16 +134,16 @@ else
       "C:\\corvane\\$folder\\" "$directory" "$rows/rows-$folder.wxi" "$rows/shared-$folder.wxi"
     cp "$first" "$WINEPREFIX/system.reg"
   done
-  rm -rf "$WINEPREFIX"/rows-* && cp -r "$rows" "$captured"
+  rm -rf "$WINEPREFIX"/rows-* && cp -r "$rows" "$captured.new" && mv "$captured.new" "$captured"
 fi
 
 msi="$out/$name.msi"
 x86=0
 [ ! -f "$rows/rows-x86.wxi" ] || x86=1
-# One product code per version: a package of a version already installed is refused rather than
-# listed a second time.
-product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' \
-  "urn:corvane:product:$version")
+# One product code per version: a package of a version already installed is never listed a
+# second time.
+product_code=$(python3 -c 'import sys, uuid; print(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1]))' \
+  "urn:corvane:product:$version" | tr a-f A-F)
 # wixl finds the files named by the source relative to the folder it runs in.
 (cd "$stage" && wixl -a x64 -D "Version=$version" -D "ProductCode=$product_code" -D "X86=$x86" \
   -I "$rows" -o "$msi" "$here/packaging/corvane.wxs")
@@ -149,7 +151,8 @@ product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE
 # whether to replace a module on disk by the version the File table gives it.
 while IFS=$'\t' read -r id _ file_name _; do
   case "${file_name##*|}" in *.ocx | *.dll | *.exe) ;; *) continue ;; esac
-  msibuild "$msi" -q "UPDATE \`File\` SET \`Version\` = '$module_version', \`Language\` = '1033' WHERE \`File\` = '$id'"
+  msibuild "$msi" -q "UPDATE \`File\` SET \`Version\` = '$module_version', \`Language\` = '1033'
+    WHERE \`File\` = '$id'"
   msibuild "$msi" -q "DELETE FROM \`MsiFileHash\` WHERE \`File_\` = '$id'"
 done < <(msiinfo export "$msi" File | tail -n +4)
 sign_release "$msi"
