@@ -12,7 +12,7 @@ packages=(
   xvfb imagemagick
   libevt-utils python3-libevt
   strace
-  wixl
+  wixl msitools osslsigncode
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "About.h"
 #include "Commands.h"
 #include "Usage.h"
 #include "framework/AnsiText.h"
@@ -66,11 +67,8 @@ int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   try {
     std::vector<std::string> args = AnsiArguments(argc, argv);
+    if (const auto answered = AnswerAbout(args)) return *answered;
     corvane::BindSystemTables();
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-      std::fputs(kUsage, args.empty() ? stderr : stdout);
-      return args.empty() ? 2 : 0;
-    }
     const std::string command = args[0];
     args.erase(args.begin());
     return RunCommand(command, args);
