@@ -28,6 +28,9 @@ registry_of_ours "$ours" | grep -qiF '@="C:\\Program Files\\Corvane\\Corvane.ocx
   fail "the package registered no class at C:\\Program Files\\Corvane\\Corvane.ocx"
 files_of_ours | grep -qx './Program Files/Corvane/Corvane.ocx' ||
   fail "the package put no Corvane.ocx in C:\\Program Files\\Corvane"
+for file in docs/README.html docs/errors.html examples/tasks/export-csv.vbs examples/tasks/watch.vbs; do
+  files_of_ours | grep -qx "./Program Files/Corvane/$file" || fail "the package put no $file in C:\\Program Files\\Corvane"
+done
 if files_of_ours | grep -qx './Program Files (x86)/Corvane/Corvane.ocx'; then
   installed+=(x86)
 else
