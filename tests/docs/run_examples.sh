@@ -31,7 +31,7 @@ while read -r code name; do
   [ "$code" = 77 ] && continue
   failed=$((failed + 1))
   page=${name%-*} line=${name##*-}
-  echo "FAILED ${page}.md line ${line%%.*} ($name): exit $code"
+  echo "FAILED ${page}.md line $((10#${line%%.*})) ($name): exit $code"
   tr -d '\r' < "$scratch/out/$name.txt" | tail -15 | sed 's/^/    /'
 done < "$scratch/results"
 echo "$(wc -l < "$scratch/results") examples in $seconds s; $failed failed"

