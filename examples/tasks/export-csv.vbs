@@ -80,8 +80,10 @@ On Error GoTo 0
 
 out.WriteLine "Number,TimeGenerated,Type,EventId,InstanceId,Category,Source,Computer,User,Message"
 count = eventLog.Count
+On Error Resume Next
 For i = 0 To count - 1
   Set item = eventLog.Objects(i)
+  If Err.Number <> 0 Then Fail "record " & i & " of " & source & " cannot be read"
   id = item.EventId
   unsigned = id
   If unsigned < 0 Then unsigned = unsigned + 4294967296
@@ -89,7 +91,9 @@ For i = 0 To count - 1
                 (id And &HFFFF&) & "," & unsigned & "," & item.EventCategory & "," & _
                 Field(item.SourceName) & "," & Field(item.ComputerName) & "," & Field(item.Username) & "," & _
                 Field(eventLog.Items(i))
+  If Err.Number <> 0 Then Fail "record " & i & " cannot be written to " & outPath
 Next
+On Error GoTo 0
 out.Close
 eventLog.Active = False
 WScript.Echo "export-csv: " & count & " records written to " & outPath

@@ -74,7 +74,13 @@ since = UtcNow() - hours / 24          ' dates count days
 reported = 0
 examined = 0
 For i = eventLog.Count - 1 To 0 Step -1
+  On Error Resume Next
   Set item = eventLog.Objects(i)
+  If Err.Number <> 0 Then
+    WScript.Echo "recent-errors: record " & i & " of " & logName & " cannot be read: " & Err.Description
+    WScript.Quit 1
+  End If
+  On Error GoTo 0
   examined = examined + 1
   ' The log is in the order records were written: everything before this one is older still.
   If item.TimeWritten < since Then Exit For
