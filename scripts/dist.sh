@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release from the built trees into build/dist (or the folder given):
-#   corvane-<version>-windows.zip   x64/, x86/, wine/, examples/, README.txt and CHANGELOG.txt
+#   corvane-<version>-windows.zip   x64/, x86/, wine/, docs/, examples/, README.txt and CHANGELOG.txt
 #   corvane-<version>.msi           both bitnesses, registered by registry rows of the package
 # The version comes from the file VERSION. The 64-bit half comes from build/win, the 32-bit half
 # from build/win32; where build/win32 holds no build, both leave x86 out and say so. With
@@ -74,6 +74,47 @@ fi
 for script in "$here"/examples/*.vbs "$here"/examples/*.js; do
   crlf "$script" > "$stage/examples/$(basename "$script")"
 done
+
+# --- The reference and the task scripts --------------------------------------------------------
+# stage_docs: docs/*.md as HTML pages in docs/ (Debian's python3-markdown, the system's python)
+# and the task scripts in examples/tasks/ of the stage.
+stage_docs() {
+  /usr/bin/python3 "$here/packaging/docs_html.py" "$here/docs" "$stage/docs" ||
+    fail "the reference could not be made into HTML (python3-markdown)"
+  mkdir -p "$stage/examples/tasks"
+  local script
+  for script in "$here"/examples/tasks/*.vbs; do
+    crlf "$script" > "$stage/examples/tasks/$(basename "$script")"
+  done
+}
+# docs_rows FOLDER: docs.wxi in FOLDER, the installer's components of the staged pages and scripts.
+docs_rows() {
+  local file id
+  {
+    echo '<Include>'
+    echo '  <Directory Id="DOCS" Name="docs">'
+    echo '    <Component Id="Docs" Guid="5E0C3F0B-8E71-4A43-9A83-4C2B7D1E6A10" Win64="yes">'
+    for file in "$stage"/docs/*.html; do
+      id=$(basename "$file" .html | tr -c 'A-Za-z0-9\n' '_')
+      echo "      <File Id=\"Doc_$id\" Source=\"docs/$(basename "$file")\"/>"
+    done
+    echo '    </Component>'
+    echo '  </Directory>'
+    echo '  <Directory Id="TASKS_PARENT" Name="examples">'
+    echo '    <Directory Id="TASKS" Name="tasks">'
+    echo '      <Component Id="Tasks" Guid="0B8D2A55-1F6C-4E7B-B1D8-93A5C2E47F21" Win64="yes">'
+    for file in "$stage"/examples/tasks/*.vbs; do
+      id=$(basename "$file" .vbs | tr -c 'A-Za-z0-9\n' '_')
+      echo "        <File Id=\"Task_$id\" Source=\"examples/tasks/$(basename "$file")\"/>"
+    done
+    echo '      </Component>'
+    echo '    </Directory>'
+    echo '  </Directory>'
+    echo '</Include>'
+  } > "$1/docs.wxi"
+}
+stage_docs
+# -----------------------------------------------------------------------------------------------
 sed -e "s/@VERSION@/$version/g" -e "s/@VERSION4@/$version.0/g" "$here/packaging/README.txt" |
   crlf > "$stage/README.txt"
 crlf "$here/CHANGELOG.md" > "$stage/CHANGELOG.txt"
@@ -137,6 +178,7 @@ else
   rm -rf "$WINEPREFIX"/rows-* && cp -r "$rows" "$captured.new" && mv "$captured.new" "$captured"
 fi
 
+docs_rows "$rows"
 msi="$out/$name.msi"
 x86=0
 [ ! -f "$rows/rows-x86.wxi" ] || x86=1

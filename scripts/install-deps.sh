@@ -11,6 +11,7 @@ packages=(
   clang
   xvfb imagemagick
   libevt-utils python3-libevt
+  python3-markdown
   strace
   wixl msitools osslsigncode
 )

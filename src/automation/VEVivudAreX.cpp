@@ -182,6 +182,9 @@ HRESULT TVEVivudAreX::Count(LONG* value) noexcept {
 void TVEVivudAreX::EventSinkChanged(IUnknown* sink) {
   FLogEvents.reset();
   if (sink != nullptr) sink->QueryInterface(__uuidof(IVEVivudAreXEvents), FLogEvents.put_void());
+  // A control that a script host creates is never read from saved state, which is what starts
+  // the watcher otherwise: without this its listener would never hear a change.
+  if (FLogEvents) Log().StartWatching();
 }
 
 std::vector<CLSID> TVEVivudAreX::PropertyPages() { return {kLogonAsPageClsid, kEventListPageClsid, kEventDetailPageClsid}; }

@@ -112,6 +112,8 @@ void TVEVivudAre::DoChange() {
   if (onChange_) onChange_(this);
 }
 
+void TVEVivudAre::StartWatching() { waitThread_->Resume(); }
+
 void TVEVivudAre::Loaded() {
   TNTPersistent::Loaded();
   waitThread_->Resume();

@@ -101,6 +101,9 @@ class TVEVivudAre : public TNTPersistent {
   // Calls OnChange with this component as sender, after emptying the cache if the change was a
   // clear.
   virtual void DoChange();
+  // Starts handing changes to OnChange in a component that was not read from saved state (Loaded
+  // starts it there); at once if it runs already.
+  void StartWatching();
 
   // The calling user's SID, looked up once for the component's life; null when it cannot be
   // found (not asked again).

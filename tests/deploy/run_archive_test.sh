@@ -20,6 +20,9 @@ listing=$(python3 -m zipfile -l "$scratch/first/$zip" | awk 'NR > 1 { print $1 }
 expected="README.txt CHANGELOG.txt examples/for-each.js examples/for-each.vbs examples/rendal-tour.js
   examples/rendal-tour.vbs wine/x64/ntevtsvc.dll x64/Corvane.manifest x64/Corvane.ocx
   x64/VuvazeRUridazorar.tlb"
+# The reference as HTML, a page for each page of docs/, and the task scripts.
+for page in "$here"/docs/*.md; do expected+=" docs/$(basename "$page" .md).html"; done
+for script in "$here"/examples/tasks/*.vbs; do expected+=" examples/tasks/$(basename "$script")"; done
 if [ -f "$build/win32/bin/Corvane.ocx" ]; then
   expected+=" wine/x86/ntevtsvc.dll x86/Corvane.manifest x86/Corvane.ocx x86/VuvazeRUridazorar.tlb"
 fi

@@ -86,6 +86,9 @@ msi /i "Z:$old_msi" /qn || fail "msiexec /i $old failed with $?"
 expect_products "Corvane $old $old" "after installing $old"
 [ -f "$WINEPREFIX/drive_c/Program Files/Corvane/wine/ntevtsvc.dll" ] && [ -f "$x86_ocx" ] ||
   fail "the default features did not install the service and the 32-bit control"
+for file in docs/README.html docs/errors.html examples/tasks/export-csv.vbs examples/tasks/watch.vbs; do
+  [ -f "$WINEPREFIX/drive_c/Program Files/Corvane/$file" ] || fail "the package put no $file in C:\\Program Files\\Corvane"
+done
 
 msi /i "Z:$new_msi" /qn || fail "msiexec /i $next over $old failed with $?"
 expect_products "Corvane $next $next" "after the upgrade"
