@@ -57,9 +57,10 @@ test: build
 demo: build
 	@BUILD=$(BUILD) scripts/demo.sh
 
-# The release under $(BUILD)/dist: the zip archive and the installer package.
+# The release under $(BUILD)/dist: the zip archive and the installer package, named after VERSION
+# or RELEASE_VERSION; signed when CORVANE_SIGN_PFX names a PKCS#12 file (see the README).
 dist: build
-	@BUILD=$(BUILD) scripts/dist.sh
+	@BUILD=$(BUILD) scripts/dist.sh $(if $(RELEASE_VERSION),--version $(RELEASE_VERSION))
 
 # Every fuzzer in turn, FUZZ_SECONDS apiece (default 60), built in a tree of its own.
 fuzz: deps $(FUZZ)/CMakeCache.txt

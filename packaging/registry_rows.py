@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
 """Turns what a self-registration wrote into the registry rows of an installer package.
 
-    registry_rows.py BEFORE.reg AFTER.reg FOLDER DIRECTORY_ID > rows.wxi
+    registry_rows.py BEFORE.reg AFTER.reg FOLDER DIRECTORY_ID OWN.wxi SHARED.wxi
 
 BEFORE and AFTER are a Wine prefix's system.reg before and after `regsvr32` registered the
 control lying in FOLDER (a Windows path, such as C:\\corvane\\x64\\). Every key and value added
 under the classes root becomes a WiX row, FOLDER becomes [DIRECTORY_ID], and the 32-bit view's
 Wow6432Node is dropped: the component that holds the rows chooses the view. A package that
 writes these rows registers exactly what the control registers itself, and removes it again.
+
+Windows keeps one copy of most of the classes root for both views: only class and interface
+identifiers are kept per view, and a type library's per-platform folder (win32, win64) has a
+name of its own. The rows of that one copy (program identifier, type library name, flags, help
+folder) go to SHARED, the rest to OWN, so that a package can leave the shared rows installed
+while either width is, and removing one width does not unregister the other.
 """
 import re
 import sys
@@ -85,6 +91,14 @@ def view_key(key):
     return key[len(WOW):] if key.lower().startswith(WOW.lower()) else key
 
 
+def shared(key):
+    """Whether Windows keeps `key` once for both registry views."""
+    parts = key.lower().split("\\")
+    if parts[0] in ("clsid", "interface"):
+        return False
+    return not (parts[0] == "typelib" and len(parts) > 4 and parts[4] in ("win32", "win64"))
+
+
 def rows(before, after, folder, directory):
     old, new = read_classes(before), read_classes(after)
     added = {}
@@ -94,13 +108,14 @@ def rows(before, after, folder, directory):
             added[view_key(key)] = fresh
     # The folder with or without its closing backslash (a library's help folder has none).
     pattern = re.compile(re.escape(folder.rstrip("\\")) + r"(\\|$)", re.IGNORECASE)
-    lines = ["<Include>"]
+    lines = {False: ["<Include>"], True: ["<Include>"]}
     for key in sorted(added, key=str.lower):
+        out = lines[shared(key)]
         values = added[key]
         if not values and not any(k.lower().startswith(key.lower() + "\\") for k in added):
             # A key without values: the name "*" creates it and removes it with the package.
-            lines.append(f'  <RegistryValue Root="HKCR" Key={quoteattr(key)} Name="*" '
-                         'Type="string" Value=""/>')
+            out.append(f'  <RegistryValue Root="HKCR" Key={quoteattr(key)} Name="*" '
+                       'Type="string" Value=""/>')
         for name in sorted(values, key=str.lower):
             kind, data = typed(key, name, values[name])
             if "[" in data or "]" in data or data.startswith("#"):
@@ -109,15 +124,18 @@ def rows(before, after, folder, directory):
             if re.search(r"[A-Za-z]:\\corvane", data, re.IGNORECASE):
                 raise SystemExit(f"registry_rows: {key}\\{name} = {data!r} names another folder")
             named = f" Name={quoteattr(name)}" if name else ""
-            lines.append(f'  <RegistryValue Root="HKCR" Key={quoteattr(key)}{named} '
-                         f'Type="{kind}" Value={quoteattr(data)}/>')
-    lines.append("</Include>")
-    if len(lines) == 2:
-        raise SystemExit("registry_rows: the registration added nothing under the classes root")
-    return "\n".join(lines) + "\n"
+            out.append(f'  <RegistryValue Root="HKCR" Key={quoteattr(key)}{named} '
+                       f'Type="{kind}" Value={quoteattr(data)}/>')
+    if len(lines[False]) == 1 or len(lines[True]) == 1:
+        raise SystemExit("registry_rows: the registration added no class or no program identifier")
+    # The shared rows make a component of their own, which a registry value must key.
+    lines[True][1] = lines[True][1].replace("<RegistryValue ", '<RegistryValue KeyPath="yes" ', 1)
+    return ["\n".join(part + ["</Include>"]) + "\n" for part in (lines[False], lines[True])]
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 7:
         sys.exit(__doc__)
-    sys.stdout.write(rows(*sys.argv[1:]))
+    for text, path in zip(rows(*sys.argv[1:5]), sys.argv[5:]):
+        with open(path, "w", encoding="utf-8") as target:
+            target.write(text)

@@ -11,8 +11,9 @@ packages=(
   clang
   xvfb imagemagick
   libevt-utils python3-libevt
+  python3-markdown
   strace
-  wixl
+  wixl msitools osslsigncode
 )
 
 missing=()

@@ -61,7 +61,7 @@ bool TNTPersistentX::PredefinedValue(DISPID id, DWORD cookie, UniqueVariant& val
 void TNTPersistentX::Initialize() { Component().SetOwnerControl(this); }
 
 bool TNTPersistentX::WritesPropertyToBag(const TBagProperty& property) {
-  const TPropInfo* published = FindPublishedProperty(Component().ClassInfo(), WideToAnsi(property.Name));
+  const TPropInfo* published = FindPublishedProperty(Component().ClassInfo(), WideToAnsiLossy(property.Name));
   return published != nullptr && published->Stored;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include "VuvazeRUridazorar.h"
 #include "automation/NTpersistentXAdapters.h"
@@ -73,39 +74,52 @@ class TNTPersistentXDispatch : public TControlPiece<Derived, Dual, DispatchImpl<
   }
   HRESULT STDMETHODCALLTYPE Placeholder() noexcept override { return Member([] {}); }
   HRESULT STDMETHODCALLTYPE ClassNameIs(BSTR name, VARIANT_BOOL* value) noexcept override {
-    return Member([&] { *value = Self().HasClassName(BstrToAnsi(name)) ? VARIANT_TRUE : VARIANT_FALSE; }, value);
+    return Member(
+        [&] {
+          // A name the code page cannot hold is no class's.
+          const std::optional<std::string> text = ExactAnsi(BstrText(name));
+          *value = text && Self().HasClassName(*text) ? VARIANT_TRUE : VARIANT_FALSE;
+        },
+        value);
   }
   HRESULT STDMETHODCALLTYPE get_PrimaryDomainController(BSTR* value) noexcept override {
     return Member([&] { *value = AnsiToBstr(Self().Component().PrimaryDomainController()).release(); }, value);
   }
   HRESULT STDMETHODCALLTYPE GetAnyDomainController(BSTR domain, BSTR* value) noexcept override {
-    return Member([&] { *value = AnsiToBstr(Self().Component().GetAnyDomainController(BstrToAnsi(domain))).release(); },
-                  value);
+    return Member(
+        [&] {
+          const std::string name = BstrToAnsi(domain, "The Domain argument of GetAnyDomainController");
+          *value = AnsiToBstr(Self().Component().GetAnyDomainController(name)).release();
+        },
+        value);
   }
   HRESULT STDMETHODCALLTYPE GetServers(BSTR server, IStringList** value) noexcept override {
-    return Member([&] { StringListAdapter(Self().Component().GetServers(BstrToAnsi(server))).copy_to(value); },
-                  value);
+    return Member(
+        [&] { StringListAdapter(Self().Component().GetServers(Server(server, "GetServers"))).copy_to(value); },
+        value);
   }
   HRESULT STDMETHODCALLTYPE GetLocalGroups(BSTR server, IStringList** value) noexcept override {
     return Member(
-        [&] { StringListAdapter(Self().Component().GetLocalGroups(BstrToAnsi(server))).copy_to(value); }, value);
+        [&] { StringListAdapter(Self().Component().GetLocalGroups(Server(server, "GetLocalGroups"))).copy_to(value); },
+        value);
   }
   HRESULT STDMETHODCALLTYPE GetGlobalGroups(BSTR server, IStringList** value) noexcept override {
     return Member(
-        [&] { StringListAdapter(Self().Component().GetGlobalGroups(BstrToAnsi(server))).copy_to(value); }, value);
+        [&] { StringListAdapter(Self().Component().GetGlobalGroups(Server(server, "GetGlobalGroups"))).copy_to(value); },
+        value);
   }
   HRESULT STDMETHODCALLTYPE GetUsers(BSTR server, LONG filter, IStringList** value) noexcept override {
     return Member(
         [&] {
           auto kinds = FilterToAccountKinds(static_cast<uint32_t>(filter));
-          StringListAdapter(Self().Component().GetUsers(BstrToAnsi(server), kinds)).copy_to(value);
+          StringListAdapter(Self().Component().GetUsers(Server(server, "GetUsers"), kinds)).copy_to(value);
         },
         value);
   }
   HRESULT STDMETHODCALLTYPE GetAccounts(BSTR server, LONG kinds, IStringList** value) noexcept override {
     return Member(
         [&] {
-          auto list = Self().Component().GetAccounts(BstrToAnsi(server), static_cast<uint32_t>(kinds));
+          auto list = Self().Component().GetAccounts(Server(server, "GetAccounts"), static_cast<uint32_t>(kinds));
           StringListAdapter(std::move(list)).copy_to(value);
         },
         value);
@@ -118,7 +132,7 @@ class TNTPersistentXDispatch : public TControlPiece<Derived, Dual, DispatchImpl<
   }
   HRESULT STDMETHODCALLTYPE put_MachineName(BSTR value) noexcept override {
     return Member([&] {
-      Self().Component().SetMachineName(BstrToAnsi(value));
+      Self().Component().SetMachineName(BstrToAnsi(value, "MachineName"));
       Self().PropertyChanged(kMachineNameDispid);
     });
   }
@@ -129,6 +143,12 @@ class TNTPersistentXDispatch : public TControlPiece<Derived, Dual, DispatchImpl<
   HRESULT STDMETHODCALLTYPE put_LogonAs(ILogonAs*) noexcept override { return Member([] {}); }
   HRESULT STDMETHODCALLTYPE get_PrimaryDomainName(BSTR* value) noexcept override {
     return Member([&] { *value = AnsiToBstr(Self().Component().PrimaryDomainName()).release(); }, value);
+  }
+
+ protected:
+  // The server a network query asks, as its refusals name it.
+  static std::string Server(BSTR server, const char* member) {
+    return BstrToAnsi(server, std::string("The Server argument of ") + member);
   }
 };
 

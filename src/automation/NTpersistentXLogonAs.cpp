@@ -14,7 +14,7 @@ HRESULT TLogonAsAdapter::get_UserName(BSTR* Value) noexcept {
 }
 
 HRESULT TLogonAsAdapter::put_UserName(BSTR value) noexcept {
-  return Boundary<ILogonAs>([&] { Target().SetUserName(BstrToAnsi(value)); });
+  return Boundary<ILogonAs>([&] { Target().SetUserName(BstrToAnsi(value, "UserName")); });
 }
 
 HRESULT TLogonAsAdapter::get_Password(BSTR* Value) noexcept {
@@ -22,7 +22,7 @@ HRESULT TLogonAsAdapter::get_Password(BSTR* Value) noexcept {
 }
 
 HRESULT TLogonAsAdapter::put_Password(BSTR value) noexcept {
-  return Boundary<ILogonAs>([&] { Target().SetPassword(BstrToAnsi(value)); });
+  return Boundary<ILogonAs>([&] { Target().SetPassword(SecretToAnsi(BstrText(value), "Password")); });
 }
 
 ComPtr<ILogonAs> LogonAsAdapter(TLogonAs& credentials) {

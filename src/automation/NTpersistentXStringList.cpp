@@ -1,3 +1,5 @@
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,8 +15,9 @@ namespace corvane {
 namespace {
 
 // A script's value as an 8-bit string: numbers as the system writes them ("12"), Empty as "".
-// Scripts pass variables by reference, so a reference is followed first.
-std::string VariantToAnsi(VARIANT& value) {
+// Scripts pass variables by reference, so a reference is followed first. Text the code page
+// cannot hold is refused, naming `what`.
+std::string VariantToAnsi(VARIANT& value, const std::string& what) {
   UniqueVariant direct;
   HRESULT hr = VariantCopyInd(direct.put(), &value);
   UniqueVariant text;
@@ -23,7 +26,7 @@ std::string VariantToAnsi(VARIANT& value) {
   if (FAILED(hr)) {
     throw EOleSysError("The value cannot be converted to a string", static_cast<int32_t>(hr));
   }
-  return BstrToAnsi(V_BSTR(text.get()));
+  return BstrToAnsi(V_BSTR(text.get()), what);
 }
 
 }  // namespace
@@ -52,7 +55,7 @@ HRESULT TStringListAdapter::get_Text(BSTR* Value) noexcept {
 
 HRESULT TStringListAdapter::put_Text(BSTR text) noexcept {
   return Boundary<IStringList>([&] {
-    if (TStringList* list = List()) list->SetText(BstrToAnsi(text));
+    if (TStringList* list = List()) list->SetText(BstrToAnsi(text, "Text"));
   });
 }
 
@@ -60,7 +63,9 @@ HRESULT TStringListAdapter::IndexOf(BSTR S, LONG* Value) noexcept {
   return Boundary<IStringList>(
       [&] {
         const TStringList* list = List();
-        *Value = list ? list->IndexOf(BstrToAnsi(S)) : -1;
+        // Text the code page cannot hold is in no list.
+        const std::optional<std::string> text = ExactAnsi(BstrText(S));
+        *Value = list && text ? list->IndexOf(*text) : -1;
       },
       Value);
 }
@@ -91,7 +96,7 @@ HRESULT TStringListAdapter::get_Item(LONG Index, VARIANT* Value) noexcept {
 // run the script, which may close the log that holds it.
 HRESULT TStringListAdapter::put_Item(LONG Index, VARIANT value) noexcept {
   return Boundary<IStringList>([&] {
-    const std::string text = VariantToAnsi(value);
+    const std::string text = VariantToAnsi(value, "Item(" + std::to_string(Index) + ")");
     if (TStringList* list = List()) list->Put(Index, text);
   });
 }
@@ -105,7 +110,7 @@ HRESULT TStringListAdapter::Clear() noexcept {
 HRESULT TStringListAdapter::Add(VARIANT value, LONG* Value) noexcept {
   return Boundary<IStringList>(
       [&] {
-        const std::string text = VariantToAnsi(value);
+        const std::string text = VariantToAnsi(value, "The value of Add");
         TStringList* list = List();
         *Value = list ? list->Add(text) : -1;
       },

@@ -16,11 +16,15 @@ constexpr DISPID kIncludeUserNameDispid = 17;
 
 VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
-std::string VariantToAnsi(const VARIANT& value) {
+// How a refused write ends its message, as the component's own refusals end.
+constexpr char kNothingWritten[] = "Nothing was written.";
+
+std::string VariantToAnsi(const VARIANT& value, LONG index) {
   UniqueVariant text;
   const HRESULT hr = VariantChangeType(text.put(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
   if (FAILED(hr)) throw EOleSysError("An insertion string cannot be read as text", static_cast<int32_t>(hr));
-  return BstrToAnsi(V_BSTR(text.get()));
+  return BstrToAnsi(V_BSTR(text.get()), "The insertion string at index " + std::to_string(index) + " of AddObject",
+                    kNothingWritten);
 }
 }  // namespace
 
@@ -44,7 +48,7 @@ HRESULT TVEVivudAreX::get_SourceName(BSTR* value) noexcept {
 
 HRESULT TVEVivudAreX::put_SourceName(BSTR value) noexcept {
   return Member([&] {
-    Log().SetSourceName(BstrToAnsi(value));
+    Log().SetSourceName(BstrToAnsi(value, "SourceName"));
     PropertyChanged(kSourceNameDispid);
   });
 }
@@ -66,7 +70,7 @@ HRESULT TVEVivudAreX::get_BackupFileName(BSTR* value) noexcept {
 
 HRESULT TVEVivudAreX::put_BackupFileName(BSTR value) noexcept {
   return Member([&] {
-    Log().SetBackupFileName(BstrToAnsi(value));
+    Log().SetBackupFileName(BstrToAnsi(value, "BackupFileName"));
     PropertyChanged(kBackupFileNameDispid);
   });
 }
@@ -87,7 +91,9 @@ HRESULT TVEVivudAreX::Clear() noexcept {
 }
 
 HRESULT TVEVivudAreX::Add(::TEventType eventType, BSTR text) noexcept {
-  return Member([&] { Log().Add(SystemToEventType(static_cast<uint32_t>(eventType)), BstrToAnsi(text)); });
+  return Member([&] {
+    Log().Add(SystemToEventType(static_cast<uint32_t>(eventType)), BstrToAnsi(text, "The text of Add", kNothingWritten));
+  });
 }
 
 HRESULT TVEVivudAreX::BackupEventLog() noexcept {
@@ -138,7 +144,7 @@ HRESULT TVEVivudAreX::ReadEvent(IEventItem& object, TEventItem& item) {
     if (!strings) return E_POINTER;
     UniqueVariant text;
     CORVANE_RETURN_IF_FAILED(strings->get_Item(i, text.put()));
-    item.Strings().Add(VariantToAnsi(*text.get()));
+    item.Strings().Add(VariantToAnsi(*text.get(), i));
   }
 
   {
@@ -176,6 +182,9 @@ HRESULT TVEVivudAreX::Count(LONG* value) noexcept {
 void TVEVivudAreX::EventSinkChanged(IUnknown* sink) {
   FLogEvents.reset();
   if (sink != nullptr) sink->QueryInterface(__uuidof(IVEVivudAreXEvents), FLogEvents.put_void());
+  // A control that a script host creates is never read from saved state, which is what starts
+  // the watcher otherwise: without this its listener would never hear a change.
+  if (FLogEvents) Log().StartWatching();
 }
 
 std::vector<CLSID> TVEVivudAreX::PropertyPages() { return {kLogonAsPageClsid, kEventListPageClsid, kEventDetailPageClsid}; }

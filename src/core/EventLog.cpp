@@ -26,6 +26,10 @@ constexpr char kNothingWritten[] = "Nothing was written.";
                    " is not available at server any more.");
 }
 
+// A read told that the log was cleared since the handle's last read; the handle then reads the
+// log as it is now.
+struct TLogChanged {};
+
 bool IsBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
@@ -93,8 +97,12 @@ void TVEVivudAre::SetOnChange(TNotifyEvent handler) {
 }
 
 void TVEVivudAre::DoChange() {
+  // A clear that left as many records as were cached shows only when the log is asked.
+  if (items_->Count() > 0 && ClearedSinceLastRead()) ForgetRecords();
   if (onChange_) onChange_(this);
 }
+
+void TVEVivudAre::StartWatching() { waitThread_->Resume(); }
 
 void TVEVivudAre::Loaded() {
   TNTPersistent::Loaded();
@@ -154,12 +162,17 @@ void TVEVivudAre::OpenBackup() {
 }
 
 void TVEVivudAre::CloseLog() {
+  ForgetRecords();
+  SetLastError(0);
+  if (!handle_.close()) RaiseLastSystemError();
+}
+
+void TVEVivudAre::ForgetRecords() {
   items_->Clear();
   readDirection_ = TReadDirection::Unchosen;
   backwardsStart_ = -1;
   resumeBySeek_ = false;
-  SetLastError(0);
-  if (!handle_.close()) RaiseLastSystemError();
+  cachedOldest_ = 0;
 }
 
 int TVEVivudAre::Count() const {
@@ -173,11 +186,56 @@ int TVEVivudAre::Count() const {
 // Reading
 
 TEventItem& TVEVivudAre::Objects(int index) {
+  try {
+    return ReadObject(index);
+  } catch (const TLogChanged&) {
+    ForgetRecords();
+  }
+  // The handle reads the log afresh after being told once; told again, the log keeps changing.
+  try {
+    return ReadObject(index);
+  } catch (const TLogChanged&) {
+    ForgetRecords();
+    RaiseSystemError(SystemErrorText(ERROR_EVENTLOG_FILE_CHANGED));
+  }
+}
+
+int TVEVivudAre::CountNoticingClear() {
   const int count = Count();
+  if (items_->Count() > 0 && (count < items_->Count() || OldestRecordNumber() < cachedOldest_)) {
+    ForgetRecords();
+  }
+  return count;
+}
+
+DWORD TVEVivudAre::OldestRecordNumber() const {
+  DWORD oldest = 0;
+  // Without the function no number is known, and none is seen to move back.
+  if (!EventLogApi.GetOldestEventLogRecord) return oldest;
+  SetLastError(0);
+  if (!EventLogApi.GetOldestEventLogRecord(handle_.get(), &oldest)) RaiseLastSystemError();
+  return oldest;
+}
+
+bool TVEVivudAre::ClearedSinceLastRead() const {
+  if (!handle_) return false;
+  const DWORD direction = readDirection_ == TReadDirection::Backwards ? EVENTLOG_BACKWARDS_READ : EVENTLOG_FORWARDS_READ;
+  // Room for no record: a read that is not told of a clear delivers nothing and moves nothing.
+  uint8_t none = 0;
+  DWORD read = 0;
+  DWORD needed = 0;
+  SetLastError(0);
+  return !EventLogApi.ReadEventLogA(handle_.get(), EVENTLOG_SEQUENTIAL_READ | direction, 0, &none, 0, &read, &needed) &&
+         GetLastError() == ERROR_EVENTLOG_FILE_CHANGED;
+}
+
+TEventItem& TVEVivudAre::ReadObject(int index) {
+  const int count = CountNoticingClear();
   if (index < 0 || index >= count) RaiseNotAvailable(index);
   if (index < items_->Count()) {
     if (TPersistent* cached = items_->Items(index)) return static_cast<TEventItem&>(*cached);
   }
+  if (items_->Count() == 0) cachedOldest_ = OldestRecordNumber();
   if (items_->Count() < count) items_->SetCount(count);
   if (readDirection_ == TReadDirection::Unchosen) {
     if (count / 2 >= index) {
@@ -239,7 +297,7 @@ bool TVEVivudAre::ReadBlock(TRecordBlocks& blocks, DWORD flags, DWORD recordNumb
     case TRecordBlocks::TRead::Cleared:
       break;
   }
-  RaiseSystemError(SystemErrorText(ERROR_EVENTLOG_FILE_CHANGED));
+  throw TLogChanged{};
 }
 
 void TVEVivudAre::StoreBlock(TRecordBlocks& blocks, int32_t& position, int step) {
@@ -330,6 +388,7 @@ void TVEVivudAre::Report(WORD type, WORD category, DWORD eventId,
 void TVEVivudAre::Clear() {
   SetLastError(0);
   if (!EventLogApi.ClearEventLogA(handle_.get(), nullptr)) RaiseLastSystemError();
+  ForgetRecords();
 }
 
 void TVEVivudAre::BackupEventLog() {

@@ -70,7 +70,11 @@ class TVEVivudAre : public TNTPersistent {
   HANDLE Handle() const { return handle_.get(); }
   // The record at `index`, read on demand and cached; it stays owned by the component. An index
   // outside 0..Count-1, or a record the log no longer delivers (it was cleared meanwhile), raises
-  // "The event %d is not available at server any more."; never returns null.
+  // "The event %d is not available at server any more."; never returns null. The cache is
+  // emptied, and the log read afresh, once the log is seen to have been cleared: by Clear, or by
+  // anyone else (fewer records than were cached, an oldest record numbered lower than when the
+  // caching began, a read told that the log changed, or a change signal after which the log
+  // says so).
   TEventItem& Objects(int index);
   // The message text of the record at `index`: its source's message with the insertion strings
   // put in, or the replacement text. What is kept between calls (the registry's answers while
@@ -90,8 +94,12 @@ class TVEVivudAre : public TNTPersistent {
   void Clear();
   // Writes the open log to BackupFileName.
   void BackupEventLog();
-  // Calls OnChange with this component as sender.
+  // Calls OnChange with this component as sender, after emptying the cache if the change was a
+  // clear.
   virtual void DoChange();
+  // Starts handing changes to OnChange in a component that was not read from saved state (Loaded
+  // starts it there); at once if it runs already.
+  void StartWatching();
 
   // The calling user's SID, looked up once for the component's life; null when it cannot be
   // found (not asked again).
@@ -104,6 +112,18 @@ class TVEVivudAre : public TNTPersistent {
   void OpenLive();
   void OpenBackup();
   void CloseLog();
+  // Empties the cache and forgets where reading stood.
+  void ForgetRecords();
+  // Objects on the log as it stands; ends early when a read is told that the log was cleared
+  // since the handle last read it, for Objects to read it afresh.
+  TEventItem& ReadObject(int index);
+  // The count, after emptying the cache when it shows that the log was cleared.
+  int CountNoticingClear();
+  // The oldest record's number; 0 when the system cannot tell.
+  DWORD OldestRecordNumber() const;
+  // Asks the log, without moving the read position, whether it was cleared since the handle
+  // last read it.
+  bool ClearedSinceLastRead() const;
   // Reads on from the current read position until `index` is cached or the log ends.
   bool ReadUntil(int index);
   // Reads the record at `index`, newer than where the backwards read began, by its number.
@@ -111,7 +131,8 @@ class TVEVivudAre : public TNTPersistent {
   // The record number at `position`, counted from where the backwards read began; 0 when none
   // can be.
   DWORD RecordNumberAt(int32_t position) const;
-  // One block; false at the end of the log or for a seek to a record the log does not hold.
+  // One block; false at the end of the log or for a seek to a record the log does not hold. A
+  // clear since the handle's last read throws TLogChanged.
   bool ReadBlock(TRecordBlocks& blocks, DWORD flags, DWORD recordNumber);
   // Caches the records of the block at `position` and on, `step` apart, moving `position` on
   // with each record taken. The first record of a backwards read marks where it began.
@@ -144,6 +165,8 @@ class TVEVivudAre : public TNTPersistent {
   DWORD backwardsStartRecord_ = 0;
   // A seek read moved the log's own read position: the next sequential read seeks back first.
   bool resumeBySeek_ = false;
+  // The oldest record's number when the cache began; a lower one later means the log was cleared.
+  DWORD cachedOldest_ = 0;
   std::unique_ptr<TEventItem> writeObject_;
 };
 

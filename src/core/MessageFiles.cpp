@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/EventMessages.h"
+#include "framework/AnsiText.h"
 #include "framework/WinHandle.h"
 
 namespace corvane {
@@ -66,16 +67,7 @@ std::optional<std::string> AnsiText(const TMessageTable::TEntry& entry) {
   if (entry.flags != kMessageTextUnicode) return std::nullopt;
   std::wstring wide(entry.text.size() / 2, L'\0');
   std::copy(entry.text.begin(), entry.text.end(), reinterpret_cast<uint8_t*>(wide.data()));
-  if (wide.empty()) return std::string();
-  const int length = static_cast<int>(wide.size());
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::nullopt;
-  std::string ansi(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), needed, nullptr, nullptr);
-  std::wstring back(wide.size(), L'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, ansi.data(), needed, back.data(), length) != length || back != wide)
-    return std::nullopt;
-  return ansi;
+  return ExactAnsi(wide);
 }
 
 std::vector<uint16_t> CurrentLanguageOrder() {

@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "AnsiText.h"
 #include "Win32Error.h"
+#include "framework/AnsiText.h"
 
 namespace corvane::evtsvc {
 namespace {
@@ -45,7 +45,7 @@ class TBuilder {
     }
     std::wstring wide(length, L'\0');
     std::memcpy(wide.data(), text.data(), text.size());
-    const std::string ansi = ToAnsi(wide);
+    const std::string ansi = WideToAnsiLossy(wide);
     Bytes(ansi.c_str(), ansi.size() + 1);
   }
   void Zeros(size_t count) {

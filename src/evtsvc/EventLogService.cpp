@@ -6,12 +6,12 @@
 #include <string>
 
 #include "AnsiRecord.h"
-#include "AnsiText.h"
 #include "LogHandle.h"
 #include "LogRegistry.h"
 #include "Machine.h"
 #include "SharedLog.h"
 #include "Win32Error.h"
+#include "framework/AnsiText.h"
 
 namespace corvane::evtsvc {
 namespace {
@@ -129,7 +129,7 @@ ReadOutcome FillBuffer(const evt::TLogFile& file, bool forwards, std::optional<u
 
 HANDLE OpenLog(const char* server, const char* name) {
   auto machine = ReachMachine(server);
-  std::wstring logName = FromAnsi(name);
+  std::wstring logName = AnsiToWide(name);
   const LogConfig config = LogForOpen(*machine, logName);
   return AddHandle(std::make_shared<TLogHandle>(machine, TSharedLog::OpenLive(config), config.name,
                                                std::move(logName), false));
@@ -137,7 +137,7 @@ HANDLE OpenLog(const char* server, const char* name) {
 
 HANDLE OpenBackupLog(const char* server, const char* file) {
   auto machine = ReachMachine(server);
-  std::wstring path = FromAnsi(file);
+  std::wstring path = AnsiToWide(file);
   if (path.empty()) ThrowWin32(ERROR_INVALID_PARAMETER);
   auto log = TSharedLog::OpenBackup(path);
   return AddHandle(std::make_shared<TLogHandle>(machine, std::move(log), path, std::wstring(), true));
@@ -145,7 +145,7 @@ HANDLE OpenBackupLog(const char* server, const char* file) {
 
 HANDLE RegisterSource(const char* server, const char* source) {
   auto machine = ReachMachine(server);
-  std::wstring sourceName = FromAnsi(source);
+  std::wstring sourceName = AnsiToWide(source);
   // The Security log is written by the system alone.
   if (IsSecurityLog(sourceName)) ThrowWin32(ERROR_ACCESS_DENIED);
   const LogConfig config = LogForSource(*machine, sourceName);
@@ -224,7 +224,7 @@ void Report(HANDLE handle, const TEventToReport& event) {
   record.sourceName = ToU16(log->sourceName);
   record.computerName = ToU16(log->machine->ComputerName());
   for (WORD i = 0; i < event.stringCount; ++i) {
-    std::u16string text = ToU16(FromAnsi(event.strings[i]));
+    std::u16string text = AnsiToU16(event.strings[i]);
     if (text.size() > kMaxStringLength) ThrowWin32(ERROR_INVALID_PARAMETER);
     record.strings.push_back(std::move(text));
   }
@@ -244,7 +244,7 @@ void ClearLog(HANDLE handle, const char* backupFile) {
   const auto log = THandleTable::Find(handle);
   if (log->backup) ThrowWin32(ERROR_INVALID_HANDLE);
   std::optional<TBackupTarget> target;
-  if (backupFile && *backupFile) target.emplace(FromAnsi(backupFile));
+  if (backupFile && *backupFile) target.emplace(AnsiToWide(backupFile));
 
   std::lock_guard guard(log->mutex);
   log->log->Change(
@@ -264,7 +264,7 @@ void ClearLog(HANDLE handle, const char* backupFile) {
 
 void BackupLog(HANDLE handle, const char* backupFile) {
   const auto log = THandleTable::Find(handle);
-  TBackupTarget target(FromAnsi(backupFile));
+  TBackupTarget target(AnsiToWide(backupFile));
   log->log->Use([&](TSharedLog::Access access) {
     access.file.CopyTo(target.storage());
     target.Keep();

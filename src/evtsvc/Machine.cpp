@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
-#include "AnsiText.h"
 #include "RemoteMachine.h"
 #include "SystemFolders.h"
 #include "Win32Error.h"
+#include "framework/AnsiText.h"
 
 namespace corvane::evtsvc {
 
@@ -112,7 +112,7 @@ std::shared_ptr<const TMachine> FindMachine(std::wstring_view name) {
 
 std::shared_ptr<const TMachine> FindMachine(const char* name) {
   if (!name) return FindMachine(std::wstring_view());
-  const std::wstring wide = FromAnsi(name);
+  const std::wstring wide = AnsiToWide(name);
   return FindMachine(std::wstring_view(wide));
 }
 

@@ -22,7 +22,10 @@ DWORD Win32CodeOfCurrentException() noexcept {
   try {
     throw;
   } catch (const EOleSysError& error) {
-    return static_cast<DWORD>(error.ErrorCode());
+    // The framework's conversions raise the system's code as an HRESULT.
+    const HRESULT code = error.ErrorCode();
+    if (FAILED(code) && HRESULT_FACILITY(code) == FACILITY_WIN32) return HRESULT_CODE(code);
+    return static_cast<DWORD>(code);
   } catch (const evt::TCorruptLog&) {
     return ERROR_EVENTLOG_FILE_CORRUPT;
   } catch (const evt::TLogFull&) {

@@ -22,11 +22,11 @@ namespace {
                                               : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_DISPATCH,
                                                              exception.wCode);
     if (description.get() != nullptr && description.Length() != 0) {
-      throw EOleSysError(BstrToAnsi(description.get()), code);
+      throw EOleSysError(BstrToAnsiLossy(description.get()), code);
     }
     result = code;
   }
-  throw EOleSysError(WideToAnsi(name) + ": " + SystemErrorText(result), result);
+  throw EOleSysError(WideToAnsiLossy(name) + ": " + SystemErrorText(result), result);
 }
 
 void Check(HRESULT result) {
@@ -48,7 +48,7 @@ UniqueVariant CallByName(IDispatch& object, const wchar_t* name, WORD flags,
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
   HRESULT result = object.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member);
   if (FAILED(result)) {
-    throw EOleSysError("The object has no member " + WideToAnsi(name), result);
+    throw EOleSysError("The object has no member " + WideToAnsiLossy(name), result);
   }
   // DISPPARAMS wants the last argument first; the callee only reads them.
   std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
@@ -113,7 +113,7 @@ std::vector<std::string> CollectionStrings(IDispatch& collection) {
 }
 
 std::string VariantToString(const VARIANT& value) {
-  return BstrToAnsi(Converted(value, VT_BSTR).get()->bstrVal);
+  return BstrToAnsiLossy(Converted(value, VT_BSTR).get()->bstrVal);
 }
 
 int32_t VariantToInteger(const VARIANT& value) { return Converted(value, VT_I4).get()->lVal; }

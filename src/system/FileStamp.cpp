@@ -4,7 +4,7 @@
 // After windows.h:
 #include <winternl.h>
 
-#include <vector>
+#include "framework/AnsiText.h"
 
 namespace corvane {
 namespace {
@@ -30,11 +30,7 @@ std::optional<TFileStamp> ReadFileStamp(const std::string& path) {
   const TQueryFullAttributesFile query = QueryFullAttributesFile();
   if (!query || path.empty() || path.size() > MAX_PATH) return std::nullopt;
   // The system's own name for a full path with a drive: "\??\C:\dir\file".
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::vector<wchar_t> name(4 + static_cast<size_t>(length));
-  name[0] = L'\\', name[1] = L'?', name[2] = L'?', name[3] = L'\\';
-  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), name.data() + 4, length);
+  std::wstring name = L"\\??\\" + AnsiToWide(path);
   UNICODE_STRING unicode;
   unicode.Buffer = name.data();
   unicode.Length = unicode.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));

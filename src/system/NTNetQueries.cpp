@@ -199,7 +199,7 @@ std::string TNTPersistent::PrimaryDomainName() const {
   const auto* domain = static_cast<const POLICY_PRIMARY_DOMAIN_INFO*>(info.get());
   // The name is counted, not necessarily terminated: read exactly its length.
   if (!domain || !domain->Name.Buffer || domain->Name.Length == 0) return std::string();
-  return WideToAnsi(std::wstring_view(domain->Name.Buffer, domain->Name.Length / sizeof(WCHAR)));
+  return WideToAnsiLossy(std::wstring_view(domain->Name.Buffer, domain->Name.Length / sizeof(WCHAR)));
 }
 
 std::unique_ptr<TStringList> TNTPersistent::GetServerList(const std::string& server,

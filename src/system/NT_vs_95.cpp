@@ -55,7 +55,7 @@ void ToNetString(const std::string& text, void* buffer, size_t size) {
 
 std::string FromNetString(const void* text) {
   if (!text) return {};
-  if (IsWindowsNT()) return WideToAnsi(static_cast<const wchar_t*>(text));
+  if (IsWindowsNT()) return WideToAnsiLossy(static_cast<const wchar_t*>(text));
   return std::string(static_cast<const char*>(text));
 }
 

@@ -47,6 +47,7 @@ std::string NetFunctionName(const std::string& name);
 void ToNetString(const std::string& text, void* buffer, size_t size);
 
 // Reads a zero-terminated string returned by a network function; empty for a null pointer.
+// Characters the code page cannot hold come out as the system's A functions would give them.
 std::string FromNetString(const void* text);
 
 }  // namespace corvane

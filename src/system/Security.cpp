@@ -1,7 +1,9 @@
 #include "system/Security.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "framework/AnsiText.h"
 #include "system/ErrorText.h"
 
 namespace corvane {
@@ -15,12 +17,13 @@ void MakeLsaString(const std::string& text, TLsaString& out) {
   const size_t n = text.size();
   // Lengths are 16-bit byte counts: 2n + 2 must fit.
   if (n > 32766) RaiseSystemError(SystemErrorText(ERROR_INVALID_PARAMETER));
+  const std::wstring wide = AnsiToWide(text);
   auto chars = std::make_unique<WCHAR[]>(n + 1);
   std::memset(chars.get(), 0, (n + 1) * sizeof(WCHAR));
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(n), chars.get(),
-                                          static_cast<int>(n));
+  // No byte of a code page makes more than one unit; double-byte text makes fewer.
+  const size_t units = std::min(wide.size(), n);
+  std::memcpy(chars.get(), wide.data(), units * sizeof(WCHAR));
   out.value_.Buffer = chars.get();
-  // For double-byte text fewer units than bytes result; the length counts what was converted.
   out.value_.Length = static_cast<USHORT>(units * sizeof(WCHAR));
   out.value_.MaximumLength = static_cast<USHORT>((n + 1) * sizeof(WCHAR));
   out.chars_ = std::move(chars);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <string>
 
+#include "framework/AnsiText.h"
 #include "framework/SystemError.h"
 
 namespace corvane {
@@ -21,10 +22,8 @@ namespace {
 
 // The UTF-16 units the system makes of `text`. A byte of any ANSI code page makes at most one.
 size_t SystemCharacters(std::string_view text) {
-  if (text.empty() || text.size() > INT_MAX) return text.size();
-  const int units =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  return units > 0 ? static_cast<size_t>(units) : text.size();
+  if (text.size() > INT_MAX) return text.size();
+  return AnsiToWide(text).size();
 }
 
 }  // namespace

@@ -110,14 +110,14 @@ HRESULT TEditedObject::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAM
   std::string& value = member == kMachineName ? machineName : comment;
   if (!put) return ReturnString(result, value);
   if (parameters->cArgs != 1 || parameters->rgvarg[0].vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
-  writes.push_back(WideToAnsi(kNames[member - 1]));
+  writes.push_back(WideToAnsiLossy(kNames[member - 1]));
   if (member == kComment && !commentWriteError.empty()) {
     *exception = EXCEPINFO{};
     exception->scode = E_ACCESSDENIED;
     exception->bstrDescription = AnsiToBstr(commentWriteError).release();
     return DISP_E_EXCEPTION;
   }
-  value = BstrToAnsi(parameters->rgvarg[0].bstrVal);
+  value = BstrToAnsiLossy(parameters->rgvarg[0].bstrVal);
   return S_OK;
 }
 

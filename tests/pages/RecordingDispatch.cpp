@@ -8,7 +8,7 @@ namespace {
 
 std::string WrittenValue(const VARIANT& value) {
   switch (value.vt) {
-    case VT_BSTR: return BstrToAnsi(value.bstrVal);
+    case VT_BSTR: return BstrToAnsiLossy(value.bstrVal);
     case VT_BOOL: return value.boolVal != VARIANT_FALSE ? "true" : "false";
     case VT_I4: return std::to_string(value.lVal);
     default: return "(type " + std::to_string(value.vt) + ")";
@@ -28,7 +28,7 @@ HRESULT TRecordingDispatch::GetTypeInfo(UINT index, LCID locale, ITypeInfo** inf
 HRESULT TRecordingDispatch::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) noexcept {
   const HRESULT result = inner_->GetIDsOfNames(iid, names, count, locale, ids);
-  if (SUCCEEDED(result)) names_[ids[0]] = WideToAnsi(names[0]);
+  if (SUCCEEDED(result)) names_[ids[0]] = WideToAnsiLossy(names[0]);
   return result;
 }
 

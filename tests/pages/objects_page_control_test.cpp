@@ -91,7 +91,7 @@ TEST_F(ObjectsPageOnControl, ShowsEveryFieldInItsFormat) {
                                                       DISPATCH_PROPERTYGET).get()),
                             LOCALE_USER_DEFAULT, 0, expected.put()),
             S_OK);
-  EXPECT_EQ(form.edtTimeWritten().Text(), BstrToAnsi(expected.get()));
+  EXPECT_EQ(form.edtTimeWritten().Text(), BstrToAnsiLossy(expected.get()));
 }
 
 TEST_F(ObjectsPageOnControl, ANegativeIndexReachesTheControlWhoseErrorIsShown) {

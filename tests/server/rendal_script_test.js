@@ -69,6 +69,15 @@ for (var round = 0; round < 3; round++) {
 }
 log.Active = false;
 
+// Half a surrogate pair is no character: refused, not written as "?".
+try {
+  log.Add(4, "\ud800x");
+  check(false, "a lone surrogate was written");
+} catch (e) {
+  check(e.description == "The text of Add cannot hold U+D800 (character 1): half of a surrogate pair is " +
+        "not a character. Nothing was written.", "lone surrogate: " + e.description);
+}
+
 log.MachineName = remoteMachine;
 log.SourceName = "Application";
 log.Active = true;

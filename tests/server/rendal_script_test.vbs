@@ -1,7 +1,8 @@
 ' Late-bound VBScript against Corvane.Rendal: a record written through WriteObject and AddObject
 ' read back field by field, its data bytes, strings and message text, an error record, refused
 ' names and limits, and a log of a machine of the simulated network. Arguments: event source,
-' its log, remote machine. Exit code 77 only when every check held.
+' its log, remote machine, Chinese text (Wine's VBScript has no ChrW). Exit code 77 only when
+' every check held.
 Option Explicit
 Dim failures : failures = 0
 Sub Check(ok, what)
@@ -69,7 +70,8 @@ Next
 Check lines = "HOST-VBS|tester|", "For Each over Strings: " & lines
 log.Active = False
 
-' What the system would read otherwise than given is refused, naming the member and its limit;
+' What the system would read otherwise than given is refused, naming the member and its limit
+' or the character the code page lacks;
 ' a system error's text ends without a line break.
 On Error Resume Next
 log.BackupFileName = "x.txt" & Chr(0) & ".evt"
@@ -84,6 +86,10 @@ log.AddObject writer
 Check InStr(Err.Description, _
             "The insertion string at index 0 of AddObject can hold at most 31839") = 1, _
       "AddObject: " & Err.Description
+Err.Clear
+log.Add 4, WScript.Arguments(3)
+Check Err.Description = "The text of Add cannot hold U+4E8B (character 1): code page 1252 has no " & _
+      "such character. Nothing was written.", "Add: " & Err.Description
 Err.Clear
 log.Clear
 Check Err.Description = "6: Invalid handle.", "system text: [" & Err.Description & "]"

@@ -23,7 +23,7 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 "$run" "$make_network" "Z:$scratch/network" >/dev/null || { echo "no sample network" >&2; exit 1; }
 
 CORVANE_SYSTEM_LIBRARY="Z:$service" CORVANE_NETWORK="Z:$scratch/network" \
-  "$run" cscript //nologo "Z:$script" "$source_name" "$log" '\\CORVSRV'
+  "$run" cscript //nologo "Z:$script" "$source_name" "$log" '\\CORVSRV' '事件'
 status=$?
 "$run" reg delete "$key" /f >/dev/null 2>&1
 rm -rf "$scratch"

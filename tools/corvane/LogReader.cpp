@@ -1,5 +1,7 @@
 #include "LogReader.h"
 
+#include "framework/AnsiText.h"
+#include "framework/Utf8.h"
 #include "system/ErrorText.h"
 #include "system/NT_vs_95.h"
 
@@ -55,14 +57,7 @@ std::string AnsiToUtf8(std::string_view text) {
   bool ascii = true;
   for (char c : text) ascii &= static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(text);
-  const int units =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
+  return ToUtf8(AnsiToU16(text));
 }
 
 }  // namespace corvane::cli

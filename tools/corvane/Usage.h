@@ -18,6 +18,7 @@ inline constexpr char kUsage[] =
     "  logs        the logs of this machine, then their event sources\n"
     "  watch --log NAME [--format text|jsonl|csv]   print new records until interrupted\n"
     "  tables [--missing]   the system function tables and the library each was bound from\n"
+    "  --version   the command's version; --help   this text\n"
     "FILTERS, which must all hold (an option repeated, or a comma list, takes any value):\n"
     "  --after TIME, --before TIME   generated at or after TIME, before TIME; TIME is\n"
     "       YYYY-MM-DD[Thh:mm[:ss]], local time unless it ends in Z or an offset +hh:mm\n"

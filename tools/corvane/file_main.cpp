@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "About.h"
 #include "FileCommands.h"
 #include "Usage.h"
 #include "UsageError.h"
@@ -16,10 +17,7 @@ int main(int argc, char** argv) {
   static char outputBuffer[1 << 20];
   std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   try {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-      std::fputs(kUsage, args.empty() ? stderr : stdout);
-      return args.empty() ? 2 : 0;
-    }
+    if (const auto answered = AnswerAbout(args)) return *answered;
     const std::string command = args[0];
     args.erase(args.begin());
     if (command == "count") return FileCount(args);

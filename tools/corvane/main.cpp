@@ -5,13 +5,17 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "About.h"
 #include "Commands.h"
 #include "Usage.h"
+#include "framework/AnsiText.h"
 #include "framework/AsciiText.h"
 #include "framework/OleSysError.h"
+#include "framework/Utf8.h"
 #include "system/SystemTables.h"
 
 namespace {
@@ -25,26 +29,17 @@ constexpr UINT kFaultExitCode = 3;
 // before anything is read or written.
 std::vector<std::string> AnsiArguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  const UINT codePage = GetACP();
   for (int i = 1; i < argc; ++i) {
-    const int units = static_cast<int>(wcslen(argv[i]));
-    BOOL lossy = FALSE;
-    // UTF-8 holds everything, and the system refuses the lossy flag for it.
-    BOOL* const check = codePage == CP_UTF8 ? nullptr : &lossy;
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int bytes = WideCharToMultiByte(codePage, flags, argv[i], units, nullptr, 0, nullptr, check);
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(codePage, flags, argv[i], units, ansi.data(), bytes, nullptr, check);
-    if (lossy) {
-      const int utf8Bytes = WideCharToMultiByte(CP_UTF8, 0, argv[i], units, nullptr, 0, nullptr, nullptr);
-      std::string utf8(static_cast<size_t>(utf8Bytes), '\0');
-      WideCharToMultiByte(CP_UTF8, 0, argv[i], units, utf8.data(), utf8Bytes, nullptr, nullptr);
-      throw corvane::EOleSysError("argument " + std::to_string(i) + " (\"" + utf8 +
-                                      "\") has characters that code page " +
-                                      std::to_string(codePage) + " cannot hold",
+    const std::wstring_view argument(argv[i]);
+    std::optional<std::string> ansi = corvane::ExactAnsi(argument);
+    if (!ansi) {
+      throw corvane::EOleSysError("argument " + std::to_string(i) + " (\"" +
+                                      corvane::ToUtf8(corvane::ToU16(argument)) +
+                                      "\") has characters that code page " + std::to_string(GetACP()) +
+                                      " cannot hold",
                                   corvane::kSystemErrorCode);
     }
-    args.push_back(std::move(ansi));
+    args.push_back(std::move(*ansi));
   }
   return args;
 }
@@ -72,11 +67,8 @@ int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   try {
     std::vector<std::string> args = AnsiArguments(argc, argv);
+    if (const auto answered = AnswerAbout(args)) return *answered;
     corvane::BindSystemTables();
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-      std::fputs(kUsage, args.empty() ? stderr : stdout);
-      return args.empty() ? 2 : 0;
-    }
     const std::string command = args[0];
     args.erase(args.begin());
     return RunCommand(command, args);

@@ -13,18 +13,10 @@
 
 #include "MsftFixups.h"
 #include "TypeLibCopy.h"
+#include "framework/AnsiText.h"
 #include "framework/com/ComPtr.h"
 
 namespace {
-
-std::wstring Wide(const char* text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (size <= 0) throw std::runtime_error("argument is not text of the ANSI code page");
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
-  wide.resize(static_cast<std::size_t>(size) - 1);
-  return wide;
-}
 
 std::vector<std::uint8_t> ReadFile(const char* path) {
   std::ifstream in(path, std::ios::binary);
@@ -40,12 +32,12 @@ void WriteFile(const char* path, const std::vector<std::uint8_t>& bytes) {
 
 void Run(int argc, char** argv) {
   corvane::ComPtr<ITypeLib> source;
-  const HRESULT hr = LoadTypeLibEx(Wide(argv[1]).c_str(), REGKIND_NONE, source.put());
+  const HRESULT hr = LoadTypeLibEx(corvane::AnsiToWide(argv[1]).c_str(), REGKIND_NONE, source.put());
   if (FAILED(hr)) throw std::runtime_error("cannot load the input library");
   std::vector<std::wstring> order;
-  for (int i = 3; i < argc; ++i) order.push_back(Wide(argv[i]));
+  for (int i = 3; i < argc; ++i) order.push_back(corvane::AnsiToWide(argv[i]));
 
-  const auto fixes = corvane::tlborder::CopyTypeLibrary(source.get(), Wide(argv[2]), order);
+  const auto fixes = corvane::tlborder::CopyTypeLibrary(source.get(), corvane::AnsiToWide(argv[2]), order);
   std::vector<std::uint8_t> bytes = ReadFile(argv[2]);
   corvane::tlborder::ApplyTypeEntryFixes(bytes, fixes);
   WriteFile(argv[2], bytes);

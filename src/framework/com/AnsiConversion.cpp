@@ -15,9 +15,11 @@ UniqueBstr AnsiToBstr(std::string_view text) {
   return result;
 }
 
-std::string BstrToAnsi(BSTR text) {
-  return WideToAnsi(std::wstring_view(text, text != nullptr ? SysStringLen(text) : 0));
+std::string BstrToAnsi(BSTR text, std::string_view what, std::string_view outcome) {
+  return WideToAnsi(BstrText(text), what, outcome);
 }
+
+std::string BstrToAnsiLossy(BSTR text) { return WideToAnsiLossy(BstrText(text)); }
 
 UniqueVariant AnsiToVariant(std::string_view text) {
   VARIANT value;

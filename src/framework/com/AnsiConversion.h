@@ -1,5 +1,5 @@
 // The components' ANSI strings as automation's BSTRs and string variants, converted as
-// AnsiText.h does. A null BSTR reads as the empty string.
+// AnsiText.h does, in its two modes. A null BSTR reads as the empty string.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +16,12 @@ namespace corvane {
 
 // Always a real BSTR, "" for empty text, since some callers read it without a null check.
 UniqueBstr AnsiToBstr(std::string_view text);
-std::string BstrToAnsi(BSTR text);
+inline std::wstring_view BstrText(BSTR text) { return {text, text != nullptr ? SysStringLen(text) : 0}; }
+// A script's text for a member to store or act on: refused, naming `what`, when the code page
+// cannot hold it.
+std::string BstrToAnsi(BSTR text, std::string_view what, std::string_view outcome = {});
+// Text for display or a message.
+std::string BstrToAnsiLossy(BSTR text);
 // A string variant (VT_BSTR).
 UniqueVariant AnsiToVariant(std::string_view text);
 

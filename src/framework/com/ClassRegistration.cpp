@@ -20,7 +20,7 @@ using UniqueRegKey = TUniqueResource<HKEY, TNullTraits<HKEY, &RegCloseKey>>;
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status, const std::wstring& key) {
   throw EOleSysError(
-      "Cannot write registry key " + WideToAnsi(key) + " (error " + std::to_string(status) + ")",
+      "Cannot write registry key " + WideToAnsiLossy(key) + " (error " + std::to_string(status) + ")",
       HRESULT_FROM_WIN32(status));
 }
 

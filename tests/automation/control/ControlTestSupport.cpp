@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "automation/CreateRendal.h"
 #include "automation/LibraryIds.h"
@@ -66,6 +67,18 @@ UniqueVariant Object(IUnknown* value) {
   V_UNKNOWN(&v) = value;
   value->AddRef();
   return UniqueVariant(std::move(v));
+}
+
+std::vector<UniqueVariant> Args(UniqueVariant a) {
+  std::vector<UniqueVariant> args;
+  args.push_back(std::move(a));
+  return args;
+}
+
+std::vector<UniqueVariant> Args(UniqueVariant a, UniqueVariant b) {
+  std::vector<UniqueVariant> args = Args(std::move(a));
+  args.push_back(std::move(b));
+  return args;
 }
 
 HRESULT Invoke(IDispatch& object, const wchar_t* name, WORD flags, std::vector<UniqueVariant> args,

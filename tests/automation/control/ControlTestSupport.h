@@ -30,6 +30,10 @@ UniqueVariant Long(LONG value);
 UniqueVariant Bool(bool value);
 UniqueVariant Object(IUnknown* value);
 
+// A member's arguments, in declaration order.
+std::vector<UniqueVariant> Args(UniqueVariant a);
+std::vector<UniqueVariant> Args(UniqueVariant a, UniqueVariant b);
+
 // Calls member `name` of `object` with `args` (in declaration order) the way VBScript does
 // (a read is sent with both the method and the property-read flag).
 HRESULT Invoke(IDispatch& object, const wchar_t* name, WORD flags, std::vector<UniqueVariant> args,

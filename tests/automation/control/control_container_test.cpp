@@ -100,6 +100,18 @@ TEST_F(ControlContainerTest, OnChangeReachesTheOneConnectedSinkWhenAnotherProces
   EXPECT_EQ(point->Advise(second->Identity(), &cookie), S_OK);
 }
 
+TEST_F(ControlContainerTest, OnChangeReachesTheSinkOfAControlThatWasNeverRestored) {
+  TestLog log("ctlfresh", {"CtlSource"});
+  // As a script host makes it: created, opened through its members, a sink connected.
+  ComPtr<IDispatch> control = OpenControl(log);
+  ComPtr<Sink> sink = Make<Sink>();
+  DWORD cookie = 0;
+  ASSERT_EQ(EventsPoint(*control.get())->Advise(sink->Identity(), &cookie), S_OK);
+  ASSERT_TRUE(WriteFromOtherProcess(log.Name(), 1));
+  EXPECT_TRUE(PumpUntil([&] { return sink->onChange > 0; }, 10000));
+  EXPECT_EQ(EventsPoint(*control.get())->Unadvise(cookie), S_OK);
+}
+
 TEST_F(ControlContainerTest, DestroyingControlsWithAChangePendingLeavesNoThreadBehind) {
   TestLog log("ctldestroy", {"CtlSource"});
   const std::vector<uint8_t> saved = SavedState(*OpenControl(log).get());

@@ -21,18 +21,6 @@ bool SameObject(IDispatch* a, IDispatch* b) {
   return ua && ua.get() == ub.get();
 }
 
-std::vector<UniqueVariant> Args(UniqueVariant a) {
-  std::vector<UniqueVariant> args;
-  args.push_back(std::move(a));
-  return args;
-}
-
-std::vector<UniqueVariant> Args(UniqueVariant a, UniqueVariant b) {
-  std::vector<UniqueVariant> args = Args(std::move(a));
-  args.push_back(std::move(b));
-  return args;
-}
-
 TEST_F(ControlMembersTest, TheOpenLogIsReadWrittenAndKeepsItsSourceUntilReopened) {
   TestLog log("ctlmembers", {"CtlSource"});
   ComPtr<IDispatch> control = NewControl();

@@ -129,9 +129,9 @@ void WriteEvents(const std::string& source, int count, const std::string& prefix
   EventLogApi.DeregisterEventSource(writer);
 }
 
-bool WriteFromOtherProcess(const std::string& source, int count) {
+bool WriteFromOtherProcess(const std::string& source, int count, bool clearFirst) {
   std::string command = "\"" + BuildDir() + "\\tests\\core\\component\\component_log_writer.exe\" \"" +
-                        source + "\" " + std::to_string(count);
+                        source + "\" " + std::to_string(count) + (clearFirst ? " clear" : "");
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};

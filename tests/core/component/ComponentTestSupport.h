@@ -62,9 +62,9 @@ void WriteEvents(const std::string& source, int count, const std::string& prefix
 using test::PumpFor;
 using test::PumpUntil;
 
-// Runs the writer program, which writes `count` events to `source` from another process, and
-// waits for it; true when it wrote them all.
-bool WriteFromOtherProcess(const std::string& source, int count);
+// Runs the writer program, which writes `count` events to `source` from another process (after
+// clearing the log of that name when `clearFirst`), and waits for it; true when it wrote them all.
+bool WriteFromOtherProcess(const std::string& source, int count, bool clearFirst = false);
 
 // The user SID the system gives the calling user, empty when it has none.
 std::vector<uint8_t> CurrentUserSid();

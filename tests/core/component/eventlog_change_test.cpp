@@ -1,6 +1,7 @@
 // Change notifications: OnChange runs on the thread that owns the component, with the component
 // as sender, when another process writes to the open local log; no handler drops the signal;
-// backup files, remote logs and components never loaded give none; destroying a component
+// backup files, remote logs and components never loaded give none; a clear it tells of empties
+// the record cache; destroying a component
 // while a change is pending or while its wait thread is blocked handing one over is safe.
 #include <gtest/gtest.h>
 
@@ -86,6 +87,20 @@ TEST_F(ChangeTest, OnChangeWaitsUntilTheOwningThreadRetrievesItsMessages) {
   Sleep(kQuietMs);
   EXPECT_EQ(calls.count, 0);
   ASSERT_TRUE(PumpUntil([&] { return calls.count > 0; }, kDeliveryTimeoutMs));
+}
+
+// A clear followed by as many writes as were cached leaves the count and the oldest record's
+// number as they were: the change signal is what tells of it.
+TEST_F(ChangeTest, AClearTheChangeSignalToldOfEmptiesTheCache) {
+  WriteEvents(log_.Name(), 3);
+  auto eventLog = LoadedComponent(log_.Name());
+  for (int i = 0; i < 3; ++i) eventLog->Objects(i);
+  Calls calls;
+  eventLog->SetOnChange(Recorder(calls));
+  ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), 3, true));
+  ASSERT_TRUE(PumpUntil([&] { return calls.count > 0; }, kDeliveryTimeoutMs));
+  ASSERT_EQ(eventLog->Count(), 3);
+  EXPECT_EQ(eventLog->Objects(0).Strings()[0], "from another process 0");
 }
 
 TEST_F(ChangeTest, WithoutAHandlerTheSignalIsDropped) {

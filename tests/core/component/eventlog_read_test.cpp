@@ -190,6 +190,40 @@ TEST_F(ReadTest, AReadErrorOtherThanTheEndIsRaisedWithItsText) {
   }
 }
 
+// Whoever clears the log, a record cached before is never served as one written after: the
+// component's own Clear, another process's clear with fewer records written after it than were
+// cached, and one with as many on a log whose records were numbered higher before.
+TEST_F(ReadTest, AClearedLogIsReadAfreshWhoeverClearedIt) {
+  log_.SetMaxSize(64 * 1024);
+  WriteEvents(log_.Name(), 3);
+  Open();
+  for (int i = 0; i < 3; ++i) eventLog_->Objects(i);
+  eventLog_->Clear();
+  eventLog_->Add(TEventType::Error, "after the clear");
+  ASSERT_EQ(eventLog_->Count(), 1);
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "after the clear");
+  EXPECT_EQ(eventLog_->Objects(0).EventType(), TEventType::Error);
+  EXPECT_NE(eventLog_->Items(0).find("after the clear"), std::string::npos);
+
+  WriteEvents(log_.Name(), 2);
+  for (int i = 0; i < 3; ++i) eventLog_->Objects(i);
+  ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), 2, true));
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "from another process 0");
+  EXPECT_EQ(TextOf(eventLog_->Objects(1)), "from another process 1");
+
+  // Past its 64 KiB the log overwrites its oldest records.
+  WriteEvents(log_.Name(), 40, "large", kMidSizeData);
+  eventLog_->SetActive(false);
+  Open();
+  const int count = eventLog_->Count();
+  ASSERT_LT(count, 42);
+  const std::string oldest = TextOf(eventLog_->Objects(0));
+  ASSERT_EQ(oldest.rfind("large ", 0), 0u) << oldest;
+  ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), count, true));
+  ASSERT_EQ(eventLog_->Count(), count);
+  EXPECT_EQ(TextOf(eventLog_->Objects(0)), "from another process 0");
+}
+
 TEST_F(ReadTest, RecordsWrittenDuringAForwardsReadAreCachedAtTheirPositionsBeyondTheCount) {
   WriteEvents(log_.Name(), 10);
   Open();

@@ -1,6 +1,6 @@
 // Writes events to a log from a process of its own, through the system tables as the control
-// binds them (CORVANE_SYSTEM_LIBRARY is inherited from the test). Usage: writer SOURCE COUNT.
-// Exit code 0 when every event was written.
+// binds them (CORVANE_SYSTEM_LIBRARY is inherited from the test). Usage: writer SOURCE COUNT
+// [clear], where clear empties the log named SOURCE first. Exit code 0 when every event was written.
 #include <windows.h>
 
 #include <cstdlib>
@@ -10,8 +10,15 @@
 #include "system/SystemTables.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "clear")) return 2;
   corvane::BindSystemTables();
+  if (argc == 4) {
+    const HANDLE log = corvane::EventLogApi.OpenEventLogA(nullptr, argv[1]);
+    if (log == nullptr) return 5;
+    const BOOL cleared = corvane::EventLogApi.ClearEventLogA(log, nullptr);
+    corvane::EventLogApi.CloseEventLog(log);
+    if (!cleared) return 6;
+  }
   if (!corvane::EventLogApi.RegisterEventSourceA) return 3;
   const HANDLE source = corvane::EventLogApi.RegisterEventSourceA(nullptr, argv[1]);
   if (source == nullptr) return 4;

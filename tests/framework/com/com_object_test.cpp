@@ -39,7 +39,7 @@ class TWidget final : public ComObject<TWidget, DispatchImpl<IWidget>, ISupportE
     return Boundary<IWidget>([&] { *Value = AnsiToBstr(name_).release(); }, Value);
   }
   HRESULT STDMETHODCALLTYPE put_Name(BSTR Value) noexcept override {
-    return Boundary<IWidget>([&] { name_ = BstrToAnsi(Value); });
+    return Boundary<IWidget>([&] { name_ = BstrToAnsi(Value, "Name"); });
   }
   // Fills its result, then fails: the caller must get neither the string nor a leak.
   HRESULT STDMETHODCALLTYPE Fail(LONG Code, BSTR* Value) noexcept override {

@@ -179,6 +179,16 @@ class NativeFileReading(unittest.TestCase):
         self.assert_same_as_service(path)
 
 
+class About(unittest.TestCase):
+    def test_both_builds_print_the_version_of_the_tree(self):
+        with open(os.path.join(ROOT, "VERSION")) as file:
+            expected = f"corvane {file.read().strip()}\n".encode()
+        self.assertEqual(corvane("--version").stdout, expected)
+        native = os.path.join(BUILD, "release", "tools", "corvane", "corvane")
+        if os.path.exists(native):
+            self.assertEqual(subprocess.run([native, "--version"], capture_output=True).stdout, expected)
+
+
 class Errors(unittest.TestCase):
     def test_usage_errors_exit_2(self):
         for args in (["dump"], ["dump", "--log", "A", "--file", "B"], ["frobnicate"],

@@ -56,11 +56,6 @@ std::string RunProgram(const std::string& commandLine, const std::string& outFil
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Utf8(const std::string& ansi) {
-  const std::wstring wide = AnsiToWide(ansi);
-  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
-
 bool IsReplacement(const std::string& text) { return text.rfind("The description for Event ID", 0) == 0; }
 
 // Compares the two for every record of the backup `file`; returns how many were real messages.
@@ -79,7 +74,7 @@ int CompareBothWays(const std::string& file, const std::string& scratch) {
     EXPECT_LT(index, component.Count());
     if (index >= component.Count()) break;
     const std::string text = component.Items(index);
-    const std::string expected = ", \"message\": " + cli::JsonString(Utf8(text)) + "}";
+    const std::string expected = ", \"message\": " + cli::JsonString(ToUtf8(AnsiToU16(text))) + "}";
     const size_t at = line.find(", \"message\": ");
     EXPECT_EQ(at == std::string::npos ? line : line.substr(at), expected) << file << ", record " << index;
     found += IsReplacement(text) ? 0 : 1;

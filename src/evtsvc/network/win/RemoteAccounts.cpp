@@ -7,6 +7,7 @@
 #include "Allocations.h"
 #include "Owners.h"
 #include "SimulatedNetwork.h"
+#include "framework/AnsiText.h"
 #include "TaggedHandles.h"
 #include "Win32Error.h"
 #include "evtsvc/network/NetworkErrors.h"
@@ -35,8 +36,8 @@ BOOL Fail(DWORD error) {
 BOOL AnswerNames(const TResolvedAccount& found, LPSTR name, LPDWORD nameSize, LPSTR domain, LPDWORD domainSize,
                  PSID_NAME_USE use) {
   if (!nameSize || !domainSize) return Fail(ERROR_INVALID_PARAMETER);
-  const std::string account = ToAnsiText(found.name);
-  const std::string domainName = ToAnsiText(found.domain);
+  const std::string account = WideToAnsiLossy(found.name);
+  const std::string domainName = WideToAnsiLossy(found.domain);
   if (*nameSize <= account.size() || *domainSize <= domainName.size() || !name || !domain) {
     *nameSize = static_cast<DWORD>(account.size() + 1);
     *domainSize = static_cast<DWORD>(domainName.size() + 1);
@@ -54,7 +55,7 @@ BOOL AnswerSid(const TResolvedAccount& found, PSID sid, LPDWORD sidSize, LPSTR d
                PSID_NAME_USE use) {
   if (!sidSize || !domainSize) return Fail(ERROR_INVALID_PARAMETER);
   const std::vector<uint8_t> bytes = found.sid.Bytes();
-  const std::string domainName = ToAnsiText(found.domain);
+  const std::string domainName = WideToAnsiLossy(found.domain);
   if (*sidSize < bytes.size() || *domainSize <= domainName.size() || !sid || !domain) {
     *sidSize = static_cast<DWORD>(bytes.size());
     *domainSize = static_cast<DWORD>(domainName.size() + 1);
@@ -171,7 +172,7 @@ std::optional<BOOL> RemoteLookupAccountName(LPCSTR system, LPCSTR account, PSID 
     }
     if (!account) return Fail(ERROR_INVALID_PARAMETER);
     const TNetwork& network = *target.host.network;
-    const std::u16string wanted = FromAnsiText(account);
+    const std::u16string wanted = AnsiToU16(account);
     const auto found = target.reach == TReach::Local ? network.LookupNameInDomain(*target.host.host, wanted)
                                                     : network.LookupName(*target.host.host, wanted);
     if (!found) return Fail(ERROR_NONE_MAPPED);

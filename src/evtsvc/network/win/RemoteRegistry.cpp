@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "SimulatedNetwork.h"
+#include "framework/AnsiText.h"
 #include "TaggedHandles.h"
 #include "Win32Error.h"
 #include "evtsvc/network/NameText.h"
@@ -60,7 +61,7 @@ class TKeyTable {
 std::vector<uint8_t> AnsiData(const TRegValue& value) {
   if (value.type != kRegSz && value.type != kRegExpandSz && value.type != kRegMultiSz) return value.data;
   const std::u16string text = FromUtf16Le(value.data.data(), value.data.size());
-  const std::string narrow = ToAnsiText(text);
+  const std::string narrow = WideToAnsiLossy(text);
   return std::vector<uint8_t>(narrow.begin(), narrow.end());
 }
 
@@ -89,7 +90,7 @@ std::optional<LSTATUS> RemoteOpenKey(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHK
     *result = nullptr;
     const auto open = TKeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
-    const TKeyLookup found = FindKey(*open->key, subKey ? FromAnsiText(subKey) : std::u16string());
+    const TKeyLookup found = FindKey(*open->key, subKey ? AnsiToU16(subKey) : std::u16string());
     if (found.status == TPathStatus::BadPath) return ERROR_BAD_PATHNAME;
     if (found.status == TPathStatus::NotFound) return ERROR_FILE_NOT_FOUND;
     *result = TKeyTable::Get().Add({open->host, found.key});
@@ -106,7 +107,7 @@ std::optional<LSTATUS> RemoteEnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD 
     if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
     const auto& subkeys = open->key->Subkeys();
     if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
-    const std::string text = ToAnsiText(subkeys[index]->Name());
+    const std::string text = WideToAnsiLossy(subkeys[index]->Name());
     // The length given and returned counts characters without the terminator on return, with
     // it on entry.
     if (*nameLength <= text.size()) return ERROR_MORE_DATA;
@@ -131,7 +132,7 @@ std::optional<LSTATUS> RemoteQueryValue(HKEY key, LPCSTR name, LPDWORD type, LPB
     const auto open = TKeyTable::Get().Find(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if (data && !size) return ERROR_INVALID_PARAMETER;
-    const TRegValue* value = open->key->FindValue(name ? FromAnsiText(name) : std::u16string());
+    const TRegValue* value = open->key->FindValue(name ? AnsiToU16(name) : std::u16string());
     if (!value) return ERROR_FILE_NOT_FOUND;
     const std::vector<uint8_t> bytes = AnsiData(*value);
     if (type) *type = value->type;

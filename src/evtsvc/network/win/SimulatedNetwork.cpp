@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Machine.h"
+#include "framework/AnsiText.h"
 #include "evtsvc/network/NameText.h"
 #include "evtsvc/network/NetworkErrors.h"
 
@@ -27,8 +28,6 @@ std::wstring Variable(const wchar_t* name) {
   }
 }
 
-std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-
 std::wstring_view WithoutBackslashes(std::wstring_view name) {
   while (!name.empty() && name.front() == L'\\') name.remove_prefix(1);
   return name;
@@ -38,9 +37,9 @@ bool IsLocalName(std::wstring_view name) {
   name = WithoutBackslashes(name);
   if (name.empty()) return true;
   for (COMPUTER_NAME_FORMAT kind : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
-    if (SameName(U16(name), U16(evtsvc::ComputerNameOfKind(kind)))) return true;
+    if (SameName(ToU16(name), ToU16(evtsvc::ComputerNameOfKind(kind)))) return true;
   }
-  return SameName(U16(name), u"localhost") || SameName(U16(name), u"127.0.0.1");
+  return SameName(ToU16(name), u"localhost") || SameName(ToU16(name), u"127.0.0.1");
 }
 
 // A system function answers with an error code alone, which cannot say which of the network's
@@ -69,27 +68,6 @@ std::wstring HostFolder(std::wstring folder) {
 
 }  // namespace
 
-std::u16string FromAnsiText(std::string_view text) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  if (needed <= 0) Fail(kInvalidParameter, "text not in the ANSI code page");
-  std::wstring wide(static_cast<size_t>(needed), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
-  return U16(wide);
-}
-
-std::string ToAnsiText(std::u16string_view text) {
-  if (text.empty()) return {};
-  const std::wstring wide(text.begin(), text.end());
-  const int length = static_cast<int>(wide.size());
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) Fail(kInvalidParameter, "text not convertible to the ANSI code page");
-  std::string narrow(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, narrow.data(), needed, nullptr, nullptr);
-  return narrow;
-}
-
 std::shared_ptr<const TNetwork> CurrentNetwork() {
   const std::wstring folder = HostFolder(Variable(kNetworkVariable));
   if (folder.empty()) return nullptr;
@@ -100,8 +78,8 @@ std::shared_ptr<const TNetwork> CurrentNetwork() {
   auto& network = (*loaded)[folder];
   if (!network) {
     try {
-      network = TNetwork::Load(std::filesystem::path(folder), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
-                              [](std::string_view text) { return FromAnsiText(text); });
+      network = TNetwork::Load(std::filesystem::path(folder), ToU16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS)),
+                              [](std::string_view text) { return AnsiToU16(text); });
     } catch (const EOleSysError& failure) {
       Report(failure);
     }
@@ -113,14 +91,14 @@ Target Resolve(std::wstring_view machine) {
   const std::shared_ptr<const TNetwork> network = CurrentNetwork();
   if (IsLocalName(machine)) {
     if (network && !network->Local()) {
-      for (const std::u16string& name : {std::u16string(u"localhost"), U16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS))})
+      for (const std::u16string& name : {std::u16string(u"localhost"), ToU16(evtsvc::ComputerNameOfKind(ComputerNameNetBIOS))})
         if (const EOleSysError* failure = network->Broken(name)) Report(*failure);
     }
     Target local{TReach::Local, {network, network ? network->Local() : nullptr}};
     return local;
   }
   if (network) {
-    const std::u16string name = U16(WithoutBackslashes(machine));
+    const std::u16string name = ToU16(WithoutBackslashes(machine));
     if (const THost* host = network->Find(name)) {
       if (host->IsLocal()) return {TReach::Local, {network, host}};
       return {TReach::Simulated, {network, host}};
@@ -132,7 +110,7 @@ Target Resolve(std::wstring_view machine) {
 
 Target Resolve(const char* machine) {
   if (!machine) return Resolve(std::wstring_view());
-  const std::u16string wide = FromAnsiText(machine);
+  const std::u16string wide = AnsiToU16(machine);
   return Resolve(std::wstring_view(reinterpret_cast<const wchar_t*>(wide.data()), wide.size()));
 }
 

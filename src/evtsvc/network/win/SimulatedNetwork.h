@@ -35,8 +35,4 @@ Target Resolve(std::wstring_view machine);
 Target Resolve(const char* machine);
 Target Resolve(const wchar_t* machine);
 
-// UTF-16 of the simulation and the 8-bit text of the A functions (the ANSI code page).
-std::u16string FromAnsiText(std::string_view text);
-std::string ToAnsiText(std::u16string_view text);
-
 }  // namespace corvane::network
