@@ -18,6 +18,7 @@ namespace {
 
 // How a refused write ends its message.
 constexpr char kNothingWritten[] = "Nothing was written.";
+constexpr ULONGLONG kOldestCheckMilliseconds = 50;
 
 [[noreturn]] void RaiseUnknownSource() { RaiseSystemError("Unknown SourceName"); }
 
@@ -202,9 +203,21 @@ TEventItem& TVEVivudAre::Objects(int index) {
 
 int TVEVivudAre::CountNoticingClear() {
   const int count = Count();
-  if (items_->Count() > 0 && (count < items_->Count() || OldestRecordNumber() < cachedOldest_)) {
+  if (items_->Count() == 0) return count;
+  if (count < items_->Count()) {
     ForgetRecords();
+    return count;
   }
+  // Only a clear made up for by as many writes keeps the count; the oldest record's number shows
+  // it. Asking is a second call into the log service (a remote call on a real system) for every
+  // record a script takes from the cache, so a walk through the cache asks at most every
+  // kOldestCheckMilliseconds; a log that changed size is asked at once. (The tick count is a read
+  // of memory; the precise clocks cost a call of their own.)
+  const ULONGLONG now = GetTickCount64();
+  if (count == countChecked_ && now - oldestChecked_ < kOldestCheckMilliseconds) return count;
+  oldestChecked_ = now;
+  countChecked_ = count;
+  if (OldestRecordNumber() < cachedOldest_) ForgetRecords();
   return count;
 }
 
@@ -235,7 +248,11 @@ TEventItem& TVEVivudAre::ReadObject(int index) {
   if (index < items_->Count()) {
     if (TPersistent* cached = items_->Items(index)) return static_cast<TEventItem&>(*cached);
   }
-  if (items_->Count() == 0) cachedOldest_ = OldestRecordNumber();
+  if (items_->Count() == 0) {
+    cachedOldest_ = OldestRecordNumber();
+    oldestChecked_ = GetTickCount64();
+    countChecked_ = count;
+  }
   if (items_->Count() < count) items_->SetCount(count);
   if (readDirection_ == TReadDirection::Unchosen) {
     if (count / 2 >= index) {

@@ -167,6 +167,9 @@ class TVEVivudAre : public TNTPersistent {
   bool resumeBySeek_ = false;
   // The oldest record's number when the cache began; a lower one later means the log was cleared.
   DWORD cachedOldest_ = 0;
+  // When the oldest record's number was last compared, and the count then (CountNoticingClear).
+  ULONGLONG oldestChecked_ = 0;
+  int countChecked_ = 0;
   std::unique_ptr<TEventItem> writeObject_;
 };
 
