@@ -208,16 +208,17 @@ int TVEVivudAre::CountNoticingClear() {
     ForgetRecords();
     return count;
   }
-  // Only a clear made up for by as many writes keeps the count; the oldest record's number shows
-  // it. Asking is a second call into the log service (a remote call on a real system) for every
-  // record a script takes from the cache, so a walk through the cache asks at most every
-  // kOldestCheckMilliseconds; a log that changed size is asked at once. (The tick count is a read
-  // of memory; the precise clocks cost a call of their own.)
+  // Only a clear made up for by as many writes keeps the count; the oldest record's number moving
+  // back shows it, and so does the log's word to this handle (the number stays when the log was
+  // numbered from 1 before). Asking is more calls into the log service (remote calls on a real
+  // system) for every record a script takes from the cache, so a walk through the cache asks at
+  // most every kOldestCheckMilliseconds; a log that changed size is asked at once. (The tick
+  // count is a read of memory; the precise clocks cost a call of their own.)
   const ULONGLONG now = GetTickCount64();
   if (count == countChecked_ && now - oldestChecked_ < kOldestCheckMilliseconds) return count;
   oldestChecked_ = now;
   countChecked_ = count;
-  if (OldestRecordNumber() < cachedOldest_) ForgetRecords();
+  if (OldestRecordNumber() < cachedOldest_ || ClearedSinceLastRead()) ForgetRecords();
   return count;
 }
 

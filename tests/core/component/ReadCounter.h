@@ -1,4 +1,4 @@
-// Counts the reads the component makes, at the table boundary: ReadEventLogA is replaced for the
+// Counts the reads of records the component makes, at the table boundary: ReadEventLogA is replaced for the
 // counter's life by a wrapper that notes each call and forwards it to the service. A test may
 // run something before a chosen call, or answer a call itself.
 #pragma once
@@ -45,6 +45,9 @@ class ReadCounter {
   static BOOL WINAPI Read(HANDLE log, DWORD flags, DWORD offset, LPVOID buffer, DWORD size,
                           DWORD* read, DWORD* needed) {
     ReadCounter& self = *active_;
+    // A read into no room delivers nothing and moves nothing: it only asks whether the log was
+    // cleared. Only reads that can deliver records are counted.
+    if (size == 0) return self.real_(log, flags, offset, buffer, size, read, needed);
     const size_t number = self.calls_.size();
     Call call;
     call.flags = flags;

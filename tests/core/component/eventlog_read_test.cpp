@@ -192,7 +192,8 @@ TEST_F(ReadTest, AReadErrorOtherThanTheEndIsRaisedWithItsText) {
 
 // Whoever clears the log, a record cached before is never served as one written after: the
 // component's own Clear, another process's clear with fewer records written after it than were
-// cached, and one with as many on a log whose records were numbered higher before.
+// cached, one with as many (the oldest record's number stays 1), and one with as many on a log
+// whose records were numbered higher before.
 TEST_F(ReadTest, AClearedLogIsReadAfreshWhoeverClearedIt) {
   log_.SetMaxSize(64 * 1024);
   WriteEvents(log_.Name(), 3);
@@ -210,6 +211,11 @@ TEST_F(ReadTest, AClearedLogIsReadAfreshWhoeverClearedIt) {
   ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), 2, true));
   EXPECT_EQ(TextOf(eventLog_->Objects(0)), "from another process 0");
   EXPECT_EQ(TextOf(eventLog_->Objects(1)), "from another process 1");
+  eventLog_->Add(TEventType::Error, "mine");
+  ASSERT_EQ(TextOf(eventLog_->Objects(2)), "mine");
+  ASSERT_TRUE(WriteFromOtherProcess(log_.Name(), 3, true));
+  ASSERT_EQ(eventLog_->Count(), 3);
+  EXPECT_EQ(TextOf(eventLog_->Objects(2)), "from another process 2");
 
   // Past its 64 KiB the log overwrites its oldest records.
   WriteEvents(log_.Name(), 40, "large", kMidSizeData);
